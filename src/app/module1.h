@@ -1,0 +1,30 @@
+#pragma once
+// The state every window shares, read and written directly.
+#include <QString>
+#include <array>
+#include <cstdint>
+
+#include "snack/layout.h"
+
+using NameTable = std::array<QString, 257>;
+
+namespace Module1 {
+
+inline constexpr std::int16_t kModeFirstRun = 50;
+inline constexpr std::int16_t kModeFolderAgain = 51;
+inline constexpr std::int16_t kModeSnackFile = 60;
+
+extern QString SnackFolder;    // ends in a separator; "NONE" until chosen
+extern QString SnackFileName;  // the current snack file inside SnackFolder
+extern std::int16_t DialogMode;
+extern NameTable FoodTypeNames;
+extern NameTable SoundNames;
+extern snack::SnackRecordType SnackRecord;
+
+// The current snack file: SnackFolder joined with SnackFileName.
+QString CurrentSnackPath();
+
+// Back to the state at start (tests start each case from it).
+void Reset();
+
+}  // namespace Module1

@@ -1,0 +1,51 @@
+#pragma once
+// Byte access to files at 0-based offsets. Every short read or failed write is
+// reported through ok() == false and errorString().
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+
+namespace platform {
+
+class ByteFile {
+ public:
+  enum class Mode {
+    Read,          // existing file, read only
+    Update,        // existing file, read and write, never truncated
+    CreateUpdate,  // as Update, created when missing
+  };
+
+  explicit ByteFile(const QString& path);
+  ByteFile(const ByteFile&) = delete;
+  ByteFile& operator=(const ByteFile&) = delete;
+
+  bool open(Mode mode);
+  qint64 size() const;
+
+  // Reads exactly n bytes at offset; a short read is an error.
+  bool readAt(qint64 offset, qint64 n, QByteArray& out);
+  bool writeAt(qint64 offset, const QByteArray& bytes);
+  bool writeByteAt(qint64 offset, quint8 value);
+  bool writeU16At(qint64 offset, quint16 value);
+  bool resize(qint64 size);
+  // Pushes everything written so far to the disk.
+  bool syncToDisk();
+  void close();
+
+  const QString& path() const { return path_; }
+  QString errorString() const { return error_; }
+
+ private:
+  bool fail(const QString& what);
+  QFile file_;
+  QString path_;
+  QString error_;
+};
+
+// fsync on POSIX, FlushFileBuffers on Windows, for an open file handle.
+bool syncHandle(int handle, QString* error);
+
+// Copies the whole of `from` to the end of `to`, in pieces of `piece` bytes.
+bool appendFile(QIODevice& to, const QString& from, qint64 piece, QString* error);
+
+}  // namespace platform

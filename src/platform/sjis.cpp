@@ -1,0 +1,75 @@
+#include "platform/sjis.h"
+
+#include <QHash>
+
+namespace platform {
+
+namespace {
+
+// Characters that input methods on Linux type where Windows has a code page 932
+// character of another code point.
+char32_t windowsForm(char32_t cp) {
+  switch (cp) {
+    case 0x301C: return 0xFF5E;  // WAVE DASH -> FULLWIDTH TILDE
+    case 0x2016: return 0x2225;  // DOUBLE VERTICAL LINE -> PARALLEL TO
+    case 0x2212: return 0xFF0D;  // MINUS SIGN -> FULLWIDTH HYPHEN-MINUS
+    case 0x00A2: return 0xFFE0;  // CENT SIGN
+    case 0x00A3: return 0xFFE1;  // POUND SIGN
+    case 0x00AC: return 0xFFE2;  // NOT SIGN
+    default: return cp;
+  }
+}
+
+bool isTrailByte(unsigned char b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
+
+}  // namespace
+
+bool isSjisLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+
+QString fromSjis(const QByteArray& bytes) {
+  QString out;
+  out.reserve(bytes.size());
+  const char* p = bytes.constData();
+  const qsizetype n = bytes.size();
+  qsizetype i = 0;
+  while (i < n) {
+    const auto b = static_cast<unsigned char>(p[i]);
+    if (b < 0x80) {
+      out.append(QChar(b));
+      ++i;
+    } else if (isSjisLeadByte(b)) {
+      if (i + 1 < n && isTrailByte(static_cast<unsigned char>(p[i + 1]))) {
+        if (!detail::decodeSequence(p + i, 2, out)) out.append(QChar(0xFFFD));
+        i += 2;
+      } else {
+        // A lead byte without its trail byte: the next byte is read on its own.
+        out.append(QChar(0xFFFD));
+        ++i;
+      }
+    } else {
+      if (!detail::decodeSequence(p + i, 1, out)) out.append(QChar(0xFFFD));
+      ++i;
+    }
+  }
+  return out;
+}
+
+SjisEncoding toSjis(const QString& text) {
+  SjisEncoding result;
+  result.bytes.reserve(text.size() * 2);
+  for (const char32_t cp : text.toUcs4()) {
+    if (cp < 0x80) {
+      result.bytes.append(static_cast<char>(cp));
+      continue;
+    }
+    if (!detail::encodeCodePoint(windowsForm(cp), result.bytes)) {
+      result.ok = false;
+      result.badCharacter = QString::fromUcs4(&cp, 1);
+      result.bytes.clear();
+      return result;
+    }
+  }
+  return result;
+}
+
+}  // namespace platform

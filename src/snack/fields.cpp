@@ -1,0 +1,124 @@
+#include "snack/fields.h"
+
+#include <QList>
+
+#include "platform/sjis.h"
+#include "snack/layout.h"
+
+namespace snack {
+
+namespace {
+
+bool isBlank(QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QChar(0x3000); }
+
+QString trimBlanks(const QString& text) {
+  qsizetype b = 0, e = text.size();
+  while (b < e && isBlank(text[b])) ++b;
+  while (e > b && isBlank(text[e - 1])) --e;
+  return text.mid(b, e - b);
+}
+
+int digitValue(QChar c) {
+  if (c >= QLatin1Char('0') && c <= QLatin1Char('9')) return c.unicode() - '0';
+  if (c.unicode() >= 0xFF10 && c.unicode() <= 0xFF19) return c.unicode() - 0xFF10;
+  return -1;
+}
+
+bool isMinus(QChar c) {
+  return c == QLatin1Char('-') || c == QChar(0xFF0D) || c == QChar(0x2212);
+}
+
+// A whole number not below 0, saturated at `limit + 1` so huge inputs stay cheap.
+std::optional<std::uint32_t> parseWhole(const QString& text, const QString& caption,
+                                        const QString& expected, std::uint32_t limit,
+                                        QString* error) {
+  const QString t = trimBlanks(text);
+  if (t.isEmpty()) {
+    *error = QStringLiteral("「%1」が空です。%2を入力してください。").arg(caption, expected);
+    return std::nullopt;
+  }
+  const bool negative = isMinus(t[0]);
+  std::uint32_t v = 0;
+  bool digits = false;
+  for (qsizetype i = negative ? 1 : 0; i < t.size(); ++i) {
+    const int d = digitValue(t[i]);
+    if (d < 0) {
+      *error = QStringLiteral("「%1」の「%2」は整数ではありません。%3を入力してください。")
+                   .arg(caption, text, expected);
+      return std::nullopt;
+    }
+    digits = true;
+    v = std::min<std::uint32_t>(v * 10 + static_cast<std::uint32_t>(d), limit + 1);
+  }
+  if (!digits) {
+    *error = QStringLiteral("「%1」の「%2」は整数ではありません。%3を入力してください。")
+                 .arg(caption, text, expected);
+    return std::nullopt;
+  }
+  if (negative && v != 0) {
+    *error = QStringLiteral("「%1」に負の数「%2」は使えません。%3を入力してください。")
+                 .arg(caption, text, expected);
+    return std::nullopt;
+  }
+  return v;
+}
+
+}  // namespace
+
+std::optional<std::uint16_t> parseNumber(const QString& text, const QString& caption,
+                                         bool allowUnlimited, QString* error) {
+  if (allowUnlimited && trimBlanks(text) == kUnlimitedText) return kUnlimited;
+  const QString expected = allowUnlimited ? QStringLiteral("0 以上の整数か「無制限」")
+                                          : QStringLiteral("0 以上の整数");
+  const auto v = parseWhole(text, caption, expected, 65535, error);
+  if (!v) return std::nullopt;
+  return static_cast<std::uint16_t>(std::min<std::uint32_t>(*v, 65535));
+}
+
+std::optional<std::uint8_t> parseByte(const QString& text, const QString& caption, QString* error) {
+  const QString expected = QStringLiteral("0 から 255 までの整数");
+  const auto v = parseWhole(text, caption, expected, 255, error);
+  if (!v) return std::nullopt;
+  if (*v > 255) {
+    *error = QStringLiteral("「%1」の「%2」は大きすぎます。%3を入力してください。")
+                 .arg(caption, text, expected);
+    return std::nullopt;
+  }
+  return static_cast<std::uint8_t>(*v);
+}
+
+std::optional<QByteArray> encodeText(const QString& text, const QString& caption, QString* error) {
+  QString stored = text;
+  stored.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  stored.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  stored.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+  const platform::SjisEncoding enc = platform::toSjis(stored);
+  if (!enc.ok) {
+    const char32_t cp = enc.badCharacter.toUcs4().value(0);
+    *error = QStringLiteral("「%1」の文字「%2」（U+%3）はシフトJISで表せないため保存できません。")
+                 .arg(caption, enc.badCharacter,
+                      QString::number(static_cast<uint>(cp), 16).toUpper().rightJustified(4, '0'));
+    return std::nullopt;
+  }
+  if (enc.bytes.size() > kTextArea) {
+    *error = QStringLiteral("「%1」はシフトJISで %2 バイトあります。%3 バイト以内にしてください。")
+                 .arg(caption)
+                 .arg(enc.bytes.size())
+                 .arg(kTextArea);
+    return std::nullopt;
+  }
+  return enc.bytes;
+}
+
+QString displayText(const QByteArray& sjis) {
+  QString text = platform::fromSjis(sjis);
+  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  return text;
+}
+
+QString numberText(std::uint16_t value, bool unlimited) {
+  if (unlimited && value == kUnlimited) return kUnlimitedText;
+  return QString::number(value);
+}
+
+}  // namespace snack

@@ -1,0 +1,27 @@
+#pragma once
+// Conversions between the texts of the editor's boxes and header values.
+// Errors are Japanese messages that name the field by its caption.
+#include <QByteArray>
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+namespace snack {
+
+inline const QString kUnlimitedText = QStringLiteral("無制限");
+
+// A whole number in plain or full-width digits, blanks around it allowed.
+// Values above 65535 become 65535. With allowUnlimited, "無制限" is 65535.
+std::optional<std::uint16_t> parseNumber(const QString& text, const QString& caption,
+                                         bool allowUnlimited, QString* error);
+// A whole number from 0 to 255.
+std::optional<std::uint8_t> parseByte(const QString& text, const QString& caption, QString* error);
+// The Shift-JIS bytes of a box's text (line breaks stored as CR LF), at most 255.
+std::optional<QByteArray> encodeText(const QString& text, const QString& caption, QString* error);
+
+// What a box shows for stored bytes: line breaks CR LF become the box's own.
+QString displayText(const QByteArray& sjis);
+// Decimal form, or "無制限" for 65535 where the field knows unlimited.
+QString numberText(std::uint16_t value, bool unlimited);
+
+}  // namespace snack

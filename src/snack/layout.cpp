@@ -1,0 +1,53 @@
+#include "snack/layout.h"
+
+#include <algorithm>
+
+namespace snack {
+
+bool isOpened(const SnackRecordType& r) {
+  return r.Month != 0 || r.Day != 0 || r.Hour != 0 || r.Minute != 0 || r.Second != 0;
+}
+
+namespace {
+std::uint8_t at(const QByteArray& h, int offset) { return static_cast<std::uint8_t>(h[offset]); }
+
+void copyBuffer(const QByteArray& h, int offset, std::array<std::uint8_t, kTextBuffer>& out) {
+  const auto* p = reinterpret_cast<const std::uint8_t*>(h.constData()) + offset;
+  std::copy(p, p + kTextBuffer, out.begin());
+}
+}  // namespace
+
+SnackRecordType decodeHeader(const QByteArray& h) {
+  Q_ASSERT(h.size() >= kHeaderSize);
+  SnackRecordType r;
+  r.NameLength = at(h, kNameLength);
+  copyBuffer(h, kNameText, r.NameBytes);
+  r.DescriptionLength = at(h, kDescriptionLength);
+  copyBuffer(h, kDescriptionText, r.DescriptionBytes);
+  r.AuthorLength = at(h, kAuthorLength);
+  copyBuffer(h, kAuthorText, r.AuthorBytes);
+  r.NumberLow = at(h, kNumber);
+  r.NumberHigh = at(h, kNumber + 1);
+  r.QuantityLow = at(h, kQuantity);
+  r.QuantityHigh = at(h, kQuantity + 1);
+  r.BestBeforeLow = at(h, kBestBeforeDays);
+  r.BestBeforeHigh = at(h, kBestBeforeDays + 1);
+  r.CaloriesLow = at(h, kCalories);
+  r.CaloriesHigh = at(h, kCalories + 1);
+  r.TypeIndex = at(h, kTypeIndex);
+  r.SoundIndex = at(h, kSoundIndex);
+  r.YearLow = at(h, kOpenedYear);
+  r.YearHigh = at(h, kOpenedYear + 1);
+  r.Month = at(h, kOpenedMonth);
+  r.Day = at(h, kOpenedDay);
+  r.Hour = at(h, kOpenedHour);
+  r.Minute = at(h, kOpenedMinute);
+  r.Second = at(h, kOpenedSecond);
+  return r;
+}
+
+QByteArray textBytes(const std::array<std::uint8_t, kTextBuffer>& buffer, std::uint8_t length) {
+  return QByteArray(reinterpret_cast<const char*>(buffer.data()), length);
+}
+
+}  // namespace snack

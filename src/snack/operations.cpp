@@ -1,0 +1,207 @@
+#include "snack/operations.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include "platform/bytefile.h"
+#include "platform/paths.h"
+
+namespace snack {
+
+namespace {
+
+using platform::ByteFile;
+
+Outcome fileError(const QString& what, const ByteFile& f) {
+  return Outcome::failure(QStringLiteral("おやつファイル「%1」を%2：%3")
+                              .arg(platform::nativePath(f.path()), what, f.errorString()));
+}
+
+void put16(QByteArray& h, int offset, std::uint16_t v) {
+  const Split16 s = split16(v);
+  h[offset] = static_cast<char>(s.low);
+  h[offset + 1] = static_cast<char>(s.high);
+}
+
+void putText(QByteArray& h, int lengthOffset, const QByteArray& text) {
+  h[lengthOffset] = static_cast<char>(text.size());
+  h.replace(lengthOffset + 1, text.size(), text);
+}
+
+Outcome tooShort(const ByteFile& f) {
+  return Outcome::failure(
+      QStringLiteral("おやつファイル「%1」は %2 バイトしかありません。おやつファイルのヘッダーには %3 "
+                     "バイト以上が必要です。")
+          .arg(platform::nativePath(f.path()))
+          .arg(f.size())
+          .arg(kHeaderSize));
+}
+
+}  // namespace
+
+Outcome loadSnack(const QString& path, SnackRecordType& record) {
+  ByteFile f(path);
+  if (!f.open(ByteFile::Mode::Read)) return fileError(QStringLiteral("読み込めません"), f);
+  if (f.size() < kHeaderSize) return tooShort(f);
+  QByteArray header;
+  if (!f.readAt(0, kHeaderSize, header)) return fileError(QStringLiteral("読み込めません"), f);
+  record = decodeHeader(header);
+  return Outcome::success();
+}
+
+QByteArray headerImage(const HeaderValues& v) {
+  QByteArray h(kHeaderSize, '\0');
+  putText(h, kNameLength, v.name);
+  putText(h, kDescriptionLength, v.description);
+  putText(h, kAuthorLength, v.author);
+  put16(h, kNumber, v.number);
+  put16(h, kQuantity, v.quantity);
+  put16(h, kBestBeforeDays, v.bestBeforeDays);
+  put16(h, kCalories, v.calories);
+  h[kTypeIndex] = static_cast<char>(v.typeIndex);
+  h[kSoundIndex] = static_cast<char>(v.soundIndex);
+  put16(h, kOpenedYear, v.year);
+  h[kOpenedMonth] = static_cast<char>(v.month);
+  h[kOpenedDay] = static_cast<char>(v.day);
+  h[kOpenedHour] = static_cast<char>(v.hour);
+  h[kOpenedMinute] = static_cast<char>(v.minute);
+  h[kOpenedSecond] = static_cast<char>(v.second);
+  return h;
+}
+
+void storeSaved(const HeaderValues& v, SnackRecordType& r) {
+  r.NameLength = static_cast<std::uint8_t>(v.name.size());
+  r.DescriptionLength = static_cast<std::uint8_t>(v.description.size());
+  r.AuthorLength = static_cast<std::uint8_t>(v.author.size());
+  auto set = [](std::uint16_t value, std::uint8_t& high, std::uint8_t& low) {
+    const Split16 s = split16(value);
+    high = s.high;
+    low = s.low;
+  };
+  set(v.number, r.NumberHigh, r.NumberLow);
+  set(v.quantity, r.QuantityHigh, r.QuantityLow);
+  set(v.bestBeforeDays, r.BestBeforeHigh, r.BestBeforeLow);
+  set(v.calories, r.CaloriesHigh, r.CaloriesLow);
+  set(v.year, r.YearHigh, r.YearLow);
+  r.TypeIndex = v.typeIndex;
+  r.SoundIndex = v.soundIndex;
+  r.Month = v.month;
+  r.Day = v.day;
+  r.Hour = v.hour;
+  r.Minute = v.minute;
+  r.Second = v.second;
+}
+
+Outcome saveSnack(const QString& path, const HeaderValues& values) {
+  const QString write = QStringLiteral("書き込めません");
+  const bool existed = QFileInfo::exists(path);
+  ByteFile f(path);
+  if (!f.open(existed ? ByteFile::Mode::Update : ByteFile::Mode::CreateUpdate))
+    return fileError(write, f);
+  // Writing past the end of a short file would change its length.
+  if (existed && f.size() < kHeaderSize) return tooShort(f);
+  if (!existed && !f.resize(kHeaderSize)) return fileError(write, f);
+
+  const QByteArray image = headerImage(values);
+  for (const ByteRange& r : kSavedRanges) {
+    if (!f.writeAt(r.offset, image.mid(r.offset, r.size))) return fileError(write, f);
+  }
+  if (!f.syncToDisk()) return fileError(write, f);
+  for (const ByteRange& r : kSavedRanges) {
+    QByteArray back;
+    if (!f.readAt(r.offset, r.size, back)) return fileError(QStringLiteral("確認のため読み返せません"), f);
+    if (back != image.mid(r.offset, r.size)) {
+      return Outcome::failure(
+          QStringLiteral("おやつファイル「%1」に書いた内容を読み返したところ、%2 バイト目からの内容が"
+                         "一致しません。ディスクを確認してください。")
+              .arg(platform::nativePath(path))
+              .arg(r.offset));
+    }
+  }
+  return Outcome::success();
+}
+
+Outcome refreshSnack(const QString& path) {
+  const QString write = QStringLiteral("リフレッシュできません");
+  ByteFile f(path);
+  if (!f.open(ByteFile::Mode::Update)) return fileError(write, f);
+  if (f.size() < kHeaderSize) return tooShort(f);
+  const QByteArray zeros(kOpenedGroupSize, '\0');
+  if (!f.writeAt(kOpenedYear, zeros) || !f.syncToDisk()) return fileError(write, f);
+  QByteArray back;
+  if (!f.readAt(kOpenedYear, kOpenedGroupSize, back))
+    return fileError(QStringLiteral("確認のため読み返せません"), f);
+  if (back != zeros) {
+    return Outcome::failure(
+        QStringLiteral("おやつファイル「%1」の開封日時を読み返したところ、0 になっていません。")
+            .arg(platform::nativePath(path)));
+  }
+  return Outcome::success();
+}
+
+Outcome buildSnack(const QString& factoryFolder, const QString& outputName, qint64 piece) {
+  const QString folderShown = platform::nativePath(factoryFolder);
+  if (outputName.isEmpty())
+    return Outcome::failure(QStringLiteral("「おやつファイル」が空です。作るおやつファイルの名前を入力してください。"));
+  if (platform::containsSeparator(outputName) || outputName == QLatin1String(".") ||
+      outputName == QLatin1String("..")) {
+    return Outcome::failure(
+        QStringLiteral("「おやつファイル」の「%1」はファイル名として使えません。フォルダの区切りを含まない"
+                       "名前を入力してください。")
+            .arg(outputName));
+  }
+  for (const char* part : kFactoryParts) {
+    if (outputName.compare(QLatin1String(part), Qt::CaseInsensitive) == 0) {
+      return Outcome::failure(
+          QStringLiteral("「%1」はおやつ工場の部品の名前です。別の名前を入力してください。").arg(outputName));
+    }
+  }
+  if (!QFileInfo(factoryFolder).isDir()) {
+    return Outcome::failure(
+        QStringLiteral("おやつ工場のフォルダ「%1」がありません。作業フォルダに「%2」フォルダを作り、head.dat、"
+                       "Image.bmp、mask.bmp を入れてください。")
+            .arg(folderShown, kFactoryFolder));
+  }
+  QStringList parts;
+  for (const char* part : kFactoryParts) {
+    const QString p = platform::joinPath(factoryFolder, QLatin1String(part));
+    const QFileInfo info(p);
+    if (!info.isFile()) {
+      return Outcome::failure(
+          QStringLiteral("おやつ工場の部品「%1」がありません。ファイルは作りませんでした。")
+              .arg(platform::nativePath(p)));
+    }
+    parts.append(p);
+  }
+  const QString outPath = platform::joinPath(factoryFolder, outputName);
+  const QFileInfo outInfo(outPath);
+  auto writeFailed = [&](const QString& reason) {
+    return Outcome::failure(QStringLiteral("おやつファイル「%1」を作れません：%2")
+                                .arg(platform::nativePath(outPath), reason));
+  };
+  if (outInfo.isDir()) return writeFailed(QStringLiteral("同じ名前のフォルダがあります"));
+  if (outInfo.exists() && !outInfo.isWritable())
+    return writeFailed(QStringLiteral("書き込みが禁止されています"));
+
+  QSaveFile out(outPath);
+  out.setDirectWriteFallback(false);
+  if (!out.open(QIODevice::WriteOnly)) return writeFailed(out.errorString());
+  for (const QString& p : parts) {
+    QString error;
+    if (!platform::appendFile(out, p, piece, &error)) {
+      out.cancelWriting();
+      return writeFailed(QStringLiteral("%1（%2）").arg(error, platform::nativePath(p)));
+    }
+  }
+  QString error;
+  if (!out.flush() || !platform::syncHandle(out.handle(), &error)) {
+    const QString reason = error.isEmpty() ? out.errorString() : error;
+    out.cancelWriting();
+    return writeFailed(reason);
+  }
+  if (!out.commit()) return writeFailed(out.errorString());
+  return Outcome::success();
+}
+
+}  // namespace snack

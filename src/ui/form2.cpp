@@ -1,0 +1,178 @@
+#include "ui/form2.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+
+#include "app/module1.h"
+#include "app/settings.h"
+#include "platform/folders.h"
+#include "platform/paths.h"
+#include "ui/form1.h"
+#include "ui/forms.h"
+#include "ui/look.h"
+#include "ui/messages.h"
+
+using namespace ui;
+
+namespace {
+constexpr int kFolderRole = Qt::UserRole + 1;
+}
+
+FolderList::FolderList(QWidget* parent) : QListWidget(parent) {
+  connect(this, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
+    const QString target = item->data(kFolderRole).toString();
+    if (target != path_ && setPath(target)) emit changed();
+  });
+}
+
+bool FolderList::setPath(const QString& folder) {
+  const QString absolute = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+  const auto subfolders = platform::listSubfolders(absolute);
+  if (!subfolders) return false;
+  path_ = absolute;
+  clear();
+  // The chain of folders from the root down to this one.
+  QStringList chain;
+  QDir dir(absolute);
+  chain.prepend(dir.absolutePath());
+  while (dir.cdUp()) chain.prepend(dir.absolutePath());
+  const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
+  const QIcon closed = style()->standardIcon(QStyle::SP_DirIcon);
+  int depth = 0;
+  for (const QString& p : chain) {
+    const QString name = QDir(p).isRoot() ? platform::nativePath(p) : QFileInfo(p).fileName();
+    auto* item = new QListWidgetItem(open, QString(depth * 2, QLatin1Char(' ')) + name, this);
+    item->setData(kFolderRole, p);
+    ++depth;
+  }
+  setCurrentRow(count() - 1);
+  for (const QString& sub : *subfolders) {
+    auto* item = new QListWidgetItem(closed, QString(depth * 2, QLatin1Char(' ')) + sub, this);
+    item->setData(kFolderRole, QDir(absolute).filePath(sub));
+  }
+  return true;
+}
+
+Form2::Form2() {
+  setObjectName(QStringLiteral("Form2"));
+  setUpWindow(this, QStringLiteral("フォルダ選択"), 5565, 3825);
+  Drive1 = new QComboBox(this);
+  placeTwips(Drive1, 120, 480, 2775, 300);
+  Dir1 = new FolderList(this);
+  placeTwips(Dir1, 120, 840, 2775, 1980);
+  File1 = new QListView(this);
+  placeTwips(File1, 3000, 480, 2295, 2430);
+  File1Names = new QStringListModel(this);
+  File1->setModel(File1Names);
+  File1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  File1->setUniformItemSizes(true);
+  Label1 = new QLabel(QStringLiteral("フォルダ名"), this);
+  placeTwips(Label1, 120, 3000, 855, 255);
+  Text1 = new QLineEdit(this);
+  placeTwips(Text1, 1080, 3000, 4215, 270);
+  Label1->setBuddy(Text1);
+  Text1->setAccessibleName(Label1->text());
+  Command1 = new QPushButton(QStringLiteral("適用"), this);
+  placeTwips(Command1, 2880, 3360, 1215, 375);
+  Command2 = new QPushButton(QStringLiteral("キャンセル"), this);
+  placeTwips(Command2, 4320, 3360, 1095, 375);
+  Label2 = new QLabel(this);
+  placeTwips(Label2, 120, 120, 5175, 255);
+  for (QPushButton* b : {Command1, Command2}) {
+    b->setAutoDefault(false);
+    b->setDefault(false);
+  }
+  setTabOrder(Drive1, Dir1);
+  setTabOrder(Dir1, File1);
+  setTabOrder(File1, Text1);
+  setTabOrder(Text1, Command1);
+  setTabOrder(Command1, Command2);
+
+  Drive1->addItems(platform::fileSystemRoots());
+  connect(Drive1, &QComboBox::activated, this, &Form2::Drive1_Change);
+  connect(Dir1, &FolderList::changed, this, &Form2::Dir1_Change);
+  connect(File1, &QListView::clicked, this, &Form2::File1_Click);
+  connect(Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
+  connect(Command2, &QPushButton::clicked, this, &Form2::Command2_Click);
+  Form_Load();
+}
+
+void Form2::selectDriveOf(const QString& folder) {
+  int best = -1;
+  qsizetype bestLength = -1;
+  const QString path = QDir::fromNativeSeparators(folder);
+  for (int i = 0; i < Drive1->count(); ++i) {
+    QString root = QDir::fromNativeSeparators(Drive1->itemText(i));
+    if (!root.endsWith(QLatin1Char('/'))) root += QLatin1Char('/');
+    if ((path + QLatin1Char('/')).startsWith(root, Qt::CaseInsensitive) && root.size() > bestLength) {
+      best = i;
+      bestLength = root.size();
+    }
+  }
+  Drive1->setCurrentIndex(best);
+}
+
+void Form2::Form_Load() {
+  // The lists start on the working folder, whatever SnackFolder holds.
+  if (Dir1->setPath(QDir::currentPath())) {
+    File1Names->setStringList(platform::listFiles(Dir1->path()).value_or(QStringList()));
+  }
+  selectDriveOf(Dir1->path());
+  Text1->setText(platform::folderText(Dir1->path()));
+  if (Module1::DialogMode == Module1::kModeFirstRun || Module1::DialogMode == Module1::kModeFolderAgain)
+    Label2->setText(QStringLiteral("ＰＯＳＴＰＥＴのおやつフォルダを選択してね。"));
+}
+
+void Form2::Drive1_Change() {
+  const QString root = Drive1->currentText();
+  if (!Dir1->setPath(root)) {
+    ShowError(this, QStringLiteral("「%1」を読み込めません。別の場所を選んでください。").arg(root));
+    selectDriveOf(Dir1->path());
+    return;
+  }
+  Dir1_Change();
+  Text1->setText(platform::folderText(root));
+}
+
+void Form2::Dir1_Change() {
+  const auto files = platform::listFiles(Dir1->path());
+  File1Names->setStringList(files.value_or(QStringList()));
+  selectDriveOf(Dir1->path());
+  Text1->setText(platform::folderText(Dir1->path()));
+}
+
+void Form2::File1_Click() { Text1->setText(platform::folderText(Dir1->path())); }
+
+void Form2::Command1_Click() {
+  const QString folder = Text1->text();
+  QString error;
+  if (!WriteSnackFolder(folder, &error)) {
+    ShowError(this, error);
+    return;
+  }
+  Module1::SnackFolder = folder;
+  Form2Window.hide();
+  MainForm()->show();
+}
+
+void Form2::Command2_Click() {
+  if (Module1::DialogMode == Module1::kModeFirstRun) {
+    platform::endProgram();
+  } else if (Module1::DialogMode == Module1::kModeFolderAgain) {
+    Form2Window.hide();
+    MainForm()->show();
+    Form2Window.unload();
+  }
+}
+
+void Form2::closeEvent(QCloseEvent* e) {
+  const std::int16_t mode = Module1::DialogMode;
+  if (mode != Module1::kModeFirstRun && mode != Module1::kModeFolderAgain) {
+    // Never leave the program without a visible window.
+    Form2Window.hide();
+    MainForm()->show();
+  }
+  Command2_Click();
+  e->accept();
+}

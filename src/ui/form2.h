@@ -1,0 +1,54 @@
+#pragma once
+// Folder selection: drive list, folder list, file list and the folder text.
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QListWidget>
+#include <QPushButton>
+#include <QStringListModel>
+#include <QWidget>
+
+// A folder list in the classic style: the path from the root down to the
+// current folder, then its subfolders. Opening an entry moves there.
+class FolderList : public QListWidget {
+  Q_OBJECT
+ public:
+  explicit FolderList(QWidget* parent);
+  const QString& path() const { return path_; }
+  // Moves to a folder; false (and no change) when it cannot be read.
+  bool setPath(const QString& folder);
+ signals:
+  void changed();
+
+ private:
+  QString path_;
+};
+
+class Form2 : public QWidget {
+  Q_OBJECT
+ public:
+  Form2();
+
+  QComboBox* Drive1;
+  FolderList* Dir1;
+  QListView* File1;
+  QStringListModel* File1Names;
+  QLabel *Label1, *Label2;
+  QLineEdit* Text1;
+  QPushButton *Command1, *Command2;
+
+ public slots:
+  void Drive1_Change();
+  void Dir1_Change();
+  void File1_Click();
+  void Command1_Click();
+  void Command2_Click();
+
+ protected:
+  void closeEvent(QCloseEvent* e) override;
+
+ private:
+  void Form_Load();
+  void selectDriveOf(const QString& folder);
+};

@@ -1,0 +1,94 @@
+#include "ui/form3.h"
+
+#include <QCloseEvent>
+
+#include "app/module1.h"
+#include "platform/folders.h"
+#include "platform/paths.h"
+#include "snack/operations.h"
+#include "ui/form1.h"
+#include "ui/forms.h"
+#include "ui/look.h"
+#include "ui/messages.h"
+
+using namespace ui;
+
+Form3::Form3() {
+  setObjectName(QStringLiteral("Form3"));
+  setUpWindow(this, QStringLiteral("おやつファイル選択"), 4680, 3195);
+  File1 = new QListView(this);
+  placeTwips(File1, 120, 480, 4335, 1890);
+  File1Names = new QStringListModel(this);
+  File1->setModel(File1Names);
+  File1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  File1->setSelectionMode(QAbstractItemView::SingleSelection);
+  File1->setUniformItemSizes(true);
+  Label1 = new QLabel(this);
+  placeTwips(Label1, 120, 120, 4335, 255);
+  Command1 = new QPushButton(QStringLiteral("適　用"), this);
+  placeTwips(Command1, 2280, 2640, 975, 375);
+  Command2 = new QPushButton(QStringLiteral("キャンセル"), this);
+  placeTwips(Command2, 3600, 2640, 975, 375);
+  for (QPushButton* b : {Command1, Command2}) {
+    b->setAutoDefault(false);
+    b->setDefault(false);
+  }
+  File1->setAccessibleName(QStringLiteral("おやつファイル"));
+  setTabOrder(File1, Command1);
+  setTabOrder(Command1, Command2);
+  Command1->setEnabled(false);
+  connect(File1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          [this] { Command1->setEnabled(!SelectedName().isEmpty()); });
+  connect(Command1, &QPushButton::clicked, this, &Form3::Command1_Click);
+  connect(Command2, &QPushButton::clicked, this, &Form3::Command2_Click);
+  Form_Load();
+}
+
+void Form3::Form_Load() {
+  const auto files = platform::listFiles(Module1::SnackFolder);
+  if (files) {
+    File1Names->setStringList(*files);
+  } else {
+    ShowError(this, QStringLiteral("おやつフォルダ「%1」を開けません。\n"
+                                   "「ファイル」メニューの「おやつフォルダ再設定」（Ctrl+O）でフォルダを選び直してください。")
+                        .arg(Module1::SnackFolder));
+  }
+  if (Module1::DialogMode == Module1::kModeSnackFile)
+    Label1->setText(QStringLiteral("ＰＯＳＴＰＥＴのおやつを選択してね。"));
+}
+
+QString Form3::SelectedName() const {
+  const QModelIndexList rows = File1->selectionModel()->selectedRows();
+  return rows.isEmpty() ? QString() : rows.first().data().toString();
+}
+
+void Form3::Command1_Click() {
+  const QString name = SelectedName();
+  if (name.isEmpty()) return;
+  const QString path = platform::joinPath(Module1::SnackFolder, name);
+  snack::SnackRecordType record;
+  const snack::Outcome done = snack::loadSnack(path, record);
+  if (!done.ok) {
+    ShowError(this, done.message);
+    return;
+  }
+  Module1::SnackFileName = name;
+  Module1::SnackRecord = record;
+  Form1* main = MainForm();
+  main->Text14->setText(name);
+  main->ShowSnackRecord();
+  Form3Window.hide();
+  main->show();
+  Form3Window.unload();
+}
+
+void Form3::Command2_Click() {
+  Form3Window.hide();
+  MainForm()->show();
+  Form3Window.unload();
+}
+
+void Form3::closeEvent(QCloseEvent* e) {
+  Command2_Click();
+  e->accept();
+}

@@ -1,0 +1,31 @@
+#pragma once
+// Snack file selection: the files of the snack folder, Apply loads one.
+#include <QLabel>
+#include <QListView>
+#include <QPushButton>
+#include <QStringListModel>
+#include <QWidget>
+
+class Form3 : public QWidget {
+  Q_OBJECT
+ public:
+  Form3();
+
+  QListView* File1;
+  QStringListModel* File1Names;
+  QLabel* Label1;
+  QPushButton *Command1, *Command2;
+
+  // The name of the selected entry, empty when none is selected.
+  QString SelectedName() const;
+
+ public slots:
+  void Command1_Click();
+  void Command2_Click();
+
+ protected:
+  void closeEvent(QCloseEvent* e) override;
+
+ private:
+  void Form_Load();
+};

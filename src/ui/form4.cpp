@@ -1,0 +1,71 @@
+#include "ui/form4.h"
+
+#include <QCloseEvent>
+#include <QFileInfo>
+
+#include "app/module1.h"
+#include "platform/paths.h"
+#include "snack/operations.h"
+#include "ui/form1.h"
+#include "ui/forms.h"
+#include "ui/look.h"
+#include "ui/messages.h"
+
+using namespace ui;
+
+Form4::Form4() {
+  setObjectName(QStringLiteral("Form4"));
+  setUpWindow(this, QStringLiteral("リフレッシュ（未開封）処理"), 4680, 1515);
+  Label1 = new QLabel(QStringLiteral("おやつのリフレッシュ処理を行います。"), this);
+  placeTwips(Label1, 840, 120, 3015, 255);
+  Label2 = new QLabel(QStringLiteral("よろしいですか？"), this);
+  placeTwips(Label2, 1680, 600, 1335, 255);
+  Command1 = new QPushButton(QStringLiteral("リフレッシュする"), this);
+  placeTwips(Command1, 120, 960, 1815, 375);
+  Command2 = new QPushButton(QStringLiteral("リフレッシュしない"), this);
+  placeTwips(Command2, 2640, 960, 1815, 375);
+  for (QPushButton* b : {Command1, Command2}) {
+    b->setAutoDefault(false);
+    b->setDefault(false);
+  }
+  setTabOrder(Command1, Command2);
+  connect(Command1, &QPushButton::clicked, this, &Form4::Command1_Click);
+  connect(Command2, &QPushButton::clicked, this, &Form4::Command2_Click);
+}
+
+void Form4::Command1_Click() {
+  Form1* main = MainForm();
+  if (Module1::SnackFileName.isEmpty()) {
+    ShowError(this, QStringLiteral("おやつファイルがまだ読み込まれていません。"
+                                   "「おやつファイルの読込」でファイルを選んでからリフレッシュしてください。"));
+    Form4Window.unload();
+    return;
+  }
+  const QString path = Module1::CurrentSnackPath();
+  if (!QFileInfo(path).isFile()) {
+    ShowError(this, QStringLiteral("おやつファイル「%1」がありません。おやつフォルダを変えた場合は、"
+                                   "ファイルを読み込み直してください。")
+                        .arg(platform::nativePath(path)));
+    Form4Window.unload();
+    return;
+  }
+  const snack::Outcome done = snack::refreshSnack(path);
+  if (!done.ok) {
+    ShowError(this, done.message);
+    Form4Window.unload();
+    return;
+  }
+  main->Label18->setText(QStringLiteral("未開封"));
+  for (QLineEdit* box : {main->Text8, main->Text9, main->Text10, main->Text11, main->Text12, main->Text13})
+    box->setText(QStringLiteral("0"));
+  Module1::SnackRecord.YearHigh = 0;
+  Module1::SnackRecord.YearLow = 0;
+  Form4Window.unload();
+}
+
+void Form4::Command2_Click() { Form4Window.unload(); }
+
+void Form4::closeEvent(QCloseEvent* e) {
+  Form4Window.unload();
+  e->accept();
+}

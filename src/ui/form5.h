@@ -1,0 +1,25 @@
+#pragma once
+// About the program.
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QWidget>
+
+class Form5 : public QWidget {
+  Q_OBJECT
+ public:
+  Form5();
+
+  static const QString kNotice;
+  static const QString kMailAddress;
+
+  QLabel *Label1, *Label2, *Label4;
+  QPlainTextEdit* Text1;
+  QPushButton* Command1;
+
+ public slots:
+  void Command1_Click();
+
+ protected:
+  void closeEvent(QCloseEvent* e) override;
+};

@@ -1,0 +1,18 @@
+#pragma once
+// The five windows. Form1 lives for the whole program; Form2 to Form5 exist
+// at most once each, created when first shown.
+#include "platform/windows.h"
+
+class Form1;
+class Form2;
+class Form3;
+class Form4;
+class Form5;
+
+// The main window, once it has been created.
+Form1* MainForm();
+
+extern platform::SingleWindow<Form2> Form2Window;
+extern platform::SingleWindow<Form3> Form3Window;
+extern platform::SingleWindow<Form4> Form4Window;
+extern platform::SingleWindow<Form5> Form5Window;

@@ -1,0 +1,30 @@
+#pragma once
+// Geometry in twips and the fonts and colours of the windows.
+#include <QColor>
+#include <QFont>
+#include <QString>
+
+class QWidget;
+
+namespace ui {
+
+inline constexpr int kTwipsPerPixel = 15;
+constexpr int px(int twips) { return twips / kTwipsPerPixel; }
+
+// Places a control at left, top, width, height given in twips.
+void placeTwips(QWidget* w, int left, int top, int width, int height);
+// Sets a window's client area in twips, its icon and its title.
+void setUpWindow(QWidget* w, const QString& title, int width, int height);
+
+inline const QString kMincho = QStringLiteral("ＭＳ Ｐ明朝");
+inline const QString kGothic = QStringLiteral("ＭＳ Ｐゴシック");
+QFont japaneseFont(const QString& family, double points, bool bold = false);
+void setTextColour(QWidget* w, const QColor& colour);
+
+inline const QColor kNavy(0, 0, 128);
+inline const QColor kBrown(128, 64, 0);
+
+// The Japanese font names map to the fonts installed here (Debian: IPA P fonts).
+void installFontSubstitutes();
+
+}  // namespace ui

@@ -1,0 +1,17 @@
+#pragma once
+// Messages to the user. Tests install a recorder so no test waits on a dialog.
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class QWidget;
+
+namespace ui {
+
+// Shows a warning with the program's title, modal to `parent` when given.
+void ShowError(QWidget* parent, const QString& text);
+
+// While set, messages go to the recorder instead of a dialog.
+void SetMessageRecorder(std::function<void(const QString&)> recorder);
+
+}  // namespace ui

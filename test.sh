@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds and runs every test headless.
+set -euo pipefail
+cd "$(dirname "$0")"
+tools/ensure-packages.sh
+export QT_QPA_PLATFORM=offscreen
+cmake --preset dev -G Ninja >/dev/null
+cmake --build --preset dev
+ctest --preset dev -j2

@@ -1,0 +1,20 @@
+// Writes a demo working folder: crumbwright-demo FOLDER [--first-run]
+#include <QCoreApplication>
+#include <QStringList>
+#include <cstdio>
+
+#include "samplegen.h"
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  const QStringList args = QCoreApplication::arguments().mid(1);
+  if (args.isEmpty() || args.first().startsWith(QLatin1Char('-'))) {
+    std::fprintf(stderr, "usage: crumbwright-demo FOLDER [--first-run]\n");
+    return 2;
+  }
+  if (!samplegen::writeWorkspace(args.first(), args.contains(QStringLiteral("--first-run")))) {
+    std::fprintf(stderr, "crumbwright-demo: cannot write %s\n", qPrintable(args.first()));
+    return 1;
+  }
+  return 0;
+}

@@ -1,0 +1,212 @@
+#include "samplegen.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/sjis.h"
+#include "snack/layout.h"
+
+namespace samplegen {
+
+using namespace snack;
+
+QByteArray sjis(const QString& text) {
+  const platform::SjisEncoding e = platform::toSjis(text);
+  if (!e.ok) {
+    std::fprintf(stderr, "samplegen: no Shift-JIS form for %s\n", qPrintable(e.badCharacter));
+    std::abort();
+  }
+  return e.bytes;
+}
+
+QByteArray headerTemplate(int size) {
+  QByteArray h(size, '\0');
+  for (int i = 0; i < size; ++i) h[i] = static_cast<char>((i * 37 + 11) % 251 + 1);
+  h.replace(0, 8, "SNACK01\x1A");
+  return h;
+}
+
+namespace {
+void put16(QByteArray& h, int offset, std::uint16_t v) {
+  h[offset] = static_cast<char>(v & 0xFF);
+  h[offset + 1] = static_cast<char>(v >> 8);
+}
+void putText(QByteArray& h, int lengthOffset, const QString& text) {
+  const QByteArray b = sjis(text);
+  h[lengthOffset] = static_cast<char>(b.size());
+  h.replace(lengthOffset + 1, b.size(), b);
+}
+QByteArray toBmp(const QImage& image) {
+  QByteArray bytes;
+  QBuffer buf(&bytes);
+  buf.open(QIODevice::WriteOnly);
+  image.save(&buf, "BMP");
+  return bytes;
+}
+}  // namespace
+
+QByteArray header(const SnackSpec& s, int size) {
+  QByteArray h = headerTemplate(size);
+  putText(h, kNameLength, s.name);
+  putText(h, kDescriptionLength, s.description);
+  putText(h, kAuthorLength, s.author);
+  put16(h, kNumber, s.number);
+  put16(h, kQuantity, s.quantity);
+  put16(h, kBestBeforeDays, s.bestBeforeDays);
+  put16(h, kCalories, s.calories);
+  h[kTypeIndex] = static_cast<char>(s.typeIndex);
+  h[kSoundIndex] = static_cast<char>(s.soundIndex);
+  put16(h, kOpenedYear, s.year);
+  h[kOpenedMonth] = static_cast<char>(s.month);
+  h[kOpenedDay] = static_cast<char>(s.day);
+  h[kOpenedHour] = static_cast<char>(s.hour);
+  h[kOpenedMinute] = static_cast<char>(s.minute);
+  h[kOpenedSecond] = static_cast<char>(s.second);
+  return h;
+}
+
+QByteArray pictureBmp(int seed, int width, int height) {
+  QImage image(width, height, QImage::Format_RGB888);
+  image.fill(QColor(255, 250, 235));
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(Qt::NoPen);
+  p.setBrush(QColor(196 - seed % 40, 132 + seed % 50, 64));
+  p.drawEllipse(QRectF(width * 0.1, height * 0.1, width * 0.8, height * 0.8));
+  p.setBrush(QColor(90, 50, 20));
+  for (int i = 0; i < 5; ++i) {
+    const double x = width * (0.25 + 0.1 * ((seed + i * 3) % 6));
+    const double y = height * (0.25 + 0.1 * ((seed * 7 + i * 5) % 6));
+    p.drawEllipse(QPointF(x, y), width * 0.05, height * 0.05);
+  }
+  p.end();
+  return toBmp(image);
+}
+
+QByteArray maskBmp(int seed, int width, int height) {
+  QImage image(width, height, QImage::Format_RGB888);
+  image.fill(Qt::white);
+  QPainter p(&image);
+  p.setPen(Qt::NoPen);
+  p.setBrush(Qt::black);
+  const double inset = 0.1 + 0.01 * (seed % 3);
+  p.drawEllipse(QRectF(width * inset, height * inset, width * (1 - 2 * inset), height * (1 - 2 * inset)));
+  p.end();
+  return toBmp(image);
+}
+
+QByteArray snackFile(const SnackSpec& spec, int seed) {
+  return header(spec) + pictureBmp(seed) + maskBmp(seed);
+}
+
+QByteArray nameFile(const QList<QPair<int, QString>>& entries) {
+  QByteArray out;
+  for (const auto& [index, name] : entries)
+    out += sjis(QStringLiteral("%1 %2").arg(index, 3, 10, QLatin1Char('0')).arg(name)) + "\r\n";
+  return out;
+}
+
+QList<QPair<int, QString>> sampleFoodTypes() {
+  return {{0, QStringLiteral("ふつうのおやつ")}, {1, QStringLiteral("あまいおやつ")},
+          {2, QStringLiteral("からいおやつ")},   {4, QStringLiteral("のみもの")},
+          {5, QStringLiteral("くだもの")},       {7, QStringLiteral("ふしぎなおやつ")},
+          {8, QStringLiteral("ごちそう")},       {12, QStringLiteral("きせつのおやつ")}};
+}
+
+QList<QPair<int, QString>> sampleSounds() {
+  return {{0, QStringLiteral("なし")},           {1, QStringLiteral("もぐもぐ")},
+          {2, QStringLiteral("ぱりぽり")},       {3, QStringLiteral("ごくごく")},
+          {5, QStringLiteral("しゃりしゃり")},   {6, QStringLiteral("ぺろぺろ")},
+          {9, QStringLiteral("ずずーっ")},       {10, QStringLiteral("かりっ")}};
+}
+
+QList<SnackSpec> sampleSnacks() {
+  QList<SnackSpec> list;
+  SnackSpec a;
+  a.name = QStringLiteral("いちごのショートケーキ");
+  a.description = QStringLiteral("ふわふわのスポンジに、あまずっぱいいちご。");
+  a.author = QStringLiteral("こむぎ工房");
+  a.number = 101;
+  a.typeIndex = 1;
+  a.soundIndex = 1;
+  list.append(a);
+  SnackSpec b;
+  b.name = QStringLiteral("むげんクッキー");
+  b.description = QStringLiteral("いくら食べてもなくならない、ふしぎなクッキー。");
+  b.author = QStringLiteral("おかしの森");
+  b.number = 65535;
+  b.quantity = kUnlimited;
+  b.bestBeforeDays = kUnlimited;
+  b.calories = kUnlimited;
+  b.typeIndex = 7;
+  b.soundIndex = 2;
+  list.append(b);
+  SnackSpec c;
+  c.name = QStringLiteral("ほうじ茶ラテ");
+  c.description = QStringLiteral("こうばしい香りのあたたかいのみもの。");
+  c.author = QStringLiteral("まめ茶房");
+  c.number = 4660;
+  c.quantity = 1;
+  c.bestBeforeDays = 0;
+  c.calories = 80;
+  c.typeIndex = 4;
+  c.soundIndex = 3;
+  c.year = 2000;
+  c.month = 11;
+  c.day = 30;
+  c.hour = 12;
+  c.minute = 34;
+  c.second = 56;
+  list.append(c);
+  SnackSpec d;
+  d.name = QStringLiteral("きせつのフルーツ盛り合わせ～夏～");
+  d.description = QStringLiteral("すいか、メロン、もも。");
+  d.author = QString();
+  d.number = 256;
+  d.quantity = 256;
+  d.bestBeforeDays = 2;
+  d.calories = 2000;
+  d.typeIndex = 3;  // an index without a name: shows "--------"
+  d.soundIndex = 5;
+  d.year = 2001;
+  list.append(d);
+  return list;
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes) {
+  QFile f(path);
+  return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+QByteArray readFile(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool writeWorkspace(const QString& dir, bool firstRun) {
+  QDir root(dir);
+  if (!root.mkpath(QStringLiteral("snacks")) || !root.mkpath(QStringLiteral("おやつ工場"))) return false;
+  const QString snacks = QDir::toNativeSeparators(root.absoluteFilePath(QStringLiteral("snacks"))) +
+                         QDir::separator();
+  bool ok = writeFile(root.filePath(QStringLiteral("cookenv.ini")),
+                      sjis(firstRun ? QStringLiteral("NONE") : snacks) + "\r\n");
+  ok = ok && writeFile(root.filePath(QStringLiteral("Foodtype.ini")), nameFile(sampleFoodTypes()));
+  ok = ok && writeFile(root.filePath(QStringLiteral("sound.ini")), nameFile(sampleSounds()));
+  const QStringList names = {QStringLiteral("ichigo.pac"), QStringLiteral("mugen.pac"),
+                             QStringLiteral("houjicha.pac"), QStringLiteral("fruit10.pac")};
+  const QList<SnackSpec> specs = sampleSnacks();
+  for (int i = 0; i < specs.size(); ++i)
+    ok = ok && writeFile(root.filePath(QStringLiteral("snacks/") + names[i]), snackFile(specs[i], i));
+  const QString factory = QStringLiteral("おやつ工場/");
+  ok = ok && writeFile(root.filePath(factory + QStringLiteral("head.dat")), headerTemplate(1024));
+  ok = ok && writeFile(root.filePath(factory + QStringLiteral("Image.bmp")), pictureBmp(7));
+  ok = ok && writeFile(root.filePath(factory + QStringLiteral("mask.bmp")), maskBmp(7));
+  return ok;
+}
+
+}  // namespace samplegen

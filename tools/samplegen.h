@@ -1,0 +1,47 @@
+#pragma once
+// Sample data of our own: snack files, factory parts and settings files.
+// The demo workspace and the test fixtures both come from here.
+#include <QByteArray>
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <cstdint>
+
+namespace samplegen {
+
+struct SnackSpec {
+  QString name, description, author;
+  std::uint16_t number = 1, quantity = 3, bestBeforeDays = 7, calories = 120, year = 0;
+  std::uint8_t typeIndex = 1, soundIndex = 1;
+  std::uint8_t month = 0, day = 0, hour = 0, minute = 0, second = 0;
+};
+
+// A header part of `size` bytes (at least 904). Bytes the editor does not
+// interpret hold a pattern, never zero runs, so a stray write shows.
+QByteArray headerTemplate(int size = 1024);
+// A header with the fields of `spec` set; text areas keep pattern bytes after
+// the text, as a file not written by the editor may.
+QByteArray header(const SnackSpec& spec, int size = 1024);
+// 24-bit BMP pictures drawn from a seed.
+QByteArray pictureBmp(int seed, int width = 64, int height = 64);
+QByteArray maskBmp(int seed, int width = 64, int height = 64);
+// A whole snack file: header, picture, mask.
+QByteArray snackFile(const SnackSpec& spec, int seed);
+
+// A name file: "%03d" index, one blank, the name; Shift-JIS, CR LF.
+QByteArray nameFile(const QList<QPair<int, QString>>& entries);
+QList<QPair<int, QString>> sampleFoodTypes();
+QList<QPair<int, QString>> sampleSounds();
+QList<SnackSpec> sampleSnacks();
+
+// Shift-JIS bytes of a text; aborts on a character without a code (our own data).
+QByteArray sjis(const QString& text);
+
+bool writeFile(const QString& path, const QByteArray& bytes);
+QByteArray readFile(const QString& path);
+
+// A complete working folder: cookenv.ini naming `dir`/snacks/ (or "NONE"),
+// Foodtype.ini, sound.ini, the snack folder and the factory "おやつ工場".
+bool writeWorkspace(const QString& dir, bool firstRun = false);
+
+}  // namespace samplegen
