@@ -1,0 +1,68 @@
+#pragma once
+// Shared fixtures: a working folder made by our generator, with messages and
+// the program's end recorded instead of shown.
+#include <QCryptographicHash>
+#include <QDir>
+#include <QDirIterator>
+#include <QMap>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "app/module1.h"
+#include "platform/windows.h"
+#include "samplegen.h"
+#include "ui/messages.h"
+
+namespace testing {
+
+// A fresh working folder, made current; the process goes back on destruction.
+class Workspace {
+ public:
+  explicit Workspace(bool firstRun = false) : previous_(QDir::currentPath()) {
+    QVERIFY(dir_.isValid());
+    QVERIFY(samplegen::writeWorkspace(dir_.path(), firstRun));
+    QDir::setCurrent(dir_.path());
+    Module1::Reset();
+    ui::SetMessageRecorder([this](const QString& m) { messages.append(m); });
+    platform::setEndProgramHook([this] { ++endCalls; });
+  }
+  ~Workspace() {
+    ui::SetMessageRecorder({});
+    platform::setEndProgramHook({});
+    QDir::setCurrent(previous_);
+  }
+  Workspace(const Workspace&) = delete;
+  Workspace& operator=(const Workspace&) = delete;
+
+  QString path(const QString& relative) const { return dir_.filePath(relative); }
+  QString snackFolder() const { return QDir::toNativeSeparators(dir_.filePath("snacks")) + QDir::separator(); }
+  QString snack(const QString& name) const { return dir_.filePath("snacks/" + name); }
+
+  // SHA-256 of every file below the working folder, by relative path.
+  QMap<QString, QByteArray> checksums() const {
+    QMap<QString, QByteArray> sums;
+    QDirIterator it(dir_.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+      const QString p = it.next();
+      sums.insert(QDir(dir_.path()).relativeFilePath(p),
+                  QCryptographicHash::hash(samplegen::readFile(p), QCryptographicHash::Sha256));
+    }
+    return sums;
+  }
+
+  QStringList messages;
+  int endCalls = 0;
+
+ private:
+  QTemporaryDir dir_;
+  QString previous_;
+};
+
+// Lets deferred deletions (unloaded windows) happen.
+inline void processDeletes() {
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  QCoreApplication::processEvents();
+}
+
+}  // namespace testing

@@ -1,0 +1,424 @@
+// The snack file operations on real files, checked byte for byte.
+#include <QRandomGenerator>
+#include <QTest>
+#include <set>
+
+#include "platform/sjis.h"
+#include "snack/fields.h"
+#include "snack/operations.h"
+#include "support.h"
+
+using namespace snack;
+
+namespace {
+
+// Offsets a save may change.
+std::set<int> savedOffsets() {
+  std::set<int> s;
+  for (const ByteRange& r : kSavedRanges)
+    for (int i = r.offset; i < r.offset + r.size; ++i) s.insert(i);
+  return s;
+}
+
+// Every byte outside `owned` and the length are the same.
+void compareOutside(const QByteArray& before, const QByteArray& after, const std::set<int>& owned) {
+  QCOMPARE(after.size(), before.size());
+  for (int i = 0; i < before.size(); ++i) {
+    if (owned.count(i)) continue;
+    if (before[i] != after[i]) QFAIL(qPrintable(QStringLiteral("byte %1 changed").arg(i)));
+  }
+}
+
+HeaderValues valuesOf(const samplegen::SnackSpec& s) {
+  HeaderValues v;
+  v.name = samplegen::sjis(s.name);
+  v.description = samplegen::sjis(s.description);
+  v.author = samplegen::sjis(s.author);
+  v.number = s.number;
+  v.quantity = s.quantity;
+  v.bestBeforeDays = s.bestBeforeDays;
+  v.calories = s.calories;
+  v.year = s.year;
+  v.typeIndex = s.typeIndex;
+  v.soundIndex = s.soundIndex;
+  v.month = s.month;
+  v.day = s.day;
+  v.hour = s.hour;
+  v.minute = s.minute;
+  v.second = s.second;
+  return v;
+}
+
+}  // namespace
+
+class TstSnackOps : public QObject {
+  Q_OBJECT
+ private slots:
+  void split_data();
+  void split();
+  void openedRule_data();
+  void openedRule();
+  void numberParsing_data();
+  void numberParsing();
+  void textEncoding_data();
+  void textEncoding();
+  void saveWritesOnlyItsBytes();
+  void saveVectors_data();
+  void saveVectors();
+  void saveRemovedFileCreates904Bytes();
+  void saveRefusesShortFile();
+  void loadDecodes();
+  void loadRefuses_data();
+  void loadRefuses();
+  void randomRoundTrip();
+  void refreshZeroesGroupOnly();
+  void refreshMissingFileCreatesNothing();
+  void factoryJoinsParts_data();
+  void factoryJoinsParts();
+  void factoryReplacesLongerOutput();
+  void factoryRefuses_data();
+  void factoryRefuses();
+};
+
+void TstSnackOps::split_data() {
+  QTest::addColumn<int>("value");
+  QTest::addColumn<QByteArray>("bytes");  // low, high
+  QTest::newRow("256") << 256 << QByteArray("\x00\x01", 2);
+  QTest::newRow("255") << 255 << QByteArray("\xff\x00", 2);
+  QTest::newRow("2000") << 2000 << QByteArray("\xd0\x07");
+  QTest::newRow("unlimited") << 65535 << QByteArray("\xff\xff");
+  QTest::newRow("4660") << 4660 << QByteArray("\x34\x12");
+}
+
+void TstSnackOps::split() {
+  QFETCH(int, value);
+  QFETCH(QByteArray, bytes);
+  const Split16 s = split16(static_cast<std::uint16_t>(value));
+  QCOMPARE(static_cast<char>(s.low), bytes[0]);
+  QCOMPARE(static_cast<char>(s.high), bytes[1]);
+  QCOMPARE(int(join16(s.high, s.low)), value);
+}
+
+void TstSnackOps::openedRule_data() {
+  QTest::addColumn<QByteArray>("group");  // offsets 889 to 902
+  QTest::addColumn<bool>("opened");
+  QTest::newRow("all zero") << QByteArray(14, 0) << false;
+  QTest::newRow("year only") << QByteArray("\xd0\x07", 2) + QByteArray(12, 0) << false;
+  QTest::newRow("second only") << QByteArray(10, 0) + QByteArray("\x01", 1) + QByteArray(3, 0) << true;
+  QTest::newRow("high byte of month only") << QByteArray(3, 0) + QByteArray("\x05", 1) + QByteArray(10, 0)
+                                           << false;
+  QTest::newRow("200 everywhere") << QByteArray(14, char(200)) << true;
+}
+
+void TstSnackOps::openedRule() {
+  QFETCH(QByteArray, group);
+  QFETCH(bool, opened);
+  QByteArray h = samplegen::headerTemplate();
+  h.replace(kOpenedYear, kOpenedGroupSize, group);
+  QCOMPARE(isOpened(decodeHeader(h)), opened);
+}
+
+void TstSnackOps::numberParsing_data() {
+  QTest::addColumn<QString>("text");
+  QTest::addColumn<bool>("unlimitedField");
+  QTest::addColumn<int>("value");  // -1: refused
+  QTest::newRow("plain") << "256" << true << 256;
+  QTest::newRow("unlimited") << "無制限" << true << 65535;
+  QTest::newRow("unlimited in year") << "無制限" << false << -1;
+  QTest::newRow("above 65535") << "100000" << true << 65535;
+  QTest::newRow("huge") << "99999999999999999999999" << false << 65535;
+  QTest::newRow("full-width digits") << "１２３" << true << 123;
+  QTest::newRow("blanks") << " 7 　" << true << 7;
+  QTest::newRow("empty") << "" << true << -1;
+  QTest::newRow("negative") << "-1" << true << -1;
+  QTest::newRow("decimal") << "7.5" << true << -1;
+  QTest::newRow("letters") << "12a" << true << -1;
+  QTest::newRow("sign only") << "-" << true << -1;
+}
+
+void TstSnackOps::numberParsing() {
+  QFETCH(QString, text);
+  QFETCH(bool, unlimitedField);
+  QFETCH(int, value);
+  QString error;
+  const auto v = parseNumber(text, "おやつの数量", unlimitedField, &error);
+  if (value < 0) {
+    QVERIFY(!v);
+    QVERIFY(error.contains("おやつの数量"));
+  } else {
+    QCOMPARE(int(v.value_or(0)), value);
+  }
+  const auto b = parseByte(text, "月", &error);
+  if (value >= 0 && value <= 255 && text != "無制限")
+    QCOMPARE(int(b.value_or(0)), value);
+  else
+    QVERIFY(!b);
+}
+
+void TstSnackOps::textEncoding_data() {
+  QTest::addColumn<QString>("text");
+  QTest::addColumn<int>("bytes");  // -1: refused
+  QTest::newRow("three double-byte") << "おやつ" << 6;
+  QTest::newRow("254") << QString(127, QChar(0x3042)) << 254;
+  QTest::newRow("255") << QString(127, QChar(0x3042)) + "a" << 255;
+  QTest::newRow("256") << QString(128, QChar(0x3042)) << -1;
+  QTest::newRow("line break as CR LF") << "a\nb" << 4;
+  QTest::newRow("no Shift-JIS form") << "😀" << -1;
+}
+
+void TstSnackOps::textEncoding() {
+  QFETCH(QString, text);
+  QFETCH(int, bytes);
+  QString error;
+  const auto e = encodeText(text, "おやつの名前", &error);
+  if (bytes < 0) {
+    QVERIFY(!e);
+    QVERIFY(error.contains("おやつの名前"));
+    if (text.size() > 100) QVERIFY(error.contains("256"));
+  } else {
+    QCOMPARE(e.value_or("?").size(), bytes);
+  }
+}
+
+void TstSnackOps::saveWritesOnlyItsBytes() {
+  testing::Workspace ws;
+  const QString path = ws.snack("mugen.pac");
+  const QByteArray before = samplegen::readFile(path);
+  samplegen::SnackSpec spec;
+  spec.name = "み";  // shorter than the old name
+  spec.description = "";
+  spec.author = "さくしゃ";
+  QVERIFY(saveSnack(path, valuesOf(spec)).ok);
+  const QByteArray after = samplegen::readFile(path);
+  compareOutside(before, after, savedOffsets());
+  QCOMPARE(after.mid(kNameLength, 3), QByteArray("\x02\x82\xdd"));
+  QCOMPARE(after.mid(kNameText + 2, 253), QByteArray(253, 0));
+  QCOMPARE(after.mid(kDescriptionLength, 256), QByteArray(256, 0));
+  QCOMPARE(after.mid(kOpenedSpare, 2), QByteArray(2, 0));
+  // Saving twice gives the same file.
+  QVERIFY(saveSnack(path, valuesOf(spec)).ok);
+  QCOMPARE(samplegen::readFile(path), after);
+}
+
+void TstSnackOps::saveVectors_data() {
+  QTest::addColumn<int>("field");
+  QTest::addColumn<int>("value");
+  QTest::addColumn<QByteArray>("stored");
+  QTest::newRow("quantity 256") << kQuantity << 256 << QByteArray("\x00\x01", 2);
+  QTest::newRow("quantity 0") << kQuantity << 0 << QByteArray("\x00\x00", 2);
+  QTest::newRow("calories unlimited") << kCalories << 65535 << QByteArray("\xff\xff");
+  QTest::newRow("number unlimited") << kNumber << 65535 << QByteArray("\xff\xff");
+  QTest::newRow("year 2000") << kOpenedYear << 2000 << QByteArray("\xd0\x07");
+}
+
+void TstSnackOps::saveVectors() {
+  QFETCH(int, field);
+  QFETCH(int, value);
+  QFETCH(QByteArray, stored);
+  testing::Workspace ws;
+  HeaderValues v = valuesOf(samplegen::sampleSnacks().first());
+  const auto u = static_cast<std::uint16_t>(value);
+  if (field == kQuantity) v.quantity = u;
+  if (field == kCalories) v.calories = u;
+  if (field == kNumber) v.number = u;
+  if (field == kOpenedYear) v.year = u;
+  QVERIFY(saveSnack(ws.snack("ichigo.pac"), v).ok);
+  QCOMPARE(samplegen::readFile(ws.snack("ichigo.pac")).mid(field, 2), stored);
+}
+
+void TstSnackOps::saveRemovedFileCreates904Bytes() {
+  testing::Workspace ws;
+  QVERIFY(QFile::remove(ws.snack("ichigo.pac")));
+  const HeaderValues v = valuesOf(samplegen::sampleSnacks().first());
+  QVERIFY(saveSnack(ws.snack("ichigo.pac"), v).ok);
+  QCOMPARE(samplegen::readFile(ws.snack("ichigo.pac")), headerImage(v));
+}
+
+void TstSnackOps::saveRefusesShortFile() {
+  testing::Workspace ws;
+  const QByteArray shortFile = samplegen::headerTemplate(903);
+  QVERIFY(samplegen::writeFile(ws.snack("short.pac"), shortFile));
+  const Outcome o = saveSnack(ws.snack("short.pac"), valuesOf(samplegen::sampleSnacks().first()));
+  QVERIFY(!o.ok);
+  QVERIFY(o.message.contains("short.pac"));
+  QCOMPARE(samplegen::readFile(ws.snack("short.pac")), shortFile);
+}
+
+void TstSnackOps::loadDecodes() {
+  testing::Workspace ws;
+  const QByteArray before = samplegen::readFile(ws.snack("houjicha.pac"));
+  SnackRecordType r;
+  QVERIFY(loadSnack(ws.snack("houjicha.pac"), r).ok);
+  QCOMPARE(samplegen::readFile(ws.snack("houjicha.pac")), before);
+  QCOMPARE(displayText(textBytes(r.NameBytes, r.NameLength)), QString("ほうじ茶ラテ"));
+  QCOMPARE(int(join16(r.NumberHigh, r.NumberLow)), 4660);
+  QCOMPARE(int(join16(r.YearHigh, r.YearLow)), 2000);
+  QCOMPARE(int(r.Second), 56);
+  QVERIFY(isOpened(r));
+  // The buffer holds 257 bytes: the area and the next two bytes.
+  QCOMPARE(r.NameBytes[255], static_cast<std::uint8_t>(before[kDescriptionLength]));
+  QCOMPARE(r.AuthorBytes[256], static_cast<std::uint8_t>(before[801]));
+}
+
+void TstSnackOps::loadRefuses_data() {
+  QTest::addColumn<QString>("name");
+  QTest::addColumn<int>("size");  // -1: missing, -2: a folder
+  QTest::newRow("missing") << "gone.pac" << -1;
+  QTest::newRow("folder") << "dir.pac" << -2;
+  QTest::newRow("empty") << "empty.pac" << 0;
+  QTest::newRow("903 bytes") << "short.pac" << 903;
+}
+
+void TstSnackOps::loadRefuses() {
+  QFETCH(QString, name);
+  QFETCH(int, size);
+  testing::Workspace ws;
+  if (size == -2) QVERIFY(QDir().mkpath(ws.snack(name)));
+  if (size >= 0) QVERIFY(samplegen::writeFile(ws.snack(name), samplegen::headerTemplate(2000).left(size)));
+  SnackRecordType r;
+  r.NameLength = 9;
+  const Outcome o = loadSnack(ws.snack(name), r);
+  QVERIFY(!o.ok);
+  QVERIFY(o.message.contains(name));
+  QCOMPARE(int(r.NameLength), 9);
+}
+
+void TstSnackOps::randomRoundTrip() {
+  testing::Workspace ws;
+  QRandomGenerator rng(20261207);
+  const QString chars = "あいうえおアイウエオ漢字無制限ＡＢＣabc123 ｱｲｳ～〜‖－";
+  for (int n = 0; n < 300; ++n) {
+    const QString path = ws.snack(QStringLiteral("r%1.pac").arg(n));
+    samplegen::SnackSpec base;
+    base.name = "x";
+    const QByteArray original = samplegen::snackFile(base, n % 5);
+    QVERIFY(samplegen::writeFile(path, original));
+    HeaderValues v;
+    QString texts[3];
+    for (QString& t : texts) {
+      const int len = rng.bounded(0, 100);
+      for (int i = 0; i < len; ++i) t += chars[rng.bounded(chars.size())];
+    }
+    QString error;
+    v.name = *encodeText(texts[0], "n", &error);
+    v.description = *encodeText(texts[1], "d", &error);
+    v.author = *encodeText(texts[2], "a", &error);
+    v.number = static_cast<std::uint16_t>(rng.bounded(65536));
+    v.quantity = static_cast<std::uint16_t>(rng.bounded(65536));
+    v.bestBeforeDays = static_cast<std::uint16_t>(rng.bounded(65536));
+    v.calories = static_cast<std::uint16_t>(rng.bounded(65536));
+    v.year = static_cast<std::uint16_t>(rng.bounded(65536));
+    v.typeIndex = static_cast<std::uint8_t>(rng.bounded(256));
+    v.soundIndex = static_cast<std::uint8_t>(rng.bounded(256));
+    v.month = static_cast<std::uint8_t>(rng.bounded(256));
+    v.second = static_cast<std::uint8_t>(rng.bounded(2) ? 0 : rng.bounded(256));
+    QVERIFY(saveSnack(path, v).ok);
+    SnackRecordType r;
+    QVERIFY(loadSnack(path, r).ok);
+    QCOMPARE(platform::fromSjis(textBytes(r.NameBytes, r.NameLength)),
+             QString(texts[0]).replace("〜", "～").replace("‖", "∥"));
+    QCOMPARE(textBytes(r.DescriptionBytes, r.DescriptionLength), v.description);
+    QCOMPARE(textBytes(r.AuthorBytes, r.AuthorLength), v.author);
+    QCOMPARE(join16(r.NumberHigh, r.NumberLow), v.number);
+    QCOMPARE(join16(r.QuantityHigh, r.QuantityLow), v.quantity);
+    QCOMPARE(join16(r.BestBeforeHigh, r.BestBeforeLow), v.bestBeforeDays);
+    QCOMPARE(join16(r.CaloriesHigh, r.CaloriesLow), v.calories);
+    QCOMPARE(join16(r.YearHigh, r.YearLow), v.year);
+    QCOMPARE(r.TypeIndex, v.typeIndex);
+    QCOMPARE(r.SoundIndex, v.soundIndex);
+    QCOMPARE(r.Month, v.month);
+    QCOMPARE(isOpened(r), v.month != 0 || v.second != 0);
+    compareOutside(original, samplegen::readFile(path), savedOffsets());
+  }
+}
+
+void TstSnackOps::refreshZeroesGroupOnly() {
+  testing::Workspace ws;
+  const QString path = ws.snack("houjicha.pac");
+  QByteArray before = samplegen::readFile(path);
+  before[892] = 7;  // high bytes and spare, which only the refresh clears
+  before[901] = 1;
+  QVERIFY(samplegen::writeFile(path, before));
+  QVERIFY(refreshSnack(path).ok);
+  const QByteArray after = samplegen::readFile(path);
+  std::set<int> group;
+  for (int i = kOpenedYear; i < kOpenedYear + kOpenedGroupSize; ++i) group.insert(i);
+  compareOutside(before, after, group);
+  QCOMPARE(after.mid(kOpenedYear, kOpenedGroupSize), QByteArray(14, 0));
+}
+
+void TstSnackOps::refreshMissingFileCreatesNothing() {
+  testing::Workspace ws;
+  QVERIFY(!refreshSnack(ws.snack("gone.pac")).ok);
+  QVERIFY(!QFile::exists(ws.snack("gone.pac")));
+}
+
+void TstSnackOps::factoryJoinsParts_data() {
+  QTest::addColumn<QByteArray>("head");
+  QTest::addColumn<QByteArray>("image");
+  QTest::addColumn<QByteArray>("mask");
+  QTest::addColumn<int>("piece");
+  QTest::newRow("generated parts") << samplegen::headerTemplate() << samplegen::pictureBmp(1)
+                                   << samplegen::maskBmp(1) << (1 << 20);
+  QTest::newRow("odd lengths, small pieces") << QByteArray(905, 'h') << QByteArray(1, 'i')
+                                             << QByteArray(77, 'm') << 16;
+  QTest::newRow("empty middle part") << QByteArray(904, 'h') << QByteArray() << QByteArray(3, 'm')
+                                     << 7;
+}
+
+void TstSnackOps::factoryJoinsParts() {
+  QFETCH(QByteArray, head);
+  QFETCH(QByteArray, image);
+  QFETCH(QByteArray, mask);
+  QFETCH(int, piece);
+  testing::Workspace ws;
+  QVERIFY(samplegen::writeFile(ws.path("おやつ工場/head.dat"), head));
+  QVERIFY(samplegen::writeFile(ws.path("おやつ工場/Image.bmp"), image));
+  QVERIFY(samplegen::writeFile(ws.path("おやつ工場/mask.bmp"), mask));
+  QVERIFY(buildSnack(kFactoryFolder, "おやつw.pac", piece).ok);
+  QCOMPARE(samplegen::readFile(ws.path("おやつ工場/おやつw.pac")), head + image + mask);
+}
+
+void TstSnackOps::factoryReplacesLongerOutput() {
+  testing::Workspace ws;
+  QVERIFY(samplegen::writeFile(ws.path("おやつ工場/new.pac"), QByteArray(100000, 'x')));
+  QVERIFY(buildSnack(kFactoryFolder, "new.pac").ok);
+  QCOMPARE(samplegen::readFile(ws.path("おやつ工場/new.pac")),
+           samplegen::headerTemplate(1024) + samplegen::pictureBmp(7) + samplegen::maskBmp(7));
+}
+
+void TstSnackOps::factoryRefuses_data() {
+  QTest::addColumn<QString>("name");
+  QTest::addColumn<QString>("remove");  // a part or the folder to remove first
+  QTest::addColumn<QString>("mentioned");
+  QTest::newRow("empty name") << "" << "" << "おやつファイル";
+  QTest::newRow("separator") << "a/b.pac" << "" << "a/b.pac";
+  QTest::newRow("names a part") << "head.dat" << "" << "head.dat";
+  QTest::newRow("names a part, other case") << "MASK.BMP" << "" << "MASK.BMP";
+  QTest::newRow("dot dot") << ".." << "" << "..";
+  QTest::newRow("missing head") << "x.pac" << "head.dat" << "head.dat";
+  QTest::newRow("missing picture") << "x.pac" << "Image.bmp" << "Image.bmp";
+  QTest::newRow("missing mask") << "x.pac" << "mask.bmp" << "mask.bmp";
+  QTest::newRow("missing folder") << "x.pac" << "*" << "おやつ工場";
+}
+
+void TstSnackOps::factoryRefuses() {
+  QFETCH(QString, name);
+  QFETCH(QString, remove);
+  QFETCH(QString, mentioned);
+  testing::Workspace ws;
+  // An older output stays as it was.
+  QVERIFY(samplegen::writeFile(ws.path("おやつ工場/x.pac"), "old"));
+  if (remove == "*")
+    QVERIFY(QDir(ws.path("おやつ工場")).removeRecursively());
+  else if (!remove.isEmpty())
+    QVERIFY(QFile::remove(ws.path("おやつ工場/" + remove)));
+  const auto before = ws.checksums();
+  const Outcome o = buildSnack(kFactoryFolder, name);
+  QVERIFY(!o.ok);
+  QVERIFY2(o.message.contains(mentioned), qPrintable(o.message));
+  QCOMPARE(ws.checksums(), before);
+}
+
+QTEST_GUILESS_MAIN(TstSnackOps)
+#include "tst_snackops.moc"
