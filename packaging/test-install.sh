@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# Builds the Debian package, unpacks it into a scratch root, checks what it declares
+# and installs, and starts the installed program headless through its launcher in a
+# fresh per-user working folder.
+#   test-install.sh BUILD_DIR SCRATCH_DIR
+set -euo pipefail
+build=$1
+scratch=$2
+
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+rm -rf "$scratch"
+mkdir -p "$scratch"
+cpack -G DEB --config "$build/CPackConfig.cmake" -B "$scratch/pkg" >"$scratch/cpack.log" 2>&1 ||
+  { cat "$scratch/cpack.log"; fail "cpack could not build the package"; }
+debs=("$scratch"/pkg/*.deb)
+[ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || fail "cpack made no single .deb"
+deb=${debs[0]}
+echo "package: $(basename "$deb")"
+
+# What the package declares.
+[ "$(dpkg-deb -f "$deb" Package)" = crumbwright ] || fail "package name"
+depends=$(dpkg-deb -f "$deb" Depends)
+echo "Depends: $depends"
+for p in libqt6widgets6 libqt6gui6 libqt6core6 fonts-ipafont-gothic fonts-ipafont-mincho; do
+  grep -qE "(^|, )$p( |,|$)" <<<"$depends" || fail "Depends lacks $p"
+done
+
+# What it installs.
+root=$scratch/root
+dpkg-deb -x "$deb" "$root"
+share=$root/usr/share
+desktop=$share/applications/crumbwright.desktop
+metainfo=$share/metainfo/org.example.crumbwright.metainfo.xml
+for f in "$root/usr/bin/crumbwright" "$root/usr/bin/crumbwright-launch" "$desktop" "$metainfo" \
+         "$share/icons/hicolor/scalable/apps/crumbwright.svg" \
+         "$share/icons/hicolor/32x32/apps/crumbwright.png" \
+         "$share/crumbwright/cookenv.ini" "$share/crumbwright/Foodtype.ini" \
+         "$share/crumbwright/sound.ini"; do
+  [ -f "$f" ] || fail "the package lacks ${f#"$root"}"
+done
+[ -x "$root/usr/bin/crumbwright-launch" ] || fail "the launcher is not executable"
+# The PNG's size stands in its IHDR chunk: width and height, 4 bytes each.
+size=$(od -An -tx1 -j16 -N8 "$share/icons/hicolor/32x32/apps/crumbwright.png" | tr -d ' \n')
+[ "$size" = 0000002000000020 ] || fail "the PNG icon is not 32 x 32 ($size)"
+grep -qx 'Exec=crumbwright-launch' "$desktop" || fail "desktop entry: Exec"
+grep -qx 'Icon=crumbwright' "$desktop" || fail "desktop entry: Icon"
+# Qt names the X11 window class after the application name, Wayland's app id after
+# the desktop file name (QApplication::setDesktopFileName in main.cpp).
+grep -qx 'StartupWMClass=Crumbwright' "$desktop" || fail "desktop entry: StartupWMClass"
+grep -q 'setDesktopFileName(QStringLiteral("crumbwright"))' "$(dirname "$0")/../src/main.cpp" ||
+  fail "main.cpp no longer names the desktop file crumbwright"
+
+if command -v desktop-file-validate >/dev/null; then
+  desktop-file-validate "$desktop" || fail "desktop-file-validate"
+  echo "desktop-file-validate: ok"
+else
+  echo "desktop-file-validate not installed: skipped"
+fi
+if command -v appstreamcli >/dev/null; then
+  appstreamcli validate --no-net --pedantic "$metainfo" || fail "appstreamcli validate"
+else
+  echo "appstreamcli not installed: skipped"
+fi
+
+# First start from the desktop: the launcher makes the working folder and the
+# program comes up in it (a settings file missing from its working folder would
+# stop it on a message box, and the timeout would fail the test).
+export QT_QPA_PLATFORM=offscreen CRUMBWRIGHT_QUIT_WHEN_IDLE=1
+home=$scratch/home
+mkdir -p "$home"
+launch() { timeout 60 env "$@" "$root/usr/bin/crumbwright-launch"; }
+launch -u XDG_DATA_HOME HOME="$home" || fail "first start ended with status $?"
+work=$home/.local/share/crumbwright
+cmp <(printf 'NONE\r\n') "$work/cookenv.ini" || fail "cookenv.ini of a first start"
+for f in Foodtype.ini sound.ini; do
+  cmp "$share/crumbwright/$f" "$work/$f" || fail "$f of a first start"
+done
+[ -d "$work/おやつ工場" ] || fail "no factory folder"
+grep -q $'\r$' "$work/Foodtype.ini" || fail "Foodtype.ini lines do not end in CR LF"
+
+# Later starts keep what the user has: a chosen snack folder, own name files.
+printf '%s/snacks/\r\n' "$scratch" >"$work/cookenv.ini"
+printf '001 mine\r\n' >"$work/Foodtype.ini"
+rm "$work/sound.ini"
+cp "$work/cookenv.ini" "$scratch/cookenv.expected"
+launch -u XDG_DATA_HOME HOME="$home" || fail "second start ended with status $?"
+cmp "$scratch/cookenv.expected" "$work/cookenv.ini" || fail "the launcher replaced cookenv.ini"
+cmp <(printf '001 mine\r\n') "$work/Foodtype.ini" || fail "the launcher replaced Foodtype.ini"
+cmp "$share/crumbwright/sound.ini" "$work/sound.ini" || fail "a missing sound.ini was not restored"
+
+# XDG_DATA_HOME is used when it is an absolute path, and ignored otherwise.
+launch XDG_DATA_HOME="$scratch/xdg" HOME="$home/nowhere" || fail "start with XDG_DATA_HOME"
+cmp <(printf 'NONE\r\n') "$scratch/xdg/crumbwright/cookenv.ini" || fail "XDG_DATA_HOME not used"
+(cd "$scratch" && launch XDG_DATA_HOME=relative HOME="$home") || fail "start with a relative XDG_DATA_HOME"
+[ ! -e "$scratch/relative" ] || fail "a relative XDG_DATA_HOME was used"
+
+echo "install test: ok"
