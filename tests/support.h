@@ -7,11 +7,17 @@
 #include <QMap>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QAbstractItemView>
 #include <QTest>
 
 #include "app/module1.h"
 #include "platform/windows.h"
 #include "samplegen.h"
+#include "ui/form2.h"
+#include "ui/form3.h"
+#include "ui/form4.h"
+#include "ui/form5.h"
+#include "ui/forms.h"
 #include "ui/messages.h"
 
 namespace testing {
@@ -63,6 +69,28 @@ class Workspace {
 inline void processDeletes() {
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   QCoreApplication::processEvents();
+}
+
+// Shows a window and makes it the active one, so its shortcuts work.
+inline bool showActive(QWidget* w) {
+  w->show();
+  w->activateWindow();
+  return QTest::qWaitForWindowActive(w);
+}
+
+// Lays out an item view so its items have their places on screen.
+inline void layOut(QAbstractItemView* view) {
+  view->doItemsLayout();
+  QCoreApplication::processEvents();
+}
+
+// Unloads every dialog window, so the next test starts with none.
+inline void unloadDialogs() {
+  Form2Window.unload();
+  Form3Window.unload();
+  Form4Window.unload();
+  Form5Window.unload();
+  processDeletes();
 }
 
 }  // namespace testing

@@ -1,6 +1,5 @@
 #include "platform/folders.h"
 
-#include <QCollator>
 #include <QDir>
 #include <QFileInfo>
 #include <QStorageInfo>
@@ -23,15 +22,38 @@ std::optional<QStringList> list(const QString& folder, QDir::Filters filters) {
 
 }  // namespace
 
+// A key that orders names as a file manager does: letters without regard to
+// case, runs of digits by their value ("a9" before "a10").
+QString sortKey(const QString& name) {
+  QString key;
+  key.reserve(name.size() + 8);
+  const qsizetype n = name.size();
+  for (qsizetype i = 0; i < n;) {
+    if (name[i].isDigit() && name[i].unicode() < 0x80) {
+      qsizetype j = i;
+      while (j < n && name[j].isDigit() && name[j].unicode() < 0x80) ++j;
+      qsizetype first = i;
+      while (first + 1 < j && name[first] == QLatin1Char('0')) ++first;
+      // A marker below every letter, then the length, so longer numbers sort later.
+      key.append(QChar(0x01)).append(QChar(static_cast<char16_t>(0x20 + (j - first))));
+      key.append(QStringView(name).mid(first, j - first));
+      i = j;
+    } else {
+      key.append(name[i].toCaseFolded());
+      ++i;
+    }
+  }
+  return key;
+}
+
 void sortNames(QStringList& names) {
-  QCollator collator;
-  collator.setNumericMode(true);
-  collator.setCaseSensitivity(Qt::CaseInsensitive);
-  std::vector<std::pair<QCollatorSortKey, qsizetype>> keys;
+  std::vector<std::pair<QString, qsizetype>> keys;
   keys.reserve(names.size());
-  for (qsizetype i = 0; i < names.size(); ++i) keys.emplace_back(collator.sortKey(names[i]), i);
-  std::stable_sort(keys.begin(), keys.end(), [](const auto& a, const auto& b) {
-    return a.first.compare(b.first) < 0;
+  for (qsizetype i = 0; i < names.size(); ++i) keys.emplace_back(sortKey(names[i]), i);
+  std::sort(keys.begin(), keys.end(), [&names](const auto& a, const auto& b) {
+    const int c = a.first.compare(b.first);
+    if (c != 0) return c < 0;
+    return names[a.second] < names[b.second];
   });
   QStringList sorted;
   sorted.reserve(names.size());

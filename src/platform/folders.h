@@ -14,7 +14,7 @@ std::optional<QStringList> listFiles(const QString& folder);
 // The subfolders of a folder, sorted the same way, hidden ones left out.
 std::optional<QStringList> listSubfolders(const QString& folder);
 
-// Sorts names as a file manager does: by the user's collation, digits by value.
+// Sorts names as a file manager does: letters without regard to case, digits by value.
 void sortNames(QStringList& names);
 
 // The file-system roots a user can browse: on Linux "/" first, then the other

@@ -1,0 +1,441 @@
+// Loading, saving, refreshing and the factory, driven through the windows.
+#include <QTest>
+#include <set>
+
+#include "snack/layout.h"
+#include "snack/operations.h"
+#include "support.h"
+#include "ui/form1.h"
+#include "ui/look.h"
+
+using namespace snack;
+
+namespace {
+
+// Picks a file in Form3 by clicking it, then presses Apply.
+void loadThroughWindow(Form1& form, const QString& name) {
+  QVERIFY(testing::showActive(&form));
+  QTest::keyClick(&form, Qt::Key_L, Qt::ControlModifier);
+  Form3* f3 = Form3Window.get();
+  QVERIFY(f3 && f3->isVisible());
+  testing::layOut(f3->File1);
+  const int row = f3->File1Names->stringList().indexOf(name);
+  QVERIFY2(row >= 0, qPrintable(name));
+  const QRect rect = f3->File1->visualRect(f3->File1Names->index(row));
+  QTest::mouseClick(f3->File1->viewport(), Qt::LeftButton, {}, rect.center());
+  QVERIFY(f3->Command1->isEnabled());
+  QTest::mouseClick(f3->Command1, Qt::LeftButton);
+  testing::processDeletes();
+}
+
+void save(Form1& form) {
+  QVERIFY(testing::showActive(&form));
+  QTest::keyClick(form.Text14, Qt::Key_S, Qt::ControlModifier);
+}
+
+std::set<int> savedOffsets() {
+  std::set<int> s;
+  for (const ByteRange& r : kSavedRanges)
+    for (int i = r.offset; i < r.offset + r.size; ++i) s.insert(i);
+  return s;
+}
+
+void compareOutside(const QByteArray& before, const QByteArray& after, const std::set<int>& owned) {
+  QCOMPARE(after.size(), before.size());
+  for (int i = 0; i < before.size(); ++i)
+    if (!owned.count(i) && before[i] != after[i])
+      QFAIL(qPrintable(QStringLiteral("byte %1 changed").arg(i)));
+}
+
+}  // namespace
+
+class TstEditing : public QObject {
+  Q_OBJECT
+ private slots:
+  void cleanup() { testing::unloadDialogs(); }
+  void selectionWindowListsFolder();
+  void loadShowsFields_data();
+  void loadShowsFields();
+  void loadThenSaveChangesNothing_data();
+  void loadThenSaveChangesNothing();
+  void editAndSave();
+  void saveRefusesBadFields_data();
+  void saveRefusesBadFields();
+  void saveWithoutLoad();
+  void cancelAndFrameClose();
+  void applyOnVanishedFile();
+  void missingSnackFolder();
+  void refresh();
+  void refreshWithoutCurrentFile();
+  void factory();
+};
+
+void TstEditing::selectionWindowListsFolder() {
+  testing::Workspace ws;
+  for (const char* n : {"a10.pac", "a9.pac", "B1.pac", ".hidden"})
+    QVERIFY(samplegen::writeFile(ws.snack(n), "x"));
+  QVERIFY(QDir().mkpath(ws.snack("subfolder")));
+  Form1 form;
+  QVERIFY(testing::showActive(&form));
+  QTest::keyClick(&form, Qt::Key_L, Qt::ControlModifier);
+  QCOMPARE(Module1::DialogMode, std::int16_t(60));
+  QVERIFY(!form.isVisible());
+  Form3* f3 = Form3Window.get();
+  QCOMPARE(f3->windowTitle(), QString("おやつファイル選択"));
+  QCOMPARE(f3->Label1->text(), QString("ＰＯＳＴＰＥＴのおやつを選択してね。"));
+  QCOMPARE(f3->Command1->text(), QString("適　用"));
+  QVERIFY(!f3->Command1->isEnabled());
+  QCOMPARE(f3->File1Names->stringList(),
+           QStringList({"a9.pac", "a10.pac", "B1.pac", "fruit10.pac", "houjicha.pac", "ichigo.pac",
+                        "mugen.pac"}));
+  // Apply with nothing selected does nothing.
+  f3->Command1_Click();
+  QVERIFY(f3->isVisible());
+  QVERIFY(Module1::SnackFileName.isEmpty());
+}
+
+void TstEditing::loadShowsFields_data() {
+  QTest::addColumn<QString>("file");
+  QTest::addColumn<QStringList>("boxes");  // Text1 .. Text13
+  QTest::addColumn<int>("type");
+  QTest::addColumn<int>("sound");
+  QTest::addColumn<QString>("state");
+  QTest::newRow("unlimited") << "mugen.pac"
+                             << QStringList{"むげんクッキー", "いくら食べてもなくならない、ふしぎなクッキー。",
+                                            "おかしの森", "65535", "無制限", "無制限", "無制限", "0", "0",
+                                            "0", "0", "0", "0"}
+                             << 7 << 2 << "未開封";
+  QTest::newRow("opened") << "houjicha.pac"
+                          << QStringList{"ほうじ茶ラテ", "こうばしい香りのあたたかいのみもの。", "まめ茶房",
+                                         "4660", "1", "0", "80", "2000", "11", "30", "12", "34", "56"}
+                          << 4 << 3 << "開封";
+  QTest::newRow("year only, empty author")
+      << "fruit10.pac"
+      << QStringList{"きせつのフルーツ盛り合わせ～夏～", "すいか、メロン、もも。", "", "256", "256", "2",
+                     "2000", "2001", "0", "0", "0", "0", "0"}
+      << 3 << 5 << "未開封";
+}
+
+void TstEditing::loadShowsFields() {
+  QFETCH(QString, file);
+  QFETCH(QStringList, boxes);
+  QFETCH(int, type);
+  QFETCH(int, sound);
+  QFETCH(QString, state);
+  testing::Workspace ws;
+  const QByteArray before = samplegen::readFile(ws.snack(file));
+  Form1 form;
+  form.show();
+  loadThroughWindow(form, file);
+  QVERIFY(form.isVisible());
+  QVERIFY(!Form3Window.loaded());
+  QCOMPARE(Module1::SnackFileName, file);
+  QCOMPARE(form.Text14->text(), file);
+  const QStringList shown = {form.Text1->toPlainText(), form.Text2->toPlainText(), form.Text3->toPlainText(),
+                             form.Text4->text(),  form.Text5->text(),  form.Text6->text(),
+                             form.Text7->text(),  form.Text8->text(),  form.Text9->text(),
+                             form.Text10->text(), form.Text11->text(), form.Text12->text(),
+                             form.Text13->text()};
+  QCOMPARE(shown, boxes);
+  QCOMPARE(form.Combo2->currentIndex(), type);
+  QCOMPARE(form.Combo1->currentIndex(), sound);
+  QCOMPARE(form.Label18->text(), state);
+  if (type == 3) QCOMPARE(form.Combo2->currentText(), QString("--------"));
+  QCOMPARE(samplegen::readFile(ws.snack(file)), before);
+  QVERIFY(ws.messages.isEmpty());
+}
+
+void TstEditing::loadThenSaveChangesNothing_data() {
+  QTest::addColumn<QByteArray>("name");  // raw bytes of the name text
+  QTest::addColumn<int>("length");
+  QTest::newRow("NEC and IBM duplicate codes") << QByteArray("\xed\x40\x87\x90\xfa\x4a") << 6;
+  QTest::newRow("length ends inside a character") << QByteArray("\x82\xa0\x82\xa2") << 3;
+  QTest::newRow("unassigned pair and CR LF") << QByteArray("\x85\x40\r\nA") << 5;
+  QTest::newRow("lone CR") << QByteArray("a\rb") << 3;
+  QTest::newRow("255 bytes") << QByteArray(255, 'z') << 255;
+}
+
+void TstEditing::loadThenSaveChangesNothing() {
+  QFETCH(QByteArray, name);
+  QFETCH(int, length);
+  testing::Workspace ws;
+  QByteArray file = samplegen::readFile(ws.snack("ichigo.pac"));
+  file[kNameLength] = static_cast<char>(length);
+  file.replace(kNameText, name.size(), name);
+  QVERIFY(samplegen::writeFile(ws.snack("odd.pac"), file));
+  Form1 form;
+  form.show();
+  loadThroughWindow(form, "odd.pac");
+  save(form);
+  QVERIFY2(ws.messages.isEmpty(), qPrintable(ws.messages.join('\n')));
+  const QByteArray after = samplegen::readFile(ws.snack("odd.pac"));
+  // The name area after the text is zero-filled; every other byte stays.
+  QCOMPARE(after.mid(kNameText, length), file.mid(kNameText, length));
+  QCOMPARE(after.mid(kNameText + length, kTextArea - length), QByteArray(kTextArea - length, 0));
+  QCOMPARE(after[kNameLength], file[kNameLength]);
+  compareOutside(file, after, savedOffsets());
+  const int description = samplegen::sjis(samplegen::sampleSnacks()[0].description).size();
+  QCOMPARE(after.mid(kDescriptionLength, 1 + description), file.mid(kDescriptionLength, 1 + description));
+  // A second save without edits gives the same file.
+  save(form);
+  QCOMPARE(samplegen::readFile(ws.snack("odd.pac")), after);
+}
+
+void TstEditing::editAndSave() {
+  testing::Workspace ws;
+  const QString path = ws.snack("houjicha.pac");
+  const QByteArray before = samplegen::readFile(path);
+  Form1 form;
+  form.show();
+  loadThroughWindow(form, "houjicha.pac");
+  form.Text1->setPlainText("新しい\nなまえ");
+  form.Text3->clear();
+  form.Text4->setText("無制限");
+  form.Text5->setText("256");
+  form.Text6->setText("100000");
+  form.Text7->setText("１２３");
+  form.Text8->setText(" 2000 ");
+  form.Text9->setText("0");
+  form.Text10->setText("0");
+  form.Text11->setText("23");
+  form.Text12->setText("59");
+  form.Text13->setText("30");
+  form.Combo2->setCurrentIndex(255);
+  form.Combo1->setCurrentIndex(0);
+  form.Text14->setText("other.pac");  // not the file a save writes
+  save(form);
+  QVERIFY2(ws.messages.isEmpty(), qPrintable(ws.messages.join('\n')));
+  const QByteArray after = samplegen::readFile(path);
+  compareOutside(before, after, savedOffsets());
+  const QByteArray name = samplegen::sjis("新しい\r\nなまえ");
+  QCOMPARE(int(uchar(after[kNameLength])), name.size());
+  QCOMPARE(after.mid(kNameText, name.size()), name);
+  QCOMPARE(after.mid(kAuthorLength, 256), QByteArray(256, 0));
+  QCOMPARE(after.mid(kNumber, 2), QByteArray("\xff\xff"));
+  QCOMPARE(after.mid(kTypeIndex, 7), QByteArray("\xff\x00\x01\xff\xff\x7b\x00", 7));
+  QCOMPARE(after.mid(kOpenedYear, 14), QByteArray("\xd0\x07\x00", 3) + before.mid(892, 1) +
+                                           QByteArray("\x00", 1) + before.mid(894, 1) + QByteArray("\x17", 1) +
+                                           before.mid(896, 1) + QByteArray("\x3b", 1) + before.mid(898, 1) +
+                                           QByteArray("\x1e", 1) + before.mid(900, 1) + QByteArray(2, 0));
+  QCOMPARE(int(uchar(after[kSoundIndex])), 0);
+  QCOMPARE(form.Text6->text(), QString("100000"));
+  QCOMPARE(form.Label18->text(), QString("開封"));  // not evaluated again by a save
+  QCOMPARE(Module1::SnackRecord.QuantityHigh, std::uint8_t(1));
+  QVERIFY(!QFile::exists(ws.snack("other.pac")));
+  // A new load shows what was stored.
+  loadThroughWindow(form, "houjicha.pac");
+  QCOMPARE(form.Text1->toPlainText(), QString("新しい\nなまえ"));
+  QCOMPARE(form.Text6->text(), QString("無制限"));
+  QCOMPARE(form.Text4->text(), QString("65535"));
+  QCOMPARE(form.Label18->text(), QString("開封"));
+}
+
+void TstEditing::saveRefusesBadFields_data() {
+  QTest::addColumn<QString>("box");
+  QTest::addColumn<QString>("text");
+  QTest::addColumn<QString>("mentioned");
+  QTest::newRow("name too long") << "Text1" << QString(128, QChar(0x3042)) << "256 バイト";
+  QTest::newRow("no Shift-JIS form") << "Text2" << "ok😀" << "😀";
+  QTest::newRow("empty number") << "Text4" << "" << "おやつの番号";
+  QTest::newRow("negative quantity") << "Text5" << "-1" << "おやつの数量";
+  QTest::newRow("not whole") << "Text6" << "7.5" << "賞味期限";
+  QTest::newRow("letters in calories") << "Text7" << "abc" << "おやつの熱量";
+  QTest::newRow("unlimited year") << "Text8" << "無制限" << "年";
+  QTest::newRow("month 256") << "Text9" << "256" << "月";
+  QTest::newRow("second empty") << "Text13" << "" << "秒";
+  QTest::newRow("type typed") << "Combo2" << "typed" << "おやつの種類";
+  QTest::newRow("sound typed") << "Combo1" << "typed" << "食事音";
+}
+
+void TstEditing::saveRefusesBadFields() {
+  QFETCH(QString, box);
+  QFETCH(QString, text);
+  QFETCH(QString, mentioned);
+  testing::Workspace ws;
+  Form1 form;
+  form.show();
+  loadThroughWindow(form, "ichigo.pac");
+  const auto before = ws.checksums();
+  const auto record = Module1::SnackRecord;
+  // Every other field also holds an edit, so nothing may be written.
+  form.Text3->setPlainText("かわった");
+  form.Text5->setText("9");
+  const QMap<QString, QWidget*> boxes = {
+      {"Text1", form.Text1}, {"Text2", form.Text2}, {"Text4", form.Text4},   {"Text5", form.Text5},
+      {"Text6", form.Text6}, {"Text7", form.Text7}, {"Text8", form.Text8},   {"Text9", form.Text9},
+      {"Text13", form.Text13}, {"Combo1", form.Combo1}, {"Combo2", form.Combo2}};
+  QWidget* w = boxes.value(box);
+  if (auto* area = qobject_cast<QPlainTextEdit*>(w)) area->setPlainText(text);
+  if (auto* line = qobject_cast<QLineEdit*>(w)) line->setText(text);
+  if (auto* combo = qobject_cast<QComboBox*>(w)) combo->lineEdit()->setText(text);
+  save(form);
+  QCOMPARE(ws.messages.size(), 1);
+  QVERIFY2(ws.messages.first().contains(mentioned), qPrintable(ws.messages.first()));
+  QCOMPARE(ws.checksums(), before);
+  QVERIFY(Module1::SnackRecord == record);
+}
+
+void TstEditing::saveWithoutLoad() {
+  testing::Workspace ws;
+  const auto before = ws.checksums();
+  Form1 form;
+  form.show();
+  form.FILE_SAVE_Click();
+  QCOMPARE(ws.messages.size(), 1);
+  QVERIFY(ws.messages.first().contains("読み込まれていません"));
+  QCOMPARE(ws.checksums(), before);
+}
+
+void TstEditing::cancelAndFrameClose() {
+  testing::Workspace ws;
+  Form1 form;
+  form.show();
+  loadThroughWindow(form, "ichigo.pac");
+  form.Text1->setPlainText("edited");
+  for (int way = 0; way < 2; ++way) {
+    QVERIFY(testing::showActive(&form));
+    QTest::keyClick(&form, Qt::Key_L, Qt::ControlModifier);
+    Form3* f3 = Form3Window.get();
+    f3->File1->setCurrentIndex(f3->File1Names->index(0));
+    if (way == 0)
+      QTest::mouseClick(f3->Command2, Qt::LeftButton);
+    else
+      f3->close();
+    testing::processDeletes();
+    QVERIFY(form.isVisible());
+    QVERIFY(!Form3Window.loaded());
+    QCOMPARE(Module1::SnackFileName, QString("ichigo.pac"));
+    QCOMPARE(form.Text14->text(), QString("ichigo.pac"));
+    QCOMPARE(form.Text1->toPlainText(), QString("edited"));
+  }
+  QCOMPARE(ws.endCalls, 0);
+}
+
+void TstEditing::applyOnVanishedFile() {
+  testing::Workspace ws;
+  Form1 form;
+  form.show();
+  loadThroughWindow(form, "ichigo.pac");
+  const auto record = Module1::SnackRecord;
+  QVERIFY(testing::showActive(&form));
+  QTest::keyClick(&form, Qt::Key_L, Qt::ControlModifier);
+  Form3* f3 = Form3Window.get();
+  f3->File1->setCurrentIndex(f3->File1Names->index(f3->File1Names->stringList().indexOf("mugen.pac")));
+  QVERIFY(QFile::remove(ws.snack("mugen.pac")));
+  QTest::mouseClick(f3->Command1, Qt::LeftButton);
+  QCOMPARE(ws.messages.size(), 1);
+  QVERIFY(ws.messages.first().contains("mugen.pac"));
+  QVERIFY(f3->isVisible());
+  QCOMPARE(Module1::SnackFileName, QString("ichigo.pac"));
+  QVERIFY(Module1::SnackRecord == record);
+  QCOMPARE(form.Text1->toPlainText(), QString("いちごのショートケーキ"));
+  QVERIFY(!QFile::exists(ws.snack("mugen.pac")));
+}
+
+void TstEditing::missingSnackFolder() {
+  testing::Workspace ws;
+  Form1 form;
+  QVERIFY(testing::showActive(&form));
+  Module1::SnackFolder = ws.path("nowhere/");
+  QTest::keyClick(&form, Qt::Key_L, Qt::ControlModifier);
+  QCOMPARE(ws.messages.size(), 1);
+  QVERIFY(ws.messages.first().contains("おやつフォルダ再設定"));
+  QVERIFY(Form3Window.get()->File1Names->stringList().isEmpty());
+  QTest::mouseClick(Form3Window.get()->Command2, Qt::LeftButton);
+  testing::processDeletes();
+  QVERIFY(form.isVisible());
+}
+
+void TstEditing::refresh() {
+  testing::Workspace ws;
+  const QString path = ws.snack("houjicha.pac");
+  QByteArray before = samplegen::readFile(path);
+  before[894] = 3;
+  QVERIFY(samplegen::writeFile(path, before));
+  Form1 form;
+  loadThroughWindow(form, "houjicha.pac");
+  form.Text1->setPlainText("unsaved edit");
+  QTest::mouseDClick(form.Label18, Qt::LeftButton);
+  Form4* f4 = Form4Window.get();
+  QVERIFY(f4 && f4->isVisible());
+  QVERIFY(form.isVisible());
+  QTest::mouseDClick(form.Label18, Qt::LeftButton);
+  QCOMPARE(Form4Window.get(), f4);
+  // "リフレッシュしない" changes nothing.
+  QTest::mouseClick(f4->Command2, Qt::LeftButton);
+  testing::processDeletes();
+  QVERIFY(!Form4Window.loaded());
+  QCOMPARE(samplegen::readFile(path), before);
+  QCOMPARE(form.Label18->text(), QString("開封"));
+
+  QTest::mouseDClick(form.Label18, Qt::LeftButton);
+  QCOMPARE(Form4Window.get()->Command1->text(), QString("リフレッシュする"));
+  QTest::mouseClick(Form4Window.get()->Command1, Qt::LeftButton);
+  testing::processDeletes();
+  QVERIFY(!Form4Window.loaded());
+  const QByteArray after = samplegen::readFile(path);
+  QCOMPARE(after.mid(kOpenedYear, 14), QByteArray(14, 0));
+  QCOMPARE(after.left(kOpenedYear), before.left(kOpenedYear));
+  QCOMPARE(after.mid(kSoundIndex), before.mid(kSoundIndex));
+  QCOMPARE(form.Label18->text(), QString("未開封"));
+  for (QLineEdit* box : {form.Text8, form.Text9, form.Text10, form.Text11, form.Text12, form.Text13})
+    QCOMPARE(box->text(), QString("0"));
+  QCOMPARE(form.Text1->toPlainText(), QString("unsaved edit"));
+  QCOMPARE(Module1::SnackRecord.YearLow, std::uint8_t(0));
+  QCOMPARE(Module1::SnackRecord.Second, std::uint8_t(56));
+  QVERIFY(ws.messages.isEmpty());
+}
+
+void TstEditing::refreshWithoutCurrentFile() {
+  testing::Workspace ws;
+  const auto before = ws.checksums();
+  Form1 form;
+  form.show();
+  form.Label18_DblClick();
+  Form4Window.get()->Command1_Click();
+  testing::processDeletes();
+  QCOMPARE(ws.messages.size(), 1);
+  QCOMPARE(ws.checksums(), before);
+  QCOMPARE(form.Text8->text(), QString("0000"));
+  // A current file that is gone since the folder changed.
+  Module1::SnackFileName = "gone.pac";
+  form.Label18_DblClick();
+  Form4Window.get()->Command1_Click();
+  testing::processDeletes();
+  QCOMPARE(ws.messages.size(), 2);
+  QVERIFY(ws.messages.last().contains("gone.pac"));
+  QCOMPARE(ws.checksums(), before);
+  QCOMPARE(form.Label18->text(), QString("未開封"));
+  QCOMPARE(form.Text8->text(), QString("0000"));
+}
+
+void TstEditing::factory() {
+  testing::Workspace ws;
+  Form1 form;
+  QVERIFY(testing::showActive(&form));
+  QTest::keyClick(form.Text1, Qt::Key_N, Qt::ControlModifier);
+  QVERIFY(ws.messages.isEmpty());
+  const QByteArray parts = samplegen::readFile(ws.path("おやつ工場/head.dat")) +
+                           samplegen::readFile(ws.path("おやつ工場/Image.bmp")) +
+                           samplegen::readFile(ws.path("おやつ工場/mask.bmp"));
+  QCOMPARE(samplegen::readFile(ws.path("おやつ工場/おやつw.pac")), parts);
+  // After a load the factory writes a file of that name into its own folder.
+  loadThroughWindow(form, "ichigo.pac");
+  const QByteArray loaded = samplegen::readFile(ws.snack("ichigo.pac"));
+  QVERIFY(testing::showActive(&form));
+  QTest::keyClick(form.Text1, Qt::Key_N, Qt::ControlModifier);
+  QCOMPARE(samplegen::readFile(ws.path("おやつ工場/ichigo.pac")), parts);
+  QCOMPARE(samplegen::readFile(ws.snack("ichigo.pac")), loaded);
+  form.Text14->clear();
+  form.FILE_NEW_Click();
+  QCOMPARE(ws.messages.size(), 1);
+  QVERIFY(ws.messages.first().contains("おやつファイル"));
+}
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  ui::installFontSubstitutes();
+  TstEditing t;
+  return QTest::qExec(&t, argc, argv);
+}
+#include "tst_editing.moc"

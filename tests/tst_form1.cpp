@@ -1,0 +1,238 @@
+// The main window at start: controls, lists, menus, and the first-run branch.
+#include <QMenuBar>
+#include <QTest>
+
+#include "app/settings.h"
+#include "support.h"
+#include "ui/form1.h"
+#include "ui/look.h"
+
+class TstForm1 : public QObject {
+  Q_OBJECT
+ private slots:
+  void cleanup() { testing::unloadDialogs(); }
+  void initialState();
+  void listsHold256Items();
+  void nameFileGaps();
+  void menus_data();
+  void menus();
+  void tabOrder();
+  void enterAndTabInTextAreas();
+  void comboTypedTextIsNoSelection();
+  void firstRun();
+  void lowerCaseMarkerIsAFolder();
+  void missingSettingsFiles_data();
+  void missingSettingsFiles();
+  void quitAndClose();
+  void startWritesNoSettingsFile();
+};
+
+void TstForm1::initialState() {
+  testing::Workspace ws;
+  Form1 form;
+  QVERIFY(!form.hiddenByLoad());
+  QCOMPARE(form.windowTitle(), QString("Crumbwright for POSTPET　　Ver1.01    "));
+  QCOMPARE(form.centralWidget()->size(), QSize(426, 251));
+  QCOMPARE(Module1::SnackFolder, ws.snackFolder());
+  QCOMPARE(Module1::DialogMode, std::int16_t(0));
+  QCOMPARE(form.Text14->text(), QString("おやつw.pac"));
+  QCOMPARE(form.Text8->text(), QString("0000"));
+  for (QLineEdit* box : {form.Text9, form.Text10, form.Text11, form.Text12, form.Text13})
+    QCOMPARE(box->text(), QString("00"));
+  for (QLineEdit* box : {form.Text4, form.Text5, form.Text6, form.Text7}) QVERIFY(box->text().isEmpty());
+  QVERIFY(form.Text1->toPlainText().isEmpty());
+  QCOMPARE(form.Label18->text(), QString("未開封"));
+  QCOMPARE(form.Frame1->title(), QString("おやつ開封日時"));
+  QCOMPARE(form.Label1->font().family(), QString("ＭＳ Ｐ明朝"));
+  QCOMPARE(form.Label18->font().family(), QString("ＭＳ Ｐゴシック"));
+  QVERIFY(form.Label18->font().bold());
+  QCOMPARE(form.Label18->palette().color(QPalette::WindowText), QColor(128, 64, 0));
+  QCOMPARE(form.Label1->palette().color(QPalette::WindowText), QColor(0, 0, 128));
+  QCOMPARE(form.Text6->geometry(), QRect(88, 164, 73, 18));
+  QCOMPARE(form.Text8->geometry(), QRect(48, 16, 33, 18));
+  // Captions name the boxes.
+  QCOMPARE(form.Text6->accessibleName(), QString("賞味期限"));
+  QCOMPARE(form.Combo1->accessibleName(), QString("食事音"));
+}
+
+void TstForm1::listsHold256Items() {
+  testing::Workspace ws;
+  // Index 256 is read but never shown.
+  QVERIFY(samplegen::writeFile(kSoundFile, samplegen::nameFile({{1, "a"}, {256, "hidden"}})));
+  Form1 form;
+  QCOMPARE(form.Combo1->count(), 256);
+  QCOMPARE(form.Combo2->count(), 256);
+  QCOMPARE(Module1::SoundNames[256], QString("hidden"));
+  QCOMPARE(form.Combo1->findText("hidden"), -1);
+  QCOMPARE(form.Combo1->currentIndex(), -1);
+  QCOMPARE(form.Combo2->currentIndex(), -1);
+}
+
+void TstForm1::nameFileGaps() {
+  testing::Workspace ws;
+  QVERIFY(samplegen::writeFile(kFoodTypeFile, samplegen::nameFile({{3, "三"}, {1, "一"}})));
+  Form1 form;
+  QCOMPARE(form.Combo2->itemText(0), QString("--------"));
+  QCOMPARE(form.Combo2->itemText(1), QString("一"));
+  QCOMPARE(form.Combo2->itemText(2), QString("--------"));
+  QCOMPARE(form.Combo2->itemText(3), QString("三"));
+  QCOMPARE(form.Combo2->itemText(255), QString("--------"));
+}
+
+void TstForm1::menus_data() {
+  QTest::addColumn<QString>("action");
+  QTest::addColumn<QString>("text");
+  QTest::addColumn<QString>("shortcut");
+  QTest::newRow("read") << "FILE_READ" << "おやつファイルの読込" << "Ctrl+L";
+  QTest::newRow("save") << "FILE_SAVE" << "おやつファイルの書込" << "Ctrl+S";
+  QTest::newRow("folder") << "FILE_FOLDER" << "おやつフォルダ再設定" << "Ctrl+O";
+  QTest::newRow("new") << "FILE_NEW" << "おやつの工場" << "Ctrl+N";
+  QTest::newRow("quit") << "FILE_QUIT" << "終了" << "Ctrl+Q";
+  QTest::newRow("info") << "HELP_INFO" << "このプロクラムについて" << "Ctrl+A";
+}
+
+void TstForm1::menus() {
+  QFETCH(QString, action);
+  QFETCH(QString, text);
+  QFETCH(QString, shortcut);
+  testing::Workspace ws;
+  Form1 form;
+  const QMap<QString, QAction*> actions = {{"FILE_READ", form.FILE_READ},     {"FILE_SAVE", form.FILE_SAVE},
+                                           {"FILE_FOLDER", form.FILE_FOLDER}, {"FILE_NEW", form.FILE_NEW},
+                                           {"FILE_QUIT", form.FILE_QUIT},     {"HELP_INFO", form.HELP_INFO}};
+  QAction* a = actions.value(action);
+  QCOMPARE(a->text(), text);
+  QCOMPARE(a->shortcut(), QKeySequence(shortcut));
+  QCOMPARE(form.MENU_FILE->title(), QString("ファイル(&F)"));
+  QCOMPARE(form.MENU_HELP->title(), QString("ヘルプ(&H)"));
+  QCOMPARE(form.MENU_FILE->actions().size(), 5);
+}
+
+void TstForm1::tabOrder() {
+  testing::Workspace ws;
+  Form1 form;
+  form.show();
+  QVERIFY(QTest::qWaitForWindowActive(&form));
+  const QList<QWidget*> order = {form.Text1, form.Text2,  form.Text3,  form.Text4,  form.Combo1,
+                                 form.Text5, form.Text6,  form.Text7,  form.Text8,  form.Text9,
+                                 form.Text10, form.Text11, form.Text12, form.Text13, form.Combo2,
+                                 form.Text14};
+  form.Text1->setFocus();
+  for (int i = 1; i < order.size(); ++i) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QWidget* focus = QApplication::focusWidget();
+    // An editable combo box gives the focus to its edit field.
+    if (focus && qobject_cast<QComboBox*>(focus->parentWidget())) focus = focus->parentWidget();
+    QCOMPARE(focus, order[i]);
+  }
+}
+
+void TstForm1::enterAndTabInTextAreas() {
+  testing::Workspace ws;
+  Form1 form;
+  form.show();
+  QVERIFY(QTest::qWaitForWindowActive(&form));
+  form.Text2->setFocus();
+  QTest::keyClicks(form.Text2, "ab");
+  QTest::keyClick(form.Text2, Qt::Key_Return);
+  QTest::keyClicks(form.Text2, "c");
+  QCOMPARE(form.Text2->toPlainText(), QString("ab\nc"));
+  QTest::keyClick(form.Text2, Qt::Key_Tab);
+  QCOMPARE(QApplication::focusWidget(), form.Text3);
+  QCOMPARE(form.Text2->toPlainText(), QString("ab\nc"));
+}
+
+void TstForm1::comboTypedTextIsNoSelection() {
+  testing::Workspace ws;
+  Form1 form;
+  form.show();
+  QCOMPARE(Form1::SelectedPosition(form.Combo2), -1);
+  form.Combo2->setCurrentIndex(4);
+  QCOMPARE(Form1::SelectedPosition(form.Combo2), 4);
+  form.Combo2->lineEdit()->selectAll();
+  QTest::keyClicks(form.Combo2->lineEdit(), "typed");
+  QTest::keyClick(form.Combo2->lineEdit(), Qt::Key_Return);
+  QCOMPARE(form.Combo2->count(), 256);
+  QCOMPARE(Form1::SelectedPosition(form.Combo2), -1);
+  // Typing an item's exact text selects it.
+  form.Combo2->lineEdit()->setText("くだもの");
+  QCOMPARE(Form1::SelectedPosition(form.Combo2), 5);
+}
+
+void TstForm1::firstRun() {
+  testing::Workspace ws(true);
+  Form1 form;
+  QVERIFY(form.hiddenByLoad());
+  QVERIFY(!form.isVisible());
+  QCOMPARE(Module1::DialogMode, std::int16_t(50));
+  QVERIFY(Form2Window.loaded());
+  QVERIFY(Form2Window.get()->isVisible());
+  QCOMPARE(Form2Window.get()->Label2->text(), QString("ＰＯＳＴＰＥＴのおやつフォルダを選択してね。"));
+  QCOMPARE(form.Combo1->count(), 256);
+  QCOMPARE(form.Combo2->count(), 256);
+  QVERIFY(ws.messages.isEmpty());
+}
+
+void TstForm1::lowerCaseMarkerIsAFolder() {
+  testing::Workspace ws;
+  QVERIFY(samplegen::writeFile(kCookenvFile, "none\r\n"));
+  Form1 form;
+  QVERIFY(!form.hiddenByLoad());
+  QCOMPARE(Module1::SnackFolder, QString("none"));
+  QVERIFY(!Form2Window.loaded());
+}
+
+void TstForm1::missingSettingsFiles_data() {
+  QTest::addColumn<QString>("file");
+  QTest::addColumn<bool>("firstRun");
+  QTest::newRow("cookenv.ini") << kCookenvFile << true;
+  QTest::newRow("Foodtype.ini") << kFoodTypeFile << false;
+  QTest::newRow("sound.ini") << kSoundFile << false;
+}
+
+void TstForm1::missingSettingsFiles() {
+  QFETCH(QString, file);
+  QFETCH(bool, firstRun);
+  testing::Workspace ws;
+  QVERIFY(QFile::remove(file));
+  Form1 form;
+  QCOMPARE(ws.messages.size(), 1);
+  QVERIFY(ws.messages.first().contains(file));
+  QCOMPARE(form.hiddenByLoad(), firstRun);
+  QCOMPARE(form.Combo1->count(), 256);
+  QCOMPARE(form.Combo2->count(), 256);
+  if (file == kSoundFile) QCOMPARE(form.Combo1->itemText(1), QString("--------"));
+  QVERIFY(!QFile::exists(file));
+  QCOMPARE(ws.endCalls, 0);
+}
+
+void TstForm1::quitAndClose() {
+  testing::Workspace ws;
+  Form1 form;
+  form.show();
+  QVERIFY(QTest::qWaitForWindowActive(&form));
+  form.Text1->setPlainText("unsaved");
+  QTest::keyClick(&form, Qt::Key_Q, Qt::ControlModifier);
+  QCOMPARE(ws.endCalls, 1);
+  form.close();
+  QCOMPARE(ws.endCalls, 2);
+  QVERIFY(ws.messages.isEmpty());
+}
+
+void TstForm1::startWritesNoSettingsFile() {
+  testing::Workspace ws;
+  const auto before = ws.checksums();
+  {
+    Form1 form;
+    form.show();
+  }
+  QCOMPARE(ws.checksums(), before);
+}
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  ui::installFontSubstitutes();
+  TstForm1 t;
+  return QTest::qExec(&t, argc, argv);
+}
+#include "tst_form1.moc"

@@ -1,0 +1,293 @@
+// Folder selection, About, and the life cycle of the dialog windows.
+#include <QTest>
+
+#include "app/settings.h"
+#include "support.h"
+#include "ui/form1.h"
+#include "ui/look.h"
+
+namespace {
+
+// Opens an entry of the folder list the way a user does: double-click.
+void openFolder(Form2* f2, const QString& name) {
+  testing::layOut(f2->Dir1);
+  QListWidgetItem* item = nullptr;
+  for (int i = 0; i < f2->Dir1->count(); ++i)
+    if (f2->Dir1->item(i)->text().trimmed() == name) item = f2->Dir1->item(i);
+  QVERIFY2(item, qPrintable(name));
+  const QRect rect = f2->Dir1->visualItemRect(item);
+  QTest::mouseClick(f2->Dir1->viewport(), Qt::LeftButton, {}, rect.center());
+  QTest::mouseDClick(f2->Dir1->viewport(), Qt::LeftButton, {}, rect.center());
+}
+
+QString sep() { return QString(QDir::separator()); }
+
+}  // namespace
+
+class TstWindows : public QObject {
+  Q_OBJECT
+ private slots:
+  void cleanup() { testing::unloadDialogs(); }
+  void folderWindowStartsOnWorkingFolder();
+  void subfolderAndRoot();
+  void fileClickRestoresText();
+  void applyStoresTypedText();
+  void applyRefusals_data();
+  void applyRefusals();
+  void firstRunCancelAndClose_data();
+  void firstRunCancelAndClose();
+  void firstRunApplyShowsMainWindow();
+  void reselectionApplyThenReopen();
+  void reselectionCancelThenReopen();
+  void unreadableFolderKeepsLists();
+  void aboutWindow();
+  void dialogsBesideMainWindow();
+};
+
+void TstWindows::folderWindowStartsOnWorkingFolder() {
+  testing::Workspace ws;
+  Form1 form;
+  QVERIFY(testing::showActive(&form));
+  QTest::keyClick(&form, Qt::Key_O, Qt::ControlModifier);
+  QCOMPARE(Module1::DialogMode, std::int16_t(51));
+  QVERIFY(!form.isVisible());
+  Form2* f2 = Form2Window.get();
+  QVERIFY(f2->isVisible());
+  QCOMPARE(f2->windowTitle(), QString("フォルダ選択"));
+  QCOMPARE(f2->Text1->text(), QDir::toNativeSeparators(QDir::currentPath()) + sep());
+  QCOMPARE(f2->File1Names->stringList(), QStringList({"cookenv.ini", "Foodtype.ini", "sound.ini"}));
+  QCOMPARE(f2->Drive1->itemText(0), QString("/"));
+  QCOMPARE(f2->Label2->text(), QString("ＰＯＳＴＰＥＴのおやつフォルダを選択してね。"));
+}
+
+void TstWindows::subfolderAndRoot() {
+  testing::Workspace ws;
+  Form1 form;
+  form.FILE_FOLDER_Click();
+  Form2* f2 = Form2Window.get();
+  openFolder(f2, "snacks");
+  QCOMPARE(f2->Text1->text(), ws.snackFolder());
+  QCOMPARE(f2->File1Names->stringList().size(), 4);
+  QCOMPARE(f2->Dir1->path(), QDir::cleanPath(ws.path("snacks")));
+  // Up to the root: one separator, never two.
+  openFolder(f2, "/");
+  QCOMPARE(f2->Text1->text(), QString("/"));
+  // Choosing a root from the drive list.
+  openFolder(f2, "tmp");
+  f2->Drive1->setCurrentIndex(0);
+  f2->Drive1_Change();
+  QCOMPARE(f2->Text1->text(), QString("/"));
+  QCOMPARE(f2->Dir1->path(), QString("/"));
+}
+
+void TstWindows::fileClickRestoresText() {
+  testing::Workspace ws;
+  Form1 form;
+  form.FILE_FOLDER_Click();
+  Form2* f2 = Form2Window.get();
+  openFolder(f2, "snacks");
+  f2->Text1->setText("edited");
+  testing::layOut(f2->File1);
+  const QRect rect = f2->File1->visualRect(f2->File1Names->index(1));
+  QTest::mouseClick(f2->File1->viewport(), Qt::LeftButton, {}, rect.center());
+  QCOMPARE(f2->Text1->text(), ws.snackFolder());
+}
+
+void TstWindows::applyStoresTypedText() {
+  testing::Workspace ws;
+  Form1 form;
+  form.show();
+  form.FILE_FOLDER_Click();
+  Form2* f2 = Form2Window.get();
+  const QString typed = ws.path("snacks");  // no final separator
+  f2->Text1->setText(typed);
+  QTest::mouseClick(f2->Command1, Qt::LeftButton);
+  QCOMPARE(Module1::SnackFolder, typed);
+  QCOMPARE(samplegen::readFile(kCookenvFile), samplegen::sjis(typed) + "\r\n");
+  QVERIFY(!f2->isVisible());
+  QVERIFY(Form2Window.loaded());
+  QVERIFY(form.isVisible());
+  // The current file is found with one separator inserted.
+  QVERIFY(testing::showActive(&form));
+  QTest::keyClick(&form, Qt::Key_L, Qt::ControlModifier);
+  Form3* f3 = Form3Window.get();
+  f3->File1->setCurrentIndex(f3->File1Names->index(0));
+  f3->Command1_Click();
+  testing::processDeletes();
+  QCOMPARE(Module1::CurrentSnackPath(), typed + sep() + "fruit10.pac");
+  QVERIFY(ws.messages.isEmpty());
+}
+
+void TstWindows::applyRefusals_data() {
+  QTest::addColumn<QString>("text");
+  QTest::addColumn<bool>("blockFile");
+  QTest::addColumn<QString>("mentioned");
+  QTest::newRow("no Shift-JIS form") << "/home/한/" << false << "한";
+  QTest::newRow("cookenv.ini cannot be written") << "/x/" << true << "cookenv.ini";
+}
+
+void TstWindows::applyRefusals() {
+  QFETCH(QString, text);
+  QFETCH(bool, blockFile);
+  QFETCH(QString, mentioned);
+  testing::Workspace ws;
+  Form1 form;
+  form.show();
+  if (blockFile) {
+    QVERIFY(QFile::remove(kCookenvFile));
+    QVERIFY(QDir().mkdir(kCookenvFile));
+  }
+  const auto before = ws.checksums();
+  const QString folder = Module1::SnackFolder;
+  form.FILE_FOLDER_Click();
+  Form2* f2 = Form2Window.get();
+  f2->Text1->setText(text);
+  QTest::mouseClick(f2->Command1, Qt::LeftButton);
+  QCOMPARE(ws.messages.size(), 1);
+  QVERIFY2(ws.messages.first().contains(mentioned), qPrintable(ws.messages.first()));
+  QVERIFY(f2->isVisible());
+  QVERIFY(!form.isVisible());
+  QCOMPARE(Module1::SnackFolder, folder);
+  QCOMPARE(ws.checksums(), before);
+}
+
+void TstWindows::firstRunCancelAndClose_data() {
+  QTest::addColumn<bool>("byFrame");
+  QTest::newRow("Cancel") << false;
+  QTest::newRow("frame close") << true;
+}
+
+void TstWindows::firstRunCancelAndClose() {
+  QFETCH(bool, byFrame);
+  testing::Workspace ws(true);
+  Form1 form;
+  Form2* f2 = Form2Window.get();
+  if (byFrame)
+    f2->close();
+  else
+    QTest::mouseClick(f2->Command2, Qt::LeftButton);
+  QCOMPARE(ws.endCalls, 1);
+  QCOMPARE(samplegen::readFile(kCookenvFile), QByteArray("NONE\r\n"));
+}
+
+void TstWindows::firstRunApplyShowsMainWindow() {
+  testing::Workspace ws(true);
+  Form1 form;
+  Form2* f2 = Form2Window.get();
+  openFolder(f2, "snacks");
+  QTest::mouseClick(f2->Command1, Qt::LeftButton);
+  QVERIFY(form.isVisible());
+  QCOMPARE(Module1::SnackFolder, ws.snackFolder());
+  QCOMPARE(samplegen::readFile(kCookenvFile), samplegen::sjis(ws.snackFolder()) + "\r\n");
+  QCOMPARE(ws.endCalls, 0);
+}
+
+void TstWindows::reselectionApplyThenReopen() {
+  testing::Workspace ws;
+  Form1 form;
+  form.show();
+  form.FILE_FOLDER_Click();
+  Form2* f2 = Form2Window.get();
+  openFolder(f2, "snacks");
+  f2->Text1->setText(f2->Text1->text() + "x");
+  QTest::mouseClick(f2->Command1, Qt::LeftButton);
+  form.FILE_FOLDER_Click();
+  QCOMPARE(Form2Window.get(), f2);
+  QCOMPARE(f2->Text1->text(), ws.snackFolder() + "x");
+  QCOMPARE(f2->Dir1->path(), QDir::cleanPath(ws.path("snacks")));
+}
+
+void TstWindows::reselectionCancelThenReopen() {
+  testing::Workspace ws;
+  Form1 form;
+  form.show();
+  const QString folder = Module1::SnackFolder;
+  const auto before = ws.checksums();
+  for (int byFrame = 0; byFrame < 2; ++byFrame) {
+    form.FILE_FOLDER_Click();
+    Form2* f2 = Form2Window.get();
+    openFolder(f2, "snacks");
+    if (byFrame)
+      f2->close();
+    else
+      QTest::mouseClick(f2->Command2, Qt::LeftButton);
+    testing::processDeletes();
+    QVERIFY(!Form2Window.loaded());
+    QVERIFY(form.isVisible());
+    QCOMPARE(Module1::SnackFolder, folder);
+  }
+  form.FILE_FOLDER_Click();
+  QCOMPARE(Form2Window.get()->Dir1->path(), QDir::currentPath());
+  QCOMPARE(ws.checksums(), before);
+  QCOMPARE(ws.endCalls, 0);
+}
+
+void TstWindows::unreadableFolderKeepsLists() {
+  testing::Workspace ws;
+  Form1 form;
+  form.FILE_FOLDER_Click();
+  Form2* f2 = Form2Window.get();
+  openFolder(f2, "snacks");
+  QVERIFY(QDir(ws.path("snacks")).removeRecursively());
+  // The folder vanished: opening its parent from the list still works, a
+  // folder that no longer exists leaves everything as it was.
+  QVERIFY(!f2->Dir1->setPath(ws.path("snacks")));
+  QCOMPARE(f2->Dir1->path(), QDir::cleanPath(ws.path("snacks")));
+  QCOMPARE(f2->Text1->text(), ws.snackFolder());
+  QVERIFY(f2->isEnabled());
+}
+
+void TstWindows::aboutWindow() {
+  testing::Workspace ws;
+  Form1 form;
+  QVERIFY(testing::showActive(&form));
+  QTest::keyClick(&form, Qt::Key_A, Qt::ControlModifier);
+  Form5* f5 = Form5Window.get();
+  QVERIFY(f5 && f5->isVisible());
+  QCOMPARE(f5->windowTitle(), QString("このプログラムについて"));
+  QCOMPARE(f5->Label1->text(), QString("ポストペット用おやつ変造まし～ん"));
+  QCOMPARE(f5->Label2->text(), QString("Crumbwright　Ver1.0 "));
+  QVERIFY(f5->Label4->text().startsWith("MailAddress : "));
+  QVERIFY(f5->Label4->text().endsWith("@example.org"));
+  QCOMPARE(f5->Text1->toPlainText().split('\n').size(), 6);  // four paragraphs, one empty line
+  // Ctrl+A in a text box of the main window opens it too, and no second one.
+  QVERIFY(testing::showActive(&form));
+  form.Text4->setFocus();
+  QTest::keyClick(form.Text4, Qt::Key_A, Qt::ControlModifier);
+  QCOMPARE(Form5Window.get(), f5);
+  f5->Text1->setPlainText("changed");
+  QTest::mouseClick(f5->Command1, Qt::LeftButton);
+  testing::processDeletes();
+  QVERIFY(!Form5Window.loaded());
+  form.HELP_INFO_Click();
+  QVERIFY(Form5Window.get()->Text1->toPlainText().startsWith("このプログラムは"));
+  Form5Window.get()->close();
+  testing::processDeletes();
+  QVERIFY(!Form5Window.loaded());
+  QVERIFY(form.isVisible());
+}
+
+void TstWindows::dialogsBesideMainWindow() {
+  testing::Workspace ws;
+  Form1 form;
+  form.show();
+  form.HELP_INFO_Click();
+  form.Label18_DblClick();
+  QVERIFY(Form4Window.get()->isVisible());
+  QVERIFY(Form5Window.get()->isVisible());
+  QVERIFY(form.isVisible());
+  QCOMPARE(Form4Window.get()->windowTitle(), QString("リフレッシュ（未開封）処理"));
+  Form4Window.get()->close();
+  testing::processDeletes();
+  QVERIFY(!Form4Window.loaded());
+  QVERIFY(form.isVisible());
+  QVERIFY(ws.messages.isEmpty());
+}
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  ui::installFontSubstitutes();
+  TstWindows t;
+  return QTest::qExec(&t, argc, argv);
+}
+#include "tst_windows.moc"
