@@ -224,17 +224,22 @@ void TstWindows::reselectionCancelThenReopen() {
 
 void TstWindows::unreadableFolderKeepsLists() {
   testing::Workspace ws;
+  QVERIFY(QDir().mkpath(ws.path("snacks/inner")));
   Form1 form;
   form.FILE_FOLDER_Click();
   Form2* f2 = Form2Window.get();
   openFolder(f2, "snacks");
-  QVERIFY(QDir(ws.path("snacks")).removeRecursively());
-  // The folder vanished: opening its parent from the list still works, a
-  // folder that no longer exists leaves everything as it was.
-  QVERIFY(!f2->Dir1->setPath(ws.path("snacks")));
+  const QStringList files = f2->File1Names->stringList();
+  // The subfolder vanishes after it was listed: opening it changes nothing.
+  QVERIFY(QDir(ws.path("snacks/inner")).removeRecursively());
+  openFolder(f2, "inner");
+  QCOMPARE(ws.messages.size(), 1);
+  QVERIFY(ws.messages.first().contains("inner"));
   QCOMPARE(f2->Dir1->path(), QDir::cleanPath(ws.path("snacks")));
   QCOMPARE(f2->Text1->text(), ws.snackFolder());
-  QVERIFY(f2->isEnabled());
+  QCOMPARE(f2->File1Names->stringList(), files);
+  QVERIFY(f2->isVisible());
+  QCOMPARE(ws.endCalls, 0);
 }
 
 void TstWindows::aboutWindow() {

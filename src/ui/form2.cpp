@@ -22,7 +22,11 @@ constexpr int kFolderRole = Qt::UserRole + 1;
 FolderList::FolderList(QWidget* parent) : QListWidget(parent) {
   connect(this, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
     const QString target = item->data(kFolderRole).toString();
-    if (target != path_ && setPath(target)) emit changed();
+    if (target == path_) return;
+    if (setPath(target))
+      emit changed();
+    else
+      emit refused(target);
   });
 }
 
@@ -92,6 +96,10 @@ Form2::Form2() {
   Drive1->addItems(platform::fileSystemRoots());
   connect(Drive1, &QComboBox::activated, this, &Form2::Drive1_Change);
   connect(Dir1, &FolderList::changed, this, &Form2::Dir1_Change);
+  connect(Dir1, &FolderList::refused, this, [this](const QString& folder) {
+    ShowError(this, QStringLiteral("フォルダ「%1」を読み込めません。別のフォルダを選んでください。")
+                        .arg(platform::nativePath(folder)));
+  });
   connect(File1, &QListView::clicked, this, &Form2::File1_Click);
   connect(Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
   connect(Command2, &QPushButton::clicked, this, &Form2::Command2_Click);

@@ -20,6 +20,8 @@ class FolderList : public QListWidget {
   bool setPath(const QString& folder);
  signals:
   void changed();
+  // An entry was opened whose folder cannot be read; the list stays as it was.
+  void refused(const QString& folder);
 
  private:
   QString path_;
