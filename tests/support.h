@@ -9,10 +9,12 @@
 #include <QTemporaryDir>
 #include <QAbstractItemView>
 #include <QTest>
+#include <set>
 
 #include "app/module1.h"
 #include "platform/windows.h"
 #include "samplegen.h"
+#include "snack/layout.h"
 #include "ui/form2.h"
 #include "ui/form3.h"
 #include "ui/form4.h"
@@ -64,6 +66,23 @@ class Workspace {
   QTemporaryDir dir_;
   QString previous_;
 };
+
+// Offsets a save may change.
+inline std::set<int> savedOffsets() {
+  std::set<int> s;
+  for (const snack::ByteRange& r : snack::kSavedRanges)
+    for (int i = r.offset; i < r.offset + r.size; ++i) s.insert(i);
+  return s;
+}
+
+// Every byte outside `owned`, and the length, are the same.
+inline void compareOutside(const QByteArray& before, const QByteArray& after,
+                           const std::set<int>& owned) {
+  QCOMPARE(after.size(), before.size());
+  for (int i = 0; i < before.size(); ++i)
+    if (!owned.count(i) && before[i] != after[i])
+      QFAIL(qPrintable(QStringLiteral("byte %1 changed").arg(i)));
+}
 
 // Lets deferred deletions (unloaded windows) happen.
 inline void processDeletes() {

@@ -1,6 +1,5 @@
 // Loading, saving, refreshing and the factory, driven through the windows.
 #include <QTest>
-#include <set>
 
 #include "snack/layout.h"
 #include "snack/operations.h"
@@ -31,20 +30,6 @@ void loadThroughWindow(Form1& form, const QString& name) {
 void save(Form1& form) {
   QVERIFY(testing::showActive(&form));
   QTest::keyClick(form.Text14, Qt::Key_S, Qt::ControlModifier);
-}
-
-std::set<int> savedOffsets() {
-  std::set<int> s;
-  for (const ByteRange& r : kSavedRanges)
-    for (int i = r.offset; i < r.offset + r.size; ++i) s.insert(i);
-  return s;
-}
-
-void compareOutside(const QByteArray& before, const QByteArray& after, const std::set<int>& owned) {
-  QCOMPARE(after.size(), before.size());
-  for (int i = 0; i < before.size(); ++i)
-    if (!owned.count(i) && before[i] != after[i])
-      QFAIL(qPrintable(QStringLiteral("byte %1 changed").arg(i)));
 }
 
 }  // namespace
@@ -173,7 +158,7 @@ void TstEditing::loadThenSaveChangesNothing() {
   QCOMPARE(after.mid(kNameText, length), file.mid(kNameText, length));
   QCOMPARE(after.mid(kNameText + length, kTextArea - length), QByteArray(kTextArea - length, 0));
   QCOMPARE(after[kNameLength], file[kNameLength]);
-  compareOutside(file, after, savedOffsets());
+  testing::compareOutside(file, after, testing::savedOffsets());
   const int description = samplegen::sjis(samplegen::sampleSnacks()[0].description).size();
   QCOMPARE(after.mid(kDescriptionLength, 1 + description), file.mid(kDescriptionLength, 1 + description));
   // A second save without edits gives the same file.
@@ -206,7 +191,7 @@ void TstEditing::editAndSave() {
   save(form);
   QVERIFY2(ws.messages.isEmpty(), qPrintable(ws.messages.join('\n')));
   const QByteArray after = samplegen::readFile(path);
-  compareOutside(before, after, savedOffsets());
+  testing::compareOutside(before, after, testing::savedOffsets());
   const QByteArray name = samplegen::sjis("新しい\r\nなまえ");
   QCOMPARE(int(uchar(after[kNameLength])), name.size());
   QCOMPARE(after.mid(kNameText, name.size()), name);

@@ -1,7 +1,6 @@
 // The snack file operations on real files, checked byte for byte.
 #include <QRandomGenerator>
 #include <QTest>
-#include <set>
 
 #include "platform/sjis.h"
 #include "snack/fields.h"
@@ -10,46 +9,6 @@
 
 using namespace snack;
 
-namespace {
-
-// Offsets a save may change.
-std::set<int> savedOffsets() {
-  std::set<int> s;
-  for (const ByteRange& r : kSavedRanges)
-    for (int i = r.offset; i < r.offset + r.size; ++i) s.insert(i);
-  return s;
-}
-
-// Every byte outside `owned` and the length are the same.
-void compareOutside(const QByteArray& before, const QByteArray& after, const std::set<int>& owned) {
-  QCOMPARE(after.size(), before.size());
-  for (int i = 0; i < before.size(); ++i) {
-    if (owned.count(i)) continue;
-    if (before[i] != after[i]) QFAIL(qPrintable(QStringLiteral("byte %1 changed").arg(i)));
-  }
-}
-
-HeaderValues valuesOf(const samplegen::SnackSpec& s) {
-  HeaderValues v;
-  v.name = samplegen::sjis(s.name);
-  v.description = samplegen::sjis(s.description);
-  v.author = samplegen::sjis(s.author);
-  v.number = s.number;
-  v.quantity = s.quantity;
-  v.bestBeforeDays = s.bestBeforeDays;
-  v.calories = s.calories;
-  v.year = s.year;
-  v.typeIndex = s.typeIndex;
-  v.soundIndex = s.soundIndex;
-  v.month = s.month;
-  v.day = s.day;
-  v.hour = s.hour;
-  v.minute = s.minute;
-  v.second = s.second;
-  return v;
-}
-
-}  // namespace
 
 class TstSnackOps : public QObject {
   Q_OBJECT
@@ -188,15 +147,15 @@ void TstSnackOps::saveWritesOnlyItsBytes() {
   spec.name = "み";  // shorter than the old name
   spec.description = "";
   spec.author = "さくしゃ";
-  QVERIFY(saveSnack(path, valuesOf(spec)).ok);
+  QVERIFY(saveSnack(path, samplegen::values(spec)).ok);
   const QByteArray after = samplegen::readFile(path);
-  compareOutside(before, after, savedOffsets());
+  testing::compareOutside(before, after, testing::savedOffsets());
   QCOMPARE(after.mid(kNameLength, 3), QByteArray("\x02\x82\xdd"));
   QCOMPARE(after.mid(kNameText + 2, 253), QByteArray(253, 0));
   QCOMPARE(after.mid(kDescriptionLength, 256), QByteArray(256, 0));
   QCOMPARE(after.mid(kOpenedSpare, 2), QByteArray(2, 0));
   // Saving twice gives the same file.
-  QVERIFY(saveSnack(path, valuesOf(spec)).ok);
+  QVERIFY(saveSnack(path, samplegen::values(spec)).ok);
   QCOMPARE(samplegen::readFile(path), after);
 }
 
@@ -216,7 +175,7 @@ void TstSnackOps::saveVectors() {
   QFETCH(int, value);
   QFETCH(QByteArray, stored);
   testing::Workspace ws;
-  HeaderValues v = valuesOf(samplegen::sampleSnacks().first());
+  HeaderValues v = samplegen::values(samplegen::sampleSnacks().first());
   const auto u = static_cast<std::uint16_t>(value);
   if (field == kQuantity) v.quantity = u;
   if (field == kCalories) v.calories = u;
@@ -229,7 +188,7 @@ void TstSnackOps::saveVectors() {
 void TstSnackOps::saveRemovedFileCreates904Bytes() {
   testing::Workspace ws;
   QVERIFY(QFile::remove(ws.snack("ichigo.pac")));
-  const HeaderValues v = valuesOf(samplegen::sampleSnacks().first());
+  const HeaderValues v = samplegen::values(samplegen::sampleSnacks().first());
   QVERIFY(saveSnack(ws.snack("ichigo.pac"), v).ok);
   QCOMPARE(samplegen::readFile(ws.snack("ichigo.pac")), headerImage(v));
 }
@@ -238,7 +197,7 @@ void TstSnackOps::saveRefusesShortFile() {
   testing::Workspace ws;
   const QByteArray shortFile = samplegen::headerTemplate(903);
   QVERIFY(samplegen::writeFile(ws.snack("short.pac"), shortFile));
-  const Outcome o = saveSnack(ws.snack("short.pac"), valuesOf(samplegen::sampleSnacks().first()));
+  const Outcome o = saveSnack(ws.snack("short.pac"), samplegen::values(samplegen::sampleSnacks().first()));
   QVERIFY(!o.ok);
   QVERIFY(o.message.contains("short.pac"));
   QCOMPARE(samplegen::readFile(ws.snack("short.pac")), shortFile);
@@ -328,7 +287,7 @@ void TstSnackOps::randomRoundTrip() {
     QCOMPARE(r.SoundIndex, v.soundIndex);
     QCOMPARE(r.Month, v.month);
     QCOMPARE(isOpened(r), v.month != 0 || v.second != 0);
-    compareOutside(original, samplegen::readFile(path), savedOffsets());
+    testing::compareOutside(original, samplegen::readFile(path), testing::savedOffsets());
   }
 }
 
@@ -343,7 +302,7 @@ void TstSnackOps::refreshZeroesGroupOnly() {
   const QByteArray after = samplegen::readFile(path);
   std::set<int> group;
   for (int i = kOpenedYear; i < kOpenedYear + kOpenedGroupSize; ++i) group.insert(i);
-  compareOutside(before, after, group);
+  testing::compareOutside(before, after, group);
   QCOMPARE(after.mid(kOpenedYear, kOpenedGroupSize), QByteArray(14, 0));
 }
 

@@ -32,15 +32,6 @@ QByteArray headerTemplate(int size) {
 }
 
 namespace {
-void put16(QByteArray& h, int offset, std::uint16_t v) {
-  h[offset] = static_cast<char>(v & 0xFF);
-  h[offset + 1] = static_cast<char>(v >> 8);
-}
-void putText(QByteArray& h, int lengthOffset, const QString& text) {
-  const QByteArray b = sjis(text);
-  h[lengthOffset] = static_cast<char>(b.size());
-  h.replace(lengthOffset + 1, b.size(), b);
-}
 QByteArray toBmp(const QImage& image) {
   QByteArray bytes;
   QBuffer buf(&bytes);
@@ -50,23 +41,29 @@ QByteArray toBmp(const QImage& image) {
 }
 }  // namespace
 
+HeaderValues values(const SnackSpec& s) {
+  HeaderValues v;
+  v.name = sjis(s.name);
+  v.description = sjis(s.description);
+  v.author = sjis(s.author);
+  v.number = s.number;
+  v.quantity = s.quantity;
+  v.bestBeforeDays = s.bestBeforeDays;
+  v.calories = s.calories;
+  v.year = s.year;
+  v.typeIndex = s.typeIndex;
+  v.soundIndex = s.soundIndex;
+  v.month = s.month;
+  v.day = s.day;
+  v.hour = s.hour;
+  v.minute = s.minute;
+  v.second = s.second;
+  return v;
+}
+
 QByteArray header(const SnackSpec& s, int size) {
   QByteArray h = headerTemplate(size);
-  putText(h, kNameLength, s.name);
-  putText(h, kDescriptionLength, s.description);
-  putText(h, kAuthorLength, s.author);
-  put16(h, kNumber, s.number);
-  put16(h, kQuantity, s.quantity);
-  put16(h, kBestBeforeDays, s.bestBeforeDays);
-  put16(h, kCalories, s.calories);
-  h[kTypeIndex] = static_cast<char>(s.typeIndex);
-  h[kSoundIndex] = static_cast<char>(s.soundIndex);
-  put16(h, kOpenedYear, s.year);
-  h[kOpenedMonth] = static_cast<char>(s.month);
-  h[kOpenedDay] = static_cast<char>(s.day);
-  h[kOpenedHour] = static_cast<char>(s.hour);
-  h[kOpenedMinute] = static_cast<char>(s.minute);
-  h[kOpenedSecond] = static_cast<char>(s.second);
+  putHeaderValues(h, values(s));
   return h;
 }
 

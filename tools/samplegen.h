@@ -7,6 +7,8 @@
 #include <QString>
 #include <cstdint>
 
+#include "snack/layout.h"
+
 namespace samplegen {
 
 struct SnackSpec {
@@ -15,6 +17,9 @@ struct SnackSpec {
   std::uint8_t typeIndex = 1, soundIndex = 1;
   std::uint8_t month = 0, day = 0, hour = 0, minute = 0, second = 0;
 };
+
+// The values a save of this snack would write.
+snack::HeaderValues values(const SnackSpec& spec);
 
 // A header part of `size` bytes (at least 904). Bytes the editor does not
 // interpret hold a pattern, never zero runs, so a stray write shows.

@@ -46,6 +46,38 @@ SnackRecordType decodeHeader(const QByteArray& h) {
   return r;
 }
 
+namespace {
+void put16(QByteArray& h, int offset, std::uint16_t v) {
+  const Split16 s = split16(v);
+  h[offset] = static_cast<char>(s.low);
+  h[offset + 1] = static_cast<char>(s.high);
+}
+
+void putText(QByteArray& h, int lengthOffset, const QByteArray& text) {
+  h[lengthOffset] = static_cast<char>(text.size());
+  h.replace(lengthOffset + 1, text.size(), text);
+}
+}  // namespace
+
+void putHeaderValues(QByteArray& h, const HeaderValues& v) {
+  Q_ASSERT(h.size() >= kHeaderSize);
+  putText(h, kNameLength, v.name);
+  putText(h, kDescriptionLength, v.description);
+  putText(h, kAuthorLength, v.author);
+  put16(h, kNumber, v.number);
+  put16(h, kQuantity, v.quantity);
+  put16(h, kBestBeforeDays, v.bestBeforeDays);
+  put16(h, kCalories, v.calories);
+  h[kTypeIndex] = static_cast<char>(v.typeIndex);
+  h[kSoundIndex] = static_cast<char>(v.soundIndex);
+  put16(h, kOpenedYear, v.year);
+  h[kOpenedMonth] = static_cast<char>(v.month);
+  h[kOpenedDay] = static_cast<char>(v.day);
+  h[kOpenedHour] = static_cast<char>(v.hour);
+  h[kOpenedMinute] = static_cast<char>(v.minute);
+  h[kOpenedSecond] = static_cast<char>(v.second);
+}
+
 QByteArray textBytes(const std::array<std::uint8_t, kTextBuffer>& buffer, std::uint8_t length) {
   return QByteArray(reinterpret_cast<const char*>(buffer.data()), length);
 }

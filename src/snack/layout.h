@@ -90,6 +90,20 @@ constexpr std::uint16_t join16(std::uint8_t high, std::uint8_t low) {
 // takes no part.
 bool isOpened(const SnackRecordType& r);
 
+// Every header value a save writes, already converted from the editor's boxes.
+struct HeaderValues {
+  QByteArray name, description, author;  // Shift-JIS, at most 255 bytes each
+  std::uint16_t number = 0, quantity = 0, bestBeforeDays = 0, calories = 0, year = 0;
+  std::uint8_t typeIndex = 0, soundIndex = 0;
+  std::uint8_t month = 0, day = 0, hour = 0, minute = 0, second = 0;
+};
+
+// Puts the values at their offsets in a header of at least kHeaderSize bytes:
+// each text's length byte and bytes (the rest of its area is left as it is),
+// the numbers low byte first, the list positions, and the low bytes of the
+// opened month to second slots.
+void putHeaderValues(QByteArray& header, const HeaderValues& values);
+
 // Fills every field from the first kHeaderSize bytes of a header.
 SnackRecordType decodeHeader(const QByteArray& header);
 

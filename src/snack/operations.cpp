@@ -18,17 +18,6 @@ Outcome fileError(const QString& what, const ByteFile& f) {
                               .arg(platform::nativePath(f.path()), what, f.errorString()));
 }
 
-void put16(QByteArray& h, int offset, std::uint16_t v) {
-  const Split16 s = split16(v);
-  h[offset] = static_cast<char>(s.low);
-  h[offset + 1] = static_cast<char>(s.high);
-}
-
-void putText(QByteArray& h, int lengthOffset, const QByteArray& text) {
-  h[lengthOffset] = static_cast<char>(text.size());
-  h.replace(lengthOffset + 1, text.size(), text);
-}
-
 Outcome tooShort(const ByteFile& f) {
   return Outcome::failure(
       QStringLiteral("おやつファイル「%1」は %2 バイトしかありません。おやつファイルのヘッダーには %3 "
@@ -52,21 +41,7 @@ Outcome loadSnack(const QString& path, SnackRecordType& record) {
 
 QByteArray headerImage(const HeaderValues& v) {
   QByteArray h(kHeaderSize, '\0');
-  putText(h, kNameLength, v.name);
-  putText(h, kDescriptionLength, v.description);
-  putText(h, kAuthorLength, v.author);
-  put16(h, kNumber, v.number);
-  put16(h, kQuantity, v.quantity);
-  put16(h, kBestBeforeDays, v.bestBeforeDays);
-  put16(h, kCalories, v.calories);
-  h[kTypeIndex] = static_cast<char>(v.typeIndex);
-  h[kSoundIndex] = static_cast<char>(v.soundIndex);
-  put16(h, kOpenedYear, v.year);
-  h[kOpenedMonth] = static_cast<char>(v.month);
-  h[kOpenedDay] = static_cast<char>(v.day);
-  h[kOpenedHour] = static_cast<char>(v.hour);
-  h[kOpenedMinute] = static_cast<char>(v.minute);
-  h[kOpenedSecond] = static_cast<char>(v.second);
+  putHeaderValues(h, v);
   return h;
 }
 
@@ -93,7 +68,7 @@ void storeSaved(const HeaderValues& v, SnackRecordType& r) {
   r.Second = v.second;
 }
 
-Outcome saveSnack(const QString& path, const HeaderValues& values) {
+Outcome saveSnack(const QString& path, const HeaderValues& values, SaveOptions options) {
   const QString write = QStringLiteral("書き込めません");
   const bool existed = QFileInfo::exists(path);
   ByteFile f(path);
@@ -107,7 +82,7 @@ Outcome saveSnack(const QString& path, const HeaderValues& values) {
   for (const ByteRange& r : kSavedRanges) {
     if (!f.writeAt(r.offset, image.mid(r.offset, r.size))) return fileError(write, f);
   }
-  if (!f.syncToDisk()) return fileError(write, f);
+  if (options.flushToDisk && !f.syncToDisk()) return fileError(write, f);
   for (const ByteRange& r : kSavedRanges) {
     QByteArray back;
     if (!f.readAt(r.offset, r.size, back)) return fileError(QStringLiteral("確認のため読み返せません"), f);

@@ -16,21 +16,18 @@ struct Outcome {
   static Outcome failure(QString m) { return {false, std::move(m)}; }
 };
 
-// Everything a save writes, already converted from the boxes.
-struct HeaderValues {
-  QByteArray name, description, author;  // Shift-JIS, at most 255 bytes each
-  std::uint16_t number = 0, quantity = 0, bestBeforeDays = 0, calories = 0, year = 0;
-  std::uint8_t typeIndex = 0, soundIndex = 0;
-  std::uint8_t month = 0, day = 0, hour = 0, minute = 0, second = 0;
-};
-
 // Reads the header of an existing file of at least 904 bytes into `record`.
 // On failure `record` is left as it was. Never writes.
 Outcome loadSnack(const QString& path, SnackRecordType& record);
 
+struct SaveOptions {
+  // Off only for throwaway files whose durability does not matter (benchmarks).
+  bool flushToDisk = true;
+};
+
 // Writes exactly the saved byte ranges in place, flushes them to the disk and
 // reads them back. A missing file is created 904 bytes long.
-Outcome saveSnack(const QString& path, const HeaderValues& values);
+Outcome saveSnack(const QString& path, const HeaderValues& values, SaveOptions options = {});
 
 // The 904-byte image of the header a save would produce on a zero-filled file.
 QByteArray headerImage(const HeaderValues& values);
