@@ -1,13 +1,13 @@
 #pragma once
 // Shared fixtures: a working folder made by our generator, with messages and
 // the program's end recorded instead of shown.
+#include <QAbstractItemView>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
 #include <QMap>
 #include <QStringList>
 #include <QTemporaryDir>
-#include <QAbstractItemView>
 #include <QTest>
 #include <set>
 
@@ -44,7 +44,9 @@ class Workspace {
   Workspace& operator=(const Workspace&) = delete;
 
   QString path(const QString& relative) const { return dir_.filePath(relative); }
-  QString snackFolder() const { return QDir::toNativeSeparators(dir_.filePath("snacks")) + QDir::separator(); }
+  QString snackFolder() const {
+    return QDir::toNativeSeparators(dir_.filePath("snacks")) + QDir::separator();
+  }
   QString snack(const QString& name) const { return dir_.filePath("snacks/" + name); }
 
   // SHA-256 of every file below the working folder, by relative path.

@@ -70,9 +70,8 @@ void TstEditing::selectionWindowListsFolder() {
   QCOMPARE(f3->Label1->text(), QString("ＰＯＳＴＰＥＴのおやつを選択してね。"));
   QCOMPARE(f3->Command1->text(), QString("適　用"));
   QVERIFY(!f3->Command1->isEnabled());
-  QCOMPARE(f3->File1Names->stringList(),
-           QStringList({"a9.pac", "a10.pac", "B1.pac", "fruit10.pac", "houjicha.pac", "ichigo.pac",
-                        "mugen.pac"}));
+  QCOMPARE(f3->File1Names->stringList(), QStringList({"a9.pac", "a10.pac", "B1.pac", "fruit10.pac",
+                                                      "houjicha.pac", "ichigo.pac", "mugen.pac"}));
   // Apply with nothing selected does nothing.
   f3->Command1_Click();
   QVERIFY(f3->isVisible());
@@ -86,19 +85,50 @@ void TstEditing::loadShowsFields_data() {
   QTest::addColumn<int>("sound");
   QTest::addColumn<QString>("state");
   QTest::newRow("unlimited") << "mugen.pac"
-                             << QStringList{"むげんクッキー", "いくら食べてもなくならない、ふしぎなクッキー。",
-                                            "おかしの森", "65535", "無制限", "無制限", "無制限", "0", "0",
-                                            "0", "0", "0", "0"}
+                             << QStringList{"むげんクッキー",
+                                            "いくら食べてもなくならない、ふしぎなクッキー。",
+                                            "おかしの森",
+                                            "65535",
+                                            "無制限",
+                                            "無制限",
+                                            "無制限",
+                                            "0",
+                                            "0",
+                                            "0",
+                                            "0",
+                                            "0",
+                                            "0"}
                              << 7 << 2 << "未開封";
   QTest::newRow("opened") << "houjicha.pac"
-                          << QStringList{"ほうじ茶ラテ", "こうばしい香りのあたたかいのみもの。", "まめ茶房",
-                                         "4660", "1", "0", "80", "2000", "11", "30", "12", "34", "56"}
+                          << QStringList{"ほうじ茶ラテ",
+                                         "こうばしい香りのあたたかいのみもの。",
+                                         "まめ茶房",
+                                         "4660",
+                                         "1",
+                                         "0",
+                                         "80",
+                                         "2000",
+                                         "11",
+                                         "30",
+                                         "12",
+                                         "34",
+                                         "56"}
                           << 4 << 3 << "開封";
-  QTest::newRow("year only, empty author")
-      << "fruit10.pac"
-      << QStringList{"きせつのフルーツ盛り合わせ～夏～", "すいか、メロン、もも。", "", "256", "256", "2",
-                     "2000", "2001", "0", "0", "0", "0", "0"}
-      << 3 << 5 << "未開封";
+  QTest::newRow("year only, empty author") << "fruit10.pac"
+                                           << QStringList{"きせつのフルーツ盛り合わせ～夏～",
+                                                          "すいか、メロン、もも。",
+                                                          "",
+                                                          "256",
+                                                          "256",
+                                                          "2",
+                                                          "2000",
+                                                          "2001",
+                                                          "0",
+                                                          "0",
+                                                          "0",
+                                                          "0",
+                                                          "0"}
+                                           << 3 << 5 << "未開封";
 }
 
 void TstEditing::loadShowsFields() {
@@ -116,11 +146,12 @@ void TstEditing::loadShowsFields() {
   QVERIFY(!Form3Window.loaded());
   QCOMPARE(Module1::SnackFileName, file);
   QCOMPARE(form.Text14->text(), file);
-  const QStringList shown = {form.Text1->toPlainText(), form.Text2->toPlainText(), form.Text3->toPlainText(),
-                             form.Text4->text(),  form.Text5->text(),  form.Text6->text(),
-                             form.Text7->text(),  form.Text8->text(),  form.Text9->text(),
-                             form.Text10->text(), form.Text11->text(), form.Text12->text(),
-                             form.Text13->text()};
+  const QStringList shown = {
+      form.Text1->toPlainText(), form.Text2->toPlainText(), form.Text3->toPlainText(),
+      form.Text4->text(),        form.Text5->text(),        form.Text6->text(),
+      form.Text7->text(),        form.Text8->text(),        form.Text9->text(),
+      form.Text10->text(),       form.Text11->text(),       form.Text12->text(),
+      form.Text13->text()};
   QCOMPARE(shown, boxes);
   QCOMPARE(form.Combo2->currentIndex(), type);
   QCOMPARE(form.Combo1->currentIndex(), sound);
@@ -160,7 +191,8 @@ void TstEditing::loadThenSaveChangesNothing() {
   QCOMPARE(after[kNameLength], file[kNameLength]);
   testing::compareOutside(file, after, testing::savedOffsets());
   const int description = samplegen::sjis(samplegen::sampleSnacks()[0].description).size();
-  QCOMPARE(after.mid(kDescriptionLength, 1 + description), file.mid(kDescriptionLength, 1 + description));
+  QCOMPARE(after.mid(kDescriptionLength, 1 + description),
+           file.mid(kDescriptionLength, 1 + description));
   // A second save without edits gives the same file.
   save(form);
   QCOMPARE(samplegen::readFile(ws.snack("odd.pac")), after);
@@ -198,10 +230,11 @@ void TstEditing::editAndSave() {
   QCOMPARE(after.mid(kAuthorLength, 256), QByteArray(256, 0));
   QCOMPARE(after.mid(kNumber, 2), QByteArray("\xff\xff"));
   QCOMPARE(after.mid(kTypeIndex, 7), QByteArray("\xff\x00\x01\xff\xff\x7b\x00", 7));
-  QCOMPARE(after.mid(kOpenedYear, 14), QByteArray("\xd0\x07\x00", 3) + before.mid(892, 1) +
-                                           QByteArray("\x00", 1) + before.mid(894, 1) + QByteArray("\x17", 1) +
-                                           before.mid(896, 1) + QByteArray("\x3b", 1) + before.mid(898, 1) +
-                                           QByteArray("\x1e", 1) + before.mid(900, 1) + QByteArray(2, 0));
+  QCOMPARE(after.mid(kOpenedYear, 14),
+           QByteArray("\xd0\x07\x00", 3) + before.mid(892, 1) + QByteArray("\x00", 1) +
+               before.mid(894, 1) + QByteArray("\x17", 1) + before.mid(896, 1) +
+               QByteArray("\x3b", 1) + before.mid(898, 1) + QByteArray("\x1e", 1) +
+               before.mid(900, 1) + QByteArray(2, 0));
   QCOMPARE(int(uchar(after[kSoundIndex])), 0);
   QCOMPARE(form.Text6->text(), QString("100000"));
   QCOMPARE(form.Label18->text(), QString("開封"));  // not evaluated again by a save
@@ -220,16 +253,36 @@ void TstEditing::saveRefusesBadFields_data() {
   QTest::addColumn<QString>("text");
   QTest::addColumn<QString>("mentioned");
   QTest::newRow("name too long") << "Text1" << QString(128, QChar(0x3042)) << "256 バイト";
-  QTest::newRow("no Shift-JIS form") << "Text2" << "ok😀" << "😀";
-  QTest::newRow("empty number") << "Text4" << "" << "おやつの番号";
-  QTest::newRow("negative quantity") << "Text5" << "-1" << "おやつの数量";
-  QTest::newRow("not whole") << "Text6" << "7.5" << "賞味期限";
-  QTest::newRow("letters in calories") << "Text7" << "abc" << "おやつの熱量";
-  QTest::newRow("unlimited year") << "Text8" << "無制限" << "年";
-  QTest::newRow("month 256") << "Text9" << "256" << "月";
-  QTest::newRow("second empty") << "Text13" << "" << "秒";
-  QTest::newRow("type typed") << "Combo2" << "typed" << "おやつの種類";
-  QTest::newRow("sound typed") << "Combo1" << "typed" << "食事音";
+  QTest::newRow("no Shift-JIS form") << "Text2"
+                                     << "ok😀"
+                                     << "😀";
+  QTest::newRow("empty number") << "Text4"
+                                << ""
+                                << "おやつの番号";
+  QTest::newRow("negative quantity") << "Text5"
+                                     << "-1"
+                                     << "おやつの数量";
+  QTest::newRow("not whole") << "Text6"
+                             << "7.5"
+                             << "賞味期限";
+  QTest::newRow("letters in calories") << "Text7"
+                                       << "abc"
+                                       << "おやつの熱量";
+  QTest::newRow("unlimited year") << "Text8"
+                                  << "無制限"
+                                  << "年";
+  QTest::newRow("month 256") << "Text9"
+                             << "256"
+                             << "月";
+  QTest::newRow("second empty") << "Text13"
+                                << ""
+                                << "秒";
+  QTest::newRow("type typed") << "Combo2"
+                              << "typed"
+                              << "おやつの種類";
+  QTest::newRow("sound typed") << "Combo1"
+                               << "typed"
+                               << "食事音";
 }
 
 void TstEditing::saveRefusesBadFields() {
@@ -246,9 +299,10 @@ void TstEditing::saveRefusesBadFields() {
   form.Text3->setPlainText("かわった");
   form.Text5->setText("9");
   const QMap<QString, QWidget*> boxes = {
-      {"Text1", form.Text1}, {"Text2", form.Text2}, {"Text4", form.Text4},   {"Text5", form.Text5},
-      {"Text6", form.Text6}, {"Text7", form.Text7}, {"Text8", form.Text8},   {"Text9", form.Text9},
-      {"Text13", form.Text13}, {"Combo1", form.Combo1}, {"Combo2", form.Combo2}};
+      {"Text1", form.Text1},   {"Text2", form.Text2},  {"Text4", form.Text4},
+      {"Text5", form.Text5},   {"Text6", form.Text6},  {"Text7", form.Text7},
+      {"Text8", form.Text8},   {"Text9", form.Text9},  {"Text13", form.Text13},
+      {"Combo1", form.Combo1}, {"Combo2", form.Combo2}};
   QWidget* w = boxes.value(box);
   if (auto* area = qobject_cast<QPlainTextEdit*>(w)) area->setPlainText(text);
   if (auto* line = qobject_cast<QLineEdit*>(w)) line->setText(text);
@@ -305,7 +359,8 @@ void TstEditing::applyOnVanishedFile() {
   QVERIFY(testing::showActive(&form));
   QTest::keyClick(&form, Qt::Key_L, Qt::ControlModifier);
   Form3* f3 = Form3Window.get();
-  f3->File1->setCurrentIndex(f3->File1Names->index(f3->File1Names->stringList().indexOf("mugen.pac")));
+  f3->File1->setCurrentIndex(
+      f3->File1Names->index(f3->File1Names->stringList().indexOf("mugen.pac")));
   QVERIFY(QFile::remove(ws.snack("mugen.pac")));
   QTest::mouseClick(f3->Command1, Qt::LeftButton);
   QCOMPARE(ws.messages.size(), 1);
@@ -363,7 +418,8 @@ void TstEditing::refresh() {
   QCOMPARE(after.left(kOpenedYear), before.left(kOpenedYear));
   QCOMPARE(after.mid(kSoundIndex), before.mid(kSoundIndex));
   QCOMPARE(form.Label18->text(), QString("未開封"));
-  for (QLineEdit* box : {form.Text8, form.Text9, form.Text10, form.Text11, form.Text12, form.Text13})
+  for (QLineEdit* box :
+       {form.Text8, form.Text9, form.Text10, form.Text11, form.Text12, form.Text13})
     QCOMPARE(box->text(), QString("0"));
   QCOMPARE(form.Text1->toPlainText(), QString("unsaved edit"));
   QCOMPARE(Module1::SnackRecord.YearLow, std::uint8_t(0));

@@ -39,7 +39,8 @@ void TstForm1::initialState() {
   QCOMPARE(form.Text8->text(), QString("0000"));
   for (QLineEdit* box : {form.Text9, form.Text10, form.Text11, form.Text12, form.Text13})
     QCOMPARE(box->text(), QString("00"));
-  for (QLineEdit* box : {form.Text4, form.Text5, form.Text6, form.Text7}) QVERIFY(box->text().isEmpty());
+  for (QLineEdit* box : {form.Text4, form.Text5, form.Text6, form.Text7})
+    QVERIFY(box->text().isEmpty());
   QVERIFY(form.Text1->toPlainText().isEmpty());
   QCOMPARE(form.Label18->text(), QString("未開封"));
   QCOMPARE(form.Frame1->title(), QString("おやつ開封日時"));
@@ -83,12 +84,24 @@ void TstForm1::menus_data() {
   QTest::addColumn<QString>("action");
   QTest::addColumn<QString>("text");
   QTest::addColumn<QString>("shortcut");
-  QTest::newRow("read") << "FILE_READ" << "おやつファイルの読込" << "Ctrl+L";
-  QTest::newRow("save") << "FILE_SAVE" << "おやつファイルの書込" << "Ctrl+S";
-  QTest::newRow("folder") << "FILE_FOLDER" << "おやつフォルダ再設定" << "Ctrl+O";
-  QTest::newRow("new") << "FILE_NEW" << "おやつの工場" << "Ctrl+N";
-  QTest::newRow("quit") << "FILE_QUIT" << "終了" << "Ctrl+Q";
-  QTest::newRow("info") << "HELP_INFO" << "このプロクラムについて" << "Ctrl+A";
+  QTest::newRow("read") << "FILE_READ"
+                        << "おやつファイルの読込"
+                        << "Ctrl+L";
+  QTest::newRow("save") << "FILE_SAVE"
+                        << "おやつファイルの書込"
+                        << "Ctrl+S";
+  QTest::newRow("folder") << "FILE_FOLDER"
+                          << "おやつフォルダ再設定"
+                          << "Ctrl+O";
+  QTest::newRow("new") << "FILE_NEW"
+                       << "おやつの工場"
+                       << "Ctrl+N";
+  QTest::newRow("quit") << "FILE_QUIT"
+                        << "終了"
+                        << "Ctrl+Q";
+  QTest::newRow("info") << "HELP_INFO"
+                        << "このプロクラムについて"
+                        << "Ctrl+A";
 }
 
 void TstForm1::menus() {
@@ -97,9 +110,10 @@ void TstForm1::menus() {
   QFETCH(QString, shortcut);
   testing::Workspace ws;
   Form1 form;
-  const QMap<QString, QAction*> actions = {{"FILE_READ", form.FILE_READ},     {"FILE_SAVE", form.FILE_SAVE},
-                                           {"FILE_FOLDER", form.FILE_FOLDER}, {"FILE_NEW", form.FILE_NEW},
-                                           {"FILE_QUIT", form.FILE_QUIT},     {"HELP_INFO", form.HELP_INFO}};
+  const QMap<QString, QAction*> actions = {
+      {"FILE_READ", form.FILE_READ},     {"FILE_SAVE", form.FILE_SAVE},
+      {"FILE_FOLDER", form.FILE_FOLDER}, {"FILE_NEW", form.FILE_NEW},
+      {"FILE_QUIT", form.FILE_QUIT},     {"HELP_INFO", form.HELP_INFO}};
   QAction* a = actions.value(action);
   QCOMPARE(a->text(), text);
   QCOMPARE(a->shortcut(), QKeySequence(shortcut));
@@ -113,10 +127,10 @@ void TstForm1::tabOrder() {
   Form1 form;
   form.show();
   QVERIFY(QTest::qWaitForWindowActive(&form));
-  const QList<QWidget*> order = {form.Text1, form.Text2,  form.Text3,  form.Text4,  form.Combo1,
-                                 form.Text5, form.Text6,  form.Text7,  form.Text8,  form.Text9,
-                                 form.Text10, form.Text11, form.Text12, form.Text13, form.Combo2,
-                                 form.Text14};
+  const QList<QWidget*> order = {form.Text1,  form.Text2,  form.Text3,  form.Text4,
+                                 form.Combo1, form.Text5,  form.Text6,  form.Text7,
+                                 form.Text8,  form.Text9,  form.Text10, form.Text11,
+                                 form.Text12, form.Text13, form.Combo2, form.Text14};
   form.Text1->setFocus();
   for (int i = 1; i < order.size(); ++i) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -167,7 +181,8 @@ void TstForm1::firstRun() {
   QCOMPARE(Module1::DialogMode, std::int16_t(50));
   QVERIFY(Form2Window.loaded());
   QVERIFY(Form2Window.get()->isVisible());
-  QCOMPARE(Form2Window.get()->Label2->text(), QString("ＰＯＳＴＰＥＴのおやつフォルダを選択してね。"));
+  QCOMPARE(Form2Window.get()->Label2->text(),
+           QString("ＰＯＳＴＰＥＴのおやつフォルダを選択してね。"));
   QCOMPARE(form.Combo1->count(), 256);
   QCOMPARE(form.Combo2->count(), 256);
   QVERIFY(ws.messages.isEmpty());

@@ -21,18 +21,19 @@ class TstSjis : public QObject {
 void TstSjis::decode_data() {
   QTest::addColumn<QByteArray>("bytes");
   QTest::addColumn<QString>("text");
-  QTest::newRow("ascii, controls kept") << QByteArray("A\x00\x1a\x7f\\~", 6)
-                                         << QString::fromUcs4(U"A\u0000\u001a\u007f\\~", 6);
+  QTest::newRow("ascii, controls kept")
+      << QByteArray("A\x00\x1a\x7f\\~", 6) << QString::fromUcs4(U"A\u0000\u001a\u007f\\~", 6);
   QTest::newRow("0x8160 fullwidth tilde") << QByteArray("\x81\x60") << QStringLiteral("\uFF5E");
   QTest::newRow("hiragana") << QByteArray("\x82\xa8\x82\xe2\x82\xc2") << QStringLiteral("おやつ");
   QTest::newRow("half-width katakana") << QByteArray("\xb1\xdf") << QStringLiteral("ｱﾟ");
   QTest::newRow("NEC row 13") << QByteArray("\x87\x90") << QStringLiteral("≒");
-  QTest::newRow("NEC-selected IBM = IBM") << QByteArray("\xed\x40\xfa\x5c") << QStringLiteral("纊纊");
+  QTest::newRow("NEC-selected IBM = IBM")
+      << QByteArray("\xed\x40\xfa\x5c") << QStringLiteral("纊纊");
   QTest::newRow("IBM roman numeral") << QByteArray("\xfa\x40") << QStringLiteral("ⅰ");
   QTest::newRow("lone lead byte at end") << QByteArray("A\x82") << QStringLiteral("A\uFFFD");
   QTest::newRow("lead byte before ascii") << QByteArray("\x82\x20Z") << QStringLiteral("\uFFFD Z");
-  QTest::newRow("undefined single bytes") << QByteArray("\x80\xa0\xfd\xfe\xff")
-                                          << QStringLiteral("\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD");
+  QTest::newRow("undefined single bytes")
+      << QByteArray("\x80\xa0\xfd\xfe\xff") << QStringLiteral("\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD");
   QTest::newRow("unassigned pair") << QByteArray("\x85\x40Q") << QStringLiteral("\uFFFDQ");
   QTest::newRow("user-defined area") << QByteArray("\xf0\x40") << QStringLiteral("\uE000");
 }
@@ -52,9 +53,12 @@ void TstSjis::encode_data() {
   QTest::newRow("wave dash from IME") << QStringLiteral("〜") << QByteArray("\x81\x60");
   QTest::newRow("double vertical line") << QStringLiteral("‖") << QByteArray("\x81\x61");
   QTest::newRow("minus sign") << QStringLiteral("−") << QByteArray("\x81\x7c");
-  QTest::newRow("cent pound not") << QStringLiteral("¢£¬") << QByteArray("\x81\x91\x81\x92\x81\xca");
-  QTest::newRow("NEC row 13 over IBM") << QStringLiteral("Ⅰ∵≒") << QByteArray("\x87\x54\x81\xe6\x81\xe0");
-  QTest::newRow("IBM over NEC-selected") << QStringLiteral("纊ⅰ￤") << QByteArray("\xfa\x5c\xfa\x40\xfa\x55");
+  QTest::newRow("cent pound not") << QStringLiteral("¢£¬")
+                                  << QByteArray("\x81\x91\x81\x92\x81\xca");
+  QTest::newRow("NEC row 13 over IBM")
+      << QStringLiteral("Ⅰ∵≒") << QByteArray("\x87\x54\x81\xe6\x81\xe0");
+  QTest::newRow("IBM over NEC-selected")
+      << QStringLiteral("纊ⅰ￤") << QByteArray("\xfa\x5c\xfa\x40\xfa\x55");
   QTest::newRow("kanji") << QStringLiteral("無制限") << QByteArray("\x96\xb3\x90\xa7\x8c\xc0");
 }
 

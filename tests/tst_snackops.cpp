@@ -9,7 +9,6 @@
 
 using namespace snack;
 
-
 class TstSnackOps : public QObject {
   Q_OBJECT
  private slots:
@@ -63,9 +62,10 @@ void TstSnackOps::openedRule_data() {
   QTest::addColumn<bool>("opened");
   QTest::newRow("all zero") << QByteArray(14, 0) << false;
   QTest::newRow("year only") << QByteArray("\xd0\x07", 2) + QByteArray(12, 0) << false;
-  QTest::newRow("second only") << QByteArray(10, 0) + QByteArray("\x01", 1) + QByteArray(3, 0) << true;
-  QTest::newRow("high byte of month only") << QByteArray(3, 0) + QByteArray("\x05", 1) + QByteArray(10, 0)
-                                           << false;
+  QTest::newRow("second only") << QByteArray(10, 0) + QByteArray("\x01", 1) + QByteArray(3, 0)
+                               << true;
+  QTest::newRow("high byte of month only")
+      << QByteArray(3, 0) + QByteArray("\x05", 1) + QByteArray(10, 0) << false;
   QTest::newRow("200 everywhere") << QByteArray(14, char(200)) << true;
 }
 
@@ -197,7 +197,8 @@ void TstSnackOps::saveRefusesShortFile() {
   testing::Workspace ws;
   const QByteArray shortFile = samplegen::headerTemplate(903);
   QVERIFY(samplegen::writeFile(ws.snack("short.pac"), shortFile));
-  const Outcome o = saveSnack(ws.snack("short.pac"), samplegen::values(samplegen::sampleSnacks().first()));
+  const Outcome o =
+      saveSnack(ws.snack("short.pac"), samplegen::values(samplegen::sampleSnacks().first()));
   QVERIFY(!o.ok);
   QVERIFY(o.message.contains("short.pac"));
   QCOMPARE(samplegen::readFile(ws.snack("short.pac")), shortFile);
@@ -233,7 +234,8 @@ void TstSnackOps::loadRefuses() {
   QFETCH(int, size);
   testing::Workspace ws;
   if (size == -2) QVERIFY(QDir().mkpath(ws.snack(name)));
-  if (size >= 0) QVERIFY(samplegen::writeFile(ws.snack(name), samplegen::headerTemplate(2000).left(size)));
+  if (size >= 0)
+    QVERIFY(samplegen::writeFile(ws.snack(name), samplegen::headerTemplate(2000).left(size)));
   SnackRecordType r;
   r.NameLength = 9;
   const Outcome o = loadSnack(ws.snack(name), r);
@@ -319,10 +321,10 @@ void TstSnackOps::factoryJoinsParts_data() {
   QTest::addColumn<int>("piece");
   QTest::newRow("generated parts") << samplegen::headerTemplate() << samplegen::pictureBmp(1)
                                    << samplegen::maskBmp(1) << (1 << 20);
-  QTest::newRow("odd lengths, small pieces") << QByteArray(905, 'h') << QByteArray(1, 'i')
-                                             << QByteArray(77, 'm') << 16;
-  QTest::newRow("empty middle part") << QByteArray(904, 'h') << QByteArray() << QByteArray(3, 'm')
-                                     << 7;
+  QTest::newRow("odd lengths, small pieces")
+      << QByteArray(905, 'h') << QByteArray(1, 'i') << QByteArray(77, 'm') << 16;
+  QTest::newRow("empty middle part")
+      << QByteArray(904, 'h') << QByteArray() << QByteArray(3, 'm') << 7;
 }
 
 void TstSnackOps::factoryJoinsParts() {
@@ -350,15 +352,33 @@ void TstSnackOps::factoryRefuses_data() {
   QTest::addColumn<QString>("name");
   QTest::addColumn<QString>("remove");  // a part or the folder to remove first
   QTest::addColumn<QString>("mentioned");
-  QTest::newRow("empty name") << "" << "" << "おやつファイル";
-  QTest::newRow("separator") << "a/b.pac" << "" << "a/b.pac";
-  QTest::newRow("names a part") << "head.dat" << "" << "head.dat";
-  QTest::newRow("names a part, other case") << "MASK.BMP" << "" << "MASK.BMP";
-  QTest::newRow("dot dot") << ".." << "" << "..";
-  QTest::newRow("missing head") << "x.pac" << "head.dat" << "head.dat";
-  QTest::newRow("missing picture") << "x.pac" << "Image.bmp" << "Image.bmp";
-  QTest::newRow("missing mask") << "x.pac" << "mask.bmp" << "mask.bmp";
-  QTest::newRow("missing folder") << "x.pac" << "*" << "おやつ工場";
+  QTest::newRow("empty name") << ""
+                              << ""
+                              << "おやつファイル";
+  QTest::newRow("separator") << "a/b.pac"
+                             << ""
+                             << "a/b.pac";
+  QTest::newRow("names a part") << "head.dat"
+                                << ""
+                                << "head.dat";
+  QTest::newRow("names a part, other case") << "MASK.BMP"
+                                            << ""
+                                            << "MASK.BMP";
+  QTest::newRow("dot dot") << ".."
+                           << ""
+                           << "..";
+  QTest::newRow("missing head") << "x.pac"
+                                << "head.dat"
+                                << "head.dat";
+  QTest::newRow("missing picture") << "x.pac"
+                                   << "Image.bmp"
+                                   << "Image.bmp";
+  QTest::newRow("missing mask") << "x.pac"
+                                << "mask.bmp"
+                                << "mask.bmp";
+  QTest::newRow("missing folder") << "x.pac"
+                                  << "*"
+                                  << "おやつ工場";
 }
 
 void TstSnackOps::factoryRefuses() {

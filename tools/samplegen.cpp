@@ -92,7 +92,8 @@ QByteArray maskBmp(int seed, int width, int height) {
   p.setPen(Qt::NoPen);
   p.setBrush(Qt::black);
   const double inset = 0.1 + 0.01 * (seed % 3);
-  p.drawEllipse(QRectF(width * inset, height * inset, width * (1 - 2 * inset), height * (1 - 2 * inset)));
+  p.drawEllipse(
+      QRectF(width * inset, height * inset, width * (1 - 2 * inset), height * (1 - 2 * inset)));
   p.end();
   return toBmp(image);
 }
@@ -116,10 +117,10 @@ QList<QPair<int, QString>> sampleFoodTypes() {
 }
 
 QList<QPair<int, QString>> sampleSounds() {
-  return {{0, QStringLiteral("なし")},           {1, QStringLiteral("もぐもぐ")},
-          {2, QStringLiteral("ぱりぽり")},       {3, QStringLiteral("ごくごく")},
-          {5, QStringLiteral("しゃりしゃり")},   {6, QStringLiteral("ぺろぺろ")},
-          {9, QStringLiteral("ずずーっ")},       {10, QStringLiteral("かりっ")}};
+  return {{0, QStringLiteral("なし")},         {1, QStringLiteral("もぐもぐ")},
+          {2, QStringLiteral("ぱりぽり")},     {3, QStringLiteral("ごくごく")},
+          {5, QStringLiteral("しゃりしゃり")}, {6, QStringLiteral("ぺろぺろ")},
+          {9, QStringLiteral("ずずーっ")},     {10, QStringLiteral("かりっ")}};
 }
 
 QList<SnackSpec> sampleSnacks() {
@@ -187,9 +188,10 @@ QByteArray readFile(const QString& path) {
 
 bool writeWorkspace(const QString& dir, bool firstRun) {
   QDir root(dir);
-  if (!root.mkpath(QStringLiteral("snacks")) || !root.mkpath(QStringLiteral("おやつ工場"))) return false;
-  const QString snacks = QDir::toNativeSeparators(root.absoluteFilePath(QStringLiteral("snacks"))) +
-                         QDir::separator();
+  if (!root.mkpath(QStringLiteral("snacks")) || !root.mkpath(QStringLiteral("おやつ工場")))
+    return false;
+  const QString snacks =
+      QDir::toNativeSeparators(root.absoluteFilePath(QStringLiteral("snacks"))) + QDir::separator();
   bool ok = writeFile(root.filePath(QStringLiteral("cookenv.ini")),
                       sjis(firstRun ? QStringLiteral("NONE") : snacks) + "\r\n");
   ok = ok && writeFile(root.filePath(QStringLiteral("Foodtype.ini")), nameFile(sampleFoodTypes()));
@@ -198,7 +200,8 @@ bool writeWorkspace(const QString& dir, bool firstRun) {
                              QStringLiteral("houjicha.pac"), QStringLiteral("fruit10.pac")};
   const QList<SnackSpec> specs = sampleSnacks();
   for (int i = 0; i < specs.size(); ++i)
-    ok = ok && writeFile(root.filePath(QStringLiteral("snacks/") + names[i]), snackFile(specs[i], i));
+    ok = ok &&
+         writeFile(root.filePath(QStringLiteral("snacks/") + names[i]), snackFile(specs[i], i));
   const QString factory = QStringLiteral("おやつ工場/");
   ok = ok && writeFile(root.filePath(factory + QStringLiteral("head.dat")), headerTemplate(1024));
   ok = ok && writeFile(root.filePath(factory + QStringLiteral("Image.bmp")), pictureBmp(7));

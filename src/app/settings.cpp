@@ -38,12 +38,14 @@ std::optional<QString> ReadSettingsText(const QString& fileName, QString* error)
     return std::nullopt;
   }
   if (!f.open(QIODevice::ReadOnly)) {
-    *error = QStringLiteral("設定ファイル「%1」を読み込めません：%2").arg(fileName, f.errorString());
+    *error =
+        QStringLiteral("設定ファイル「%1」を読み込めません：%2").arg(fileName, f.errorString());
     return std::nullopt;
   }
   const QByteArray bytes = f.readAll();
   if (f.error() != QFileDevice::NoError) {
-    *error = QStringLiteral("設定ファイル「%1」を読み込めません：%2").arg(fileName, f.errorString());
+    *error =
+        QStringLiteral("設定ファイル「%1」を読み込めません：%2").arg(fileName, f.errorString());
     return std::nullopt;
   }
   return platform::fromSjis(bytes);
@@ -57,7 +59,8 @@ std::optional<QString> ReadSnackFolder(QString* error) {
   QString line = text->left(end);
   if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
   if (line.isEmpty()) {
-    *error = QStringLiteral("設定ファイル「%1」におやつフォルダが書かれていません。").arg(kCookenvFile);
+    *error =
+        QStringLiteral("設定ファイル「%1」におやつフォルダが書かれていません。").arg(kCookenvFile);
     return std::nullopt;
   }
   return line;
@@ -66,8 +69,9 @@ std::optional<QString> ReadSnackFolder(QString* error) {
 bool WriteSnackFolder(const QString& folder, QString* error) {
   const platform::SjisEncoding enc = platform::toSjis(folder);
   if (!enc.ok) {
-    *error = QStringLiteral("フォルダ名の文字「%1」はシフトJISで表せないため、「%2」に保存できません。")
-                 .arg(enc.badCharacter, kCookenvFile);
+    *error =
+        QStringLiteral("フォルダ名の文字「%1」はシフトJISで表せないため、「%2」に保存できません。")
+            .arg(enc.badCharacter, kCookenvFile);
     return false;
   }
   if (folder.contains(QLatin1Char('\n')) || folder.contains(QLatin1Char('\r'))) {

@@ -14,7 +14,8 @@ bool ByteFile::fail(const QString& what) {
 bool ByteFile::open(Mode mode) {
   const QFileInfo info(path_);
   if (info.isDir()) return fail(QStringLiteral("フォルダです"));
-  if (mode != Mode::CreateUpdate && !info.exists()) return fail(QStringLiteral("ファイルがありません"));
+  if (mode != Mode::CreateUpdate && !info.exists())
+    return fail(QStringLiteral("ファイルがありません"));
   QIODevice::OpenMode m = QIODevice::Unbuffered;
   if (mode == Mode::Read) {
     m |= QIODevice::ReadOnly;

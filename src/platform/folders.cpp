@@ -70,13 +70,14 @@ std::optional<QStringList> listSubfolders(const QString& folder) {
 QStringList fileSystemRoots() {
   QStringList roots;
 #ifdef Q_OS_WIN
-  for (const QFileInfo& d : QDir::drives()) roots.append(QDir::toNativeSeparators(d.absoluteFilePath()));
+  for (const QFileInfo& d : QDir::drives())
+    roots.append(QDir::toNativeSeparators(d.absoluteFilePath()));
 #else
   roots.append(QStringLiteral("/"));
-  static const QStringList pseudo = {"proc", "sysfs", "tmpfs", "devtmpfs", "devpts", "cgroup",
-                                     "cgroup2", "overlay", "squashfs", "mqueue", "debugfs",
-                                     "tracefs", "securityfs", "pstore", "bpf", "autofs",
-                                     "hugetlbfs", "configfs", "fusectl", "binfmt_misc", "nsfs"};
+  static const QStringList pseudo = {
+      "proc",    "sysfs",    "tmpfs",     "devtmpfs", "devpts",  "cgroup",      "cgroup2",
+      "overlay", "squashfs", "mqueue",    "debugfs",  "tracefs", "securityfs",  "pstore",
+      "bpf",     "autofs",   "hugetlbfs", "configfs", "fusectl", "binfmt_misc", "nsfs"};
   QStringList others;
   for (const QStorageInfo& v : QStorageInfo::mountedVolumes()) {
     const QString root = v.rootPath();

@@ -10,13 +10,20 @@ namespace {
 // character of another code point.
 char32_t windowsForm(char32_t cp) {
   switch (cp) {
-    case 0x301C: return 0xFF5E;  // WAVE DASH -> FULLWIDTH TILDE
-    case 0x2016: return 0x2225;  // DOUBLE VERTICAL LINE -> PARALLEL TO
-    case 0x2212: return 0xFF0D;  // MINUS SIGN -> FULLWIDTH HYPHEN-MINUS
-    case 0x00A2: return 0xFFE0;  // CENT SIGN
-    case 0x00A3: return 0xFFE1;  // POUND SIGN
-    case 0x00AC: return 0xFFE2;  // NOT SIGN
-    default: return cp;
+    case 0x301C:
+      return 0xFF5E;  // WAVE DASH -> FULLWIDTH TILDE
+    case 0x2016:
+      return 0x2225;  // DOUBLE VERTICAL LINE -> PARALLEL TO
+    case 0x2212:
+      return 0xFF0D;  // MINUS SIGN -> FULLWIDTH HYPHEN-MINUS
+    case 0x00A2:
+      return 0xFFE0;  // CENT SIGN
+    case 0x00A3:
+      return 0xFFE1;  // POUND SIGN
+    case 0x00AC:
+      return 0xFFE2;  // NOT SIGN
+    default:
+      return cp;
   }
 }
 
@@ -24,7 +31,9 @@ bool isTrailByte(unsigned char b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x8
 
 }  // namespace
 
-bool isSjisLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+bool isSjisLeadByte(unsigned char b) {
+  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
 
 QString fromSjis(const QByteArray& bytes) {
   QString out;

@@ -9,9 +9,9 @@ bool encodeCodePoint(char32_t cp, QByteArray& out) {
   const QString s = QString::fromUcs4(&cp, 1);
   char buf[8];
   BOOL usedDefault = FALSE;
-  const int n = WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, reinterpret_cast<LPCWCH>(s.utf16()),
-                                    static_cast<int>(s.size()), buf, sizeof buf, nullptr,
-                                    &usedDefault);
+  const int n =
+      WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, reinterpret_cast<LPCWCH>(s.utf16()),
+                          static_cast<int>(s.size()), buf, sizeof buf, nullptr, &usedDefault);
   if (n <= 0 || usedDefault) return false;
   out.append(buf, n);
   return true;

@@ -9,7 +9,9 @@ namespace snack {
 
 namespace {
 
-bool isBlank(QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QChar(0x3000); }
+bool isBlank(QChar c) {
+  return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QChar(0x3000);
+}
 
 QString trimBlanks(const QString& text) {
   qsizetype b = 0, e = text.size();
@@ -24,9 +26,7 @@ int digitValue(QChar c) {
   return -1;
 }
 
-bool isMinus(QChar c) {
-  return c == QLatin1Char('-') || c == QChar(0xFF0D) || c == QChar(0x2212);
-}
+bool isMinus(QChar c) { return c == QLatin1Char('-') || c == QChar(0xFF0D) || c == QChar(0x2212); }
 
 // A whole number not below 0, saturated at `limit + 1` so huge inputs stay cheap.
 std::optional<std::uint32_t> parseWhole(const QString& text, const QString& caption,
@@ -68,8 +68,8 @@ std::optional<std::uint32_t> parseWhole(const QString& text, const QString& capt
 std::optional<std::uint16_t> parseNumber(const QString& text, const QString& caption,
                                          bool allowUnlimited, QString* error) {
   if (allowUnlimited && trimBlanks(text) == kUnlimitedText) return kUnlimited;
-  const QString expected = allowUnlimited ? QStringLiteral("0 以上の整数か「無制限」")
-                                          : QStringLiteral("0 以上の整数");
+  const QString expected =
+      allowUnlimited ? QStringLiteral("0 以上の整数か「無制限」") : QStringLiteral("0 以上の整数");
   const auto v = parseWhole(text, caption, expected, 65535, error);
   if (!v) return std::nullopt;
   return static_cast<std::uint16_t>(std::min<std::uint32_t>(*v, 65535));

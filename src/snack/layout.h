@@ -28,8 +28,8 @@ inline constexpr int kOpenedSecond = 899;
 inline constexpr int kOpenedSpare = 901;  // 2 bytes, always written as 0
 inline constexpr int kSoundIndex = 903;   // 1 byte
 
-inline constexpr int kTextArea = 255;    // bytes in each text area
-inline constexpr int kTextBuffer = 257;  // bytes a load reads from each area
+inline constexpr int kTextArea = 255;        // bytes in each text area
+inline constexpr int kTextBuffer = 257;      // bytes a load reads from each area
 inline constexpr int kOpenedGroupSize = 14;  // 889 to 902
 inline constexpr int kHeaderSize = 904;      // a usable header part is at least this long
 

@@ -20,8 +20,9 @@ Outcome fileError(const QString& what, const ByteFile& f) {
 
 Outcome tooShort(const ByteFile& f) {
   return Outcome::failure(
-      QStringLiteral("おやつファイル「%1」は %2 バイトしかありません。おやつファイルのヘッダーには %3 "
-                     "バイト以上が必要です。")
+      QStringLiteral(
+          "おやつファイル「%1」は %2 バイトしかありません。おやつファイルのヘッダーには %3 "
+          "バイト以上が必要です。")
           .arg(platform::nativePath(f.path()))
           .arg(f.size())
           .arg(kHeaderSize));
@@ -85,11 +86,13 @@ Outcome saveSnack(const QString& path, const HeaderValues& values, SaveOptions o
   if (options.flushToDisk && !f.syncToDisk()) return fileError(write, f);
   for (const ByteRange& r : kSavedRanges) {
     QByteArray back;
-    if (!f.readAt(r.offset, r.size, back)) return fileError(QStringLiteral("確認のため読み返せません"), f);
+    if (!f.readAt(r.offset, r.size, back))
+      return fileError(QStringLiteral("確認のため読み返せません"), f);
     if (back != image.mid(r.offset, r.size)) {
       return Outcome::failure(
-          QStringLiteral("おやつファイル「%1」に書いた内容を読み返したところ、%2 バイト目からの内容が"
-                         "一致しません。ディスクを確認してください。")
+          QStringLiteral(
+              "おやつファイル「%1」に書いた内容を読み返したところ、%2 バイト目からの内容が"
+              "一致しません。ディスクを確認してください。")
               .arg(platform::nativePath(path))
               .arg(r.offset));
     }
@@ -118,24 +121,28 @@ Outcome refreshSnack(const QString& path) {
 Outcome buildSnack(const QString& factoryFolder, const QString& outputName, qint64 piece) {
   const QString folderShown = platform::nativePath(factoryFolder);
   if (outputName.isEmpty())
-    return Outcome::failure(QStringLiteral("「おやつファイル」が空です。作るおやつファイルの名前を入力してください。"));
+    return Outcome::failure(
+        QStringLiteral("「おやつファイル」が空です。作るおやつファイルの名前を入力してください。"));
   if (platform::containsSeparator(outputName) || outputName == QLatin1String(".") ||
       outputName == QLatin1String("..")) {
     return Outcome::failure(
-        QStringLiteral("「おやつファイル」の「%1」はファイル名として使えません。フォルダの区切りを含まない"
-                       "名前を入力してください。")
+        QStringLiteral(
+            "「おやつファイル」の「%1」はファイル名として使えません。フォルダの区切りを含まない"
+            "名前を入力してください。")
             .arg(outputName));
   }
   for (const char* part : kFactoryParts) {
     if (outputName.compare(QLatin1String(part), Qt::CaseInsensitive) == 0) {
       return Outcome::failure(
-          QStringLiteral("「%1」はおやつ工場の部品の名前です。別の名前を入力してください。").arg(outputName));
+          QStringLiteral("「%1」はおやつ工場の部品の名前です。別の名前を入力してください。")
+              .arg(outputName));
     }
   }
   if (!QFileInfo(factoryFolder).isDir()) {
     return Outcome::failure(
-        QStringLiteral("おやつ工場のフォルダ「%1」がありません。作業フォルダに「%2」フォルダを作り、head.dat、"
-                       "Image.bmp、mask.bmp を入れてください。")
+        QStringLiteral(
+            "おやつ工場のフォルダ「%1」がありません。作業フォルダに「%2」フォルダを作り、head.dat、"
+            "Image.bmp、mask.bmp を入れてください。")
             .arg(folderShown, kFactoryFolder));
   }
   QStringList parts;

@@ -44,7 +44,6 @@ inline const char* const kFactoryParts[3] = {"head.dat", "Image.bmp", "mask.bmp"
 // Joins head.dat, Image.bmp and mask.bmp of `factoryFolder` into
 // `factoryFolder`/`outputName`. The output is written beside its target and
 // moved into place only when complete.
-Outcome buildSnack(const QString& factoryFolder, const QString& outputName,
-                   qint64 piece = 1 << 20);
+Outcome buildSnack(const QString& factoryFolder, const QString& outputName, qint64 piece = 1 << 20);
 
 }  // namespace snack

@@ -158,8 +158,8 @@ void Form1::BuildControls() {
   for (int i = 0; i < 6; ++i)
     dateBoxes[i]->setAccessibleName(Frame1->title() + QStringLiteral("（%1）").arg(dateParts[i]));
 
-  const QList<QWidget*> order = {Text1, Text2, Text3, Text4, Combo1, Text5, Text6, Text7, Text8,
-                                 Text9, Text10, Text11, Text12, Text13, Combo2, Text14};
+  const QList<QWidget*> order = {Text1, Text2, Text3,  Text4,  Combo1, Text5,  Text6,  Text7,
+                                 Text8, Text9, Text10, Text11, Text12, Text13, Combo2, Text14};
   for (int i = 0; i + 1 < order.size(); ++i) setTabOrder(order[i], order[i + 1]);
   for (QWidget* w : order) w->installEventFilter(this);
   connect(Label18, &ClickLabel::doubleClicked, this, &Form1::Label18_DblClick);
@@ -173,10 +173,10 @@ void Form1::BuildMenus() {
     connect(a, &QAction::triggered, this, slot);
     return a;
   };
-  FILE_READ = add(MENU_FILE, QStringLiteral("おやつファイルの読込"), QKeySequence(Qt::CTRL | Qt::Key_L),
-                  &Form1::FILE_READ_Click);
-  FILE_SAVE = add(MENU_FILE, QStringLiteral("おやつファイルの書込"), QKeySequence(Qt::CTRL | Qt::Key_S),
-                  &Form1::FILE_SAVE_Click);
+  FILE_READ = add(MENU_FILE, QStringLiteral("おやつファイルの読込"),
+                  QKeySequence(Qt::CTRL | Qt::Key_L), &Form1::FILE_READ_Click);
+  FILE_SAVE = add(MENU_FILE, QStringLiteral("おやつファイルの書込"),
+                  QKeySequence(Qt::CTRL | Qt::Key_S), &Form1::FILE_SAVE_Click);
   FILE_FOLDER = add(MENU_FILE, QStringLiteral("おやつフォルダ再設定"),
                     QKeySequence(Qt::CTRL | Qt::Key_O), &Form1::FILE_FOLDER_Click);
   FILE_NEW = add(MENU_FILE, QStringLiteral("おやつの工場"), QKeySequence(Qt::CTRL | Qt::Key_N),
@@ -184,8 +184,8 @@ void Form1::BuildMenus() {
   FILE_QUIT = add(MENU_FILE, QStringLiteral("終了"), QKeySequence(Qt::CTRL | Qt::Key_Q),
                   &Form1::FILE_QUIT_Click);
   MENU_HELP = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
-  HELP_INFO = add(MENU_HELP, QStringLiteral("このプロクラムについて"), QKeySequence(Qt::CTRL | Qt::Key_A),
-                  &Form1::HELP_INFO_Click);
+  HELP_INFO = add(MENU_HELP, QStringLiteral("このプロクラムについて"),
+                  QKeySequence(Qt::CTRL | Qt::Key_A), &Form1::HELP_INFO_Click);
 }
 
 // The menu's Ctrl shortcuts win over the text boxes' own key bindings (Ctrl+A).
@@ -276,8 +276,9 @@ void Form1::FILE_READ_Click() {
 
 void Form1::FILE_SAVE_Click() {
   if (Module1::SnackFileName.isEmpty()) {
-    ShowError(this, QStringLiteral("おやつファイルがまだ読み込まれていません。"
-                                   "「おやつファイルの読込」でファイルを選んでから書き込んでください。"));
+    ShowError(this,
+              QStringLiteral("おやつファイルがまだ読み込まれていません。"
+                             "「おやつファイルの読込」でファイルを選んでから書き込んでください。"));
     return;
   }
   QString error;
@@ -306,23 +307,29 @@ void Form1::FILE_SAVE_Click() {
                                {Text7, &v.calories, true},
                                {Text8, &v.year, false}};
   for (const NumberBox& n : numbers) {
-    const auto value = snack::parseNumber(n.box->text(), n.box->accessibleName(), n.unlimited, &error);
+    const auto value =
+        snack::parseNumber(n.box->text(), n.box->accessibleName(), n.unlimited, &error);
     if (!value) return ShowError(this, error);
     *n.value = *value;
   }
-  const std::pair<QLineEdit*, std::uint8_t*> bytes[] = {
-      {Text9, &v.month}, {Text10, &v.day}, {Text11, &v.hour}, {Text12, &v.minute}, {Text13, &v.second}};
+  const std::pair<QLineEdit*, std::uint8_t*> bytes[] = {{Text9, &v.month},
+                                                        {Text10, &v.day},
+                                                        {Text11, &v.hour},
+                                                        {Text12, &v.minute},
+                                                        {Text13, &v.second}};
   for (const auto& [box, value] : bytes) {
     const auto b = snack::parseByte(box->text(), box->accessibleName(), &error);
     if (!b) return ShowError(this, error);
     *value = *b;
   }
-  const std::pair<QComboBox*, std::uint8_t*> lists[] = {{Combo2, &v.typeIndex}, {Combo1, &v.soundIndex}};
+  const std::pair<QComboBox*, std::uint8_t*> lists[] = {{Combo2, &v.typeIndex},
+                                                        {Combo1, &v.soundIndex}};
   for (const auto& [combo, value] : lists) {
     const int position = SelectedPosition(combo);
     if (position < 0 || position > 255) {
-      return ShowError(this, QStringLiteral("「%1」で項目が選ばれていません。一覧から選んでください。")
-                                 .arg(combo->accessibleName()));
+      return ShowError(this,
+                       QStringLiteral("「%1」で項目が選ばれていません。一覧から選んでください。")
+                           .arg(combo->accessibleName()));
     }
     *value = static_cast<std::uint8_t>(position);
   }

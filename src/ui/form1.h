@@ -38,9 +38,8 @@ class Form1 : public QMainWindow {
   // Shows every field of SnackRecord in the boxes (after a load).
   void ShowSnackRecord();
 
-  QLabel *Label1, *Label2, *Label3, *Label4, *Label5, *Label6, *Label7, *Label8, *Label9,
-      *Label10, *Label11, *Label12, *Label13, *Label14, *Label15, *Label16, *Label17, *Label19,
-      *Label20;
+  QLabel *Label1, *Label2, *Label3, *Label4, *Label5, *Label6, *Label7, *Label8, *Label9, *Label10,
+      *Label11, *Label12, *Label13, *Label14, *Label15, *Label16, *Label17, *Label19, *Label20;
   ClickLabel* Label18;
   QPlainTextEdit *Text1, *Text2, *Text3;
   QLineEdit *Text4, *Text5, *Text6, *Text7, *Text8, *Text9, *Text10, *Text11, *Text12, *Text13,

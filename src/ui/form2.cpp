@@ -113,7 +113,8 @@ void Form2::selectDriveOf(const QString& folder) {
   for (int i = 0; i < Drive1->count(); ++i) {
     QString root = QDir::fromNativeSeparators(Drive1->itemText(i));
     if (!root.endsWith(QLatin1Char('/'))) root += QLatin1Char('/');
-    if ((path + QLatin1Char('/')).startsWith(root, Qt::CaseInsensitive) && root.size() > bestLength) {
+    if ((path + QLatin1Char('/')).startsWith(root, Qt::CaseInsensitive) &&
+        root.size() > bestLength) {
       best = i;
       bestLength = root.size();
     }
@@ -128,7 +129,8 @@ void Form2::Form_Load() {
   }
   selectDriveOf(Dir1->path());
   Text1->setText(platform::folderText(Dir1->path()));
-  if (Module1::DialogMode == Module1::kModeFirstRun || Module1::DialogMode == Module1::kModeFolderAgain)
+  if (Module1::DialogMode == Module1::kModeFirstRun ||
+      Module1::DialogMode == Module1::kModeFolderAgain)
     Label2->setText(QStringLiteral("ＰＯＳＴＰＥＴのおやつフォルダを選択してね。"));
 }
 

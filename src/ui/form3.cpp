@@ -50,7 +50,8 @@ void Form3::Form_Load() {
     File1Names->setStringList(*files);
   } else {
     ShowError(this, QStringLiteral("おやつフォルダ「%1」を開けません。\n"
-                                   "「ファイル」メニューの「おやつフォルダ再設定」（Ctrl+O）でフォルダを選び直してください。")
+                                   "「ファイル」メニューの「おやつフォルダ再設定」（Ctrl+"
+                                   "O）でフォルダを選び直してください。")
                         .arg(Module1::SnackFolder));
   }
   if (Module1::DialogMode == Module1::kModeSnackFile)

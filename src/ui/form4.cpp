@@ -36,16 +36,19 @@ Form4::Form4() {
 void Form4::Command1_Click() {
   Form1* main = MainForm();
   if (Module1::SnackFileName.isEmpty()) {
-    ShowError(this, QStringLiteral("おやつファイルがまだ読み込まれていません。"
-                                   "「おやつファイルの読込」でファイルを選んでからリフレッシュしてください。"));
+    ShowError(
+        this,
+        QStringLiteral("おやつファイルがまだ読み込まれていません。"
+                       "「おやつファイルの読込」でファイルを選んでからリフレッシュしてください。"));
     Form4Window.unload();
     return;
   }
   const QString path = Module1::CurrentSnackPath();
   if (!QFileInfo(path).isFile()) {
-    ShowError(this, QStringLiteral("おやつファイル「%1」がありません。おやつフォルダを変えた場合は、"
-                                   "ファイルを読み込み直してください。")
-                        .arg(platform::nativePath(path)));
+    ShowError(this,
+              QStringLiteral("おやつファイル「%1」がありません。おやつフォルダを変えた場合は、"
+                             "ファイルを読み込み直してください。")
+                  .arg(platform::nativePath(path)));
     Form4Window.unload();
     return;
   }
@@ -56,7 +59,8 @@ void Form4::Command1_Click() {
     return;
   }
   main->Label18->setText(QStringLiteral("未開封"));
-  for (QLineEdit* box : {main->Text8, main->Text9, main->Text10, main->Text11, main->Text12, main->Text13})
+  for (QLineEdit* box :
+       {main->Text8, main->Text9, main->Text10, main->Text11, main->Text12, main->Text13})
     box->setText(QStringLiteral("0"));
   Module1::SnackRecord.YearHigh = 0;
   Module1::SnackRecord.YearLow = 0;

@@ -18,7 +18,8 @@ void ShowError(QWidget* parent, const QString& text) {
     recorder()(text);
     return;
   }
-  QMessageBox box(QMessageBox::Warning, QStringLiteral("Crumbwright"), text, QMessageBox::Ok, parent);
+  QMessageBox box(QMessageBox::Warning, QStringLiteral("Crumbwright"), text, QMessageBox::Ok,
+                  parent);
   box.exec();
 }
 
