@@ -1,0 +1,399 @@
+// Runs every benchmark of ./bench.sh and prints one table: our program and
+// its floor, measured side by side in the same run, and their ratio.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSysInfo>
+#include <cmath>
+#include <cstdio>
+
+#include "app/module1.h"
+#include "app/settings.h"
+#include "measure.h"
+#include "samplegen.h"
+#include "snack/layout.h"
+#include "snack/operations.h"
+#include "ui/form1.h"
+#include "ui/form3.h"
+#include "ui/look.h"
+
+using namespace bench;
+
+namespace {
+
+void say(const QString& text) {
+  std::fprintf(stderr, "%s\n", qPrintable(text));
+  std::fflush(stderr);
+}
+
+[[noreturn]] void fail(const QString& text) {
+  say(QStringLiteral("bench: ") + text);
+  std::exit(2);
+}
+
+QString at(const QString& dir, const QString& name) { return QDir(dir).filePath(name); }
+
+// ---------------------------------------------------------------- start-up
+
+void startUp(Table& table, const QString& work, const QString& app, const QString& floorApp) {
+  const QString ws = at(work, QStringLiteral("startup"));
+  if (!samplegen::writeWorkspace(ws)) fail(QStringLiteral("cannot write the workspace ") + ws);
+
+  // The floor shows one window of the main window's size.
+  QSize size;
+  {
+    const QString here = QDir::currentPath();
+    QDir::setCurrent(ws);
+    Form1 form;
+    size = form.size();
+    QDir::setCurrent(here);
+  }
+
+  QStringList platforms = {QStringLiteral("offscreen")};
+  if (!qEnvironmentVariable("DISPLAY").isEmpty()) platforms.append(QStringLiteral("xcb"));
+  for (const QString& platform : platforms) {
+    const QString shown = platform == QLatin1String("xcb") ? QStringLiteral("Xvfb") : platform;
+    const QStringList env = {QStringLiteral("QT_QPA_PLATFORM=") + platform,
+                             QStringLiteral("CRUMBWRIGHT_QUIT_WHEN_IDLE=1")};
+    std::vector<double> oursMem, floorMem;
+    auto child = [&](const QStringList& argv, std::vector<double>& mem) {
+      const ChildRun r = runChild(argv, ws, env);
+      if (!r.ok)
+        fail(QStringLiteral("%1 did not start and quit cleanly (%2)").arg(argv[0], platform));
+      mem.push_back(static_cast<double>(r.peakKiB));
+      return r.seconds;
+    };
+    const QStringList ours = {app};
+    const QStringList floor = {floorApp, QString::number(size.width()),
+                               QString::number(size.height())};
+    const Pair t = alternate(
+        3, 21, [&] { return child(ours, oursMem); }, [&] { return child(floor, floorMem); });
+    table.addRatio(QStringLiteral("start-up to idle, %1").arg(shown), ms(t.ours), ms(t.floor),
+                   t.ours / t.floor, 1.2);
+    const double om = median(oursMem) * 1024, fm = median(floorMem) * 1024;
+    table.addRatio(QStringLiteral("start-up peak memory, %1").arg(shown), mib(om), mib(fm), om / fm,
+                   1.3);
+  }
+}
+
+// ---------------------------------------------------------------- name tables
+
+void nameTables(Table& table, const QString& work) {
+  const QString ws = at(work, QStringLiteral("names"));
+  if (!samplegen::writeWorkspace(ws)) fail(QStringLiteral("cannot write the workspace ") + ws);
+  QList<QPair<int, QString>> types, sounds;
+  for (int i = 0; i <= 256; ++i) {
+    types.append({i, QStringLiteral("おやつの種類その%1").arg(i)});
+    sounds.append({i, QStringLiteral("食事音その%1").arg(i)});
+  }
+  samplegen::writeFile(at(ws, kFoodTypeFile), samplegen::nameFile(types));
+  samplegen::writeFile(at(ws, kSoundFile), samplegen::nameFile(sounds));
+
+  const QString here = QDir::currentPath();
+  QDir::setCurrent(ws);
+  {
+    Form1 form;
+    // What Form_Load does after the snack folder: read each table, then fill
+    // its list with entries 0 to 255 in index order (as Form1::FillList).
+    auto fill = [](QComboBox* combo, const NameTable& names) {
+      QStringList items;
+      items.reserve(256);
+      for (int i = 0; i <= 255; ++i)
+        items.append(names[i].isEmpty() ? QStringLiteral("--------") : names[i]);
+      combo->addItems(items);
+      combo->setCurrentIndex(-1);
+    };
+    std::vector<double> runs;
+    for (int i = 0; i < 53; ++i) {
+      form.Combo1->clear();
+      form.Combo2->clear();
+      NameTable food, sound;
+      QString error;
+      const Clock::time_point start = Clock::now();
+      const bool ok =
+          ReadNameTable(kFoodTypeFile, food, &error) && ReadNameTable(kSoundFile, sound, &error);
+      fill(form.Combo2, food);
+      fill(form.Combo1, sound);
+      const double s = secondsSince(start);
+      if (!ok || form.Combo1->count() != 256 || food[256].isEmpty())
+        fail(QStringLiteral("name tables: ") + error);
+      if (i >= 3) runs.push_back(s);
+    }
+    table.addReport(QStringLiteral("name tables, 2 × 257 lines into 2 lists"), us(median(runs)),
+                    QStringLiteral("-"));
+  }
+  QDir::setCurrent(here);
+}
+
+// ---------------------------------------------------------------- folder listing
+
+QString listedName(int i) {
+  switch (i % 5) {
+    case 0:
+      return QStringLiteral("おやつ%1.pac").arg(i);
+    case 1:
+      return QStringLiteral("Snack%1.PAC").arg(i);
+    case 2:
+      return QStringLiteral("snack_%1.pac").arg(i, 6, 10, QLatin1Char('0'));
+    case 3:
+      return QStringLiteral("ケーキ %1 号.dat").arg(i);
+    default:
+      return QStringLiteral("cookie-%1-v%2.pac").arg(i / 7).arg(i % 7);
+  }
+}
+
+// A snack folder of n snack headers, plus what a listing must leave out: a
+// subfolder and hidden files.
+QString makeFolder(const QString& work, int n) {
+  const QString dir = at(work, QStringLiteral("list-%1").arg(n));
+  QDir().mkpath(at(dir, QStringLiteral("sub")));
+  QList<QByteArray> headers;
+  for (const samplegen::SnackSpec& s : samplegen::sampleSnacks())
+    headers.append(samplegen::header(s));
+  for (int i = 0; i < n; ++i) {
+    if (!samplegen::writeFile(at(dir, listedName(i)), headers[i % headers.size()]))
+      fail(QStringLiteral("cannot write into ") + dir);
+  }
+  samplegen::writeFile(at(dir, QStringLiteral(".hidden")), "x");
+  samplegen::writeFile(at(dir, QStringLiteral(".hidden2.pac")), "x");
+  return dir;
+}
+
+void listing(Table& table, const QString& work) {
+  Module1::DialogMode = Module1::kModeSnackFile;
+  struct Size {
+    int n, runs;
+  };
+  const Size sizes[] = {{1000, 41}, {50000, 9}, {200000, 5}};
+  std::vector<std::pair<int, Pair>> results;
+  for (const Size& size : sizes) {
+    say(QStringLiteral("listing: writing %1 files").arg(size.n));
+    const QString dir = makeFolder(work, size.n);
+    Module1::SnackFolder = dir + QLatin1Char('/');
+    const Pair t = alternate(
+        2, size.runs,
+        [&] {
+          const Clock::time_point start = Clock::now();
+          Form3 form;
+          const double s = secondsSince(start);
+          if (form.File1Names->rowCount() != size.n)
+            fail(QStringLiteral("Form3 listed a wrong count"));
+          return s;
+        },
+        [&] {
+          const Clock::time_point start = Clock::now();
+          const QStringList names = QDir(dir).entryList(QDir::Files, QDir::Name);
+          const double s = secondsSince(start);
+          if (names.size() != size.n) fail(QStringLiteral("QDir listed a wrong count"));
+          return s;
+        });
+    table.addRatio(
+        QStringLiteral("snack folder listing, %1 files").arg(QLocale::c().toString(size.n)),
+        ms(t.ours), ms(t.floor), t.ours / t.floor, 1.5);
+    results.push_back({size.n, t});
+  }
+  // Growth: time(n2)/time(n1) against (n2 log n2)/(n1 log n1), with 10 % for noise.
+  for (size_t i = 1; i < results.size(); ++i) {
+    const double n1 = results[i - 1].first, n2 = results[i].first;
+    const double nlogn = (n2 * std::log(n2)) / (n1 * std::log(n1));
+    const double ours = results[i].second.ours / results[i - 1].second.ours;
+    const double floor = results[i].second.floor / results[i - 1].second.floor;
+    table.add({QStringLiteral("listing growth %1k → %2k (n log n: ×%3)")
+                   .arg(n1 / 1000)
+                   .arg(n2 / 1000)
+                   .arg(nlogn, 0, 'f', 1),
+               QStringLiteral("×%1").arg(ours, 0, 'f', 1),
+               QStringLiteral("×%1").arg(floor, 0, 'f', 1),
+               QStringLiteral("%1×").arg(ours / nlogn, 0, 'f', 2), QStringLiteral("≤ 1.1× n log n"),
+               ours / nlogn <= 1.1 ? QStringLiteral("yes") : QStringLiteral("NO")});
+  }
+}
+
+// ---------------------------------------------------------------- load and save
+
+snack::HeaderValues valuesOf(const snack::SnackRecordType& r) {
+  using namespace snack;
+  HeaderValues v;
+  v.name = textBytes(r.NameBytes, r.NameLength);
+  v.description = textBytes(r.DescriptionBytes, r.DescriptionLength);
+  v.author = textBytes(r.AuthorBytes, r.AuthorLength);
+  v.number = join16(r.NumberHigh, r.NumberLow);
+  v.quantity = join16(r.QuantityHigh, r.QuantityLow);
+  v.bestBeforeDays = join16(r.BestBeforeHigh, r.BestBeforeLow);
+  v.calories = join16(r.CaloriesHigh, r.CaloriesLow);
+  v.year = join16(r.YearHigh, r.YearLow);
+  v.typeIndex = r.TypeIndex;
+  v.soundIndex = r.SoundIndex;
+  v.month = r.Month;
+  v.day = r.Day;
+  v.hour = r.Hour;
+  v.minute = r.Minute;
+  v.second = r.Second;
+  return v;
+}
+
+double oursLoadSave(const QStringList& paths, bool flush) {
+  const Clock::time_point start = Clock::now();
+  for (const QString& p : paths) {
+    snack::SnackRecordType record;
+    if (!snack::loadSnack(p, record).ok) fail(QStringLiteral("cannot load ") + p);
+    if (!snack::saveSnack(p, valuesOf(record), {flush}).ok)
+      fail(QStringLiteral("cannot save ") + p);
+  }
+  return secondsSince(start);
+}
+
+// Plain system calls: read the 904 header bytes, write the saved ranges back.
+double floorLoadSave(const std::vector<QByteArray>& paths, bool flush) {
+  const Clock::time_point start = Clock::now();
+  char header[snack::kHeaderSize];
+  for (const QByteArray& p : paths) {
+    const int fd = ::open(p.constData(), O_RDWR);
+    if (fd < 0 || ::pread(fd, header, sizeof header, 0) != snack::kHeaderSize)
+      fail(QStringLiteral("floor cannot read ") + QString::fromLocal8Bit(p));
+    for (const snack::ByteRange& r : snack::kSavedRanges) {
+      if (::pwrite(fd, header + r.offset, r.size, r.offset) != r.size)
+        fail(QStringLiteral("floor cannot write ") + QString::fromLocal8Bit(p));
+    }
+    if (flush) ::fsync(fd);
+    ::close(fd);
+  }
+  return secondsSince(start);
+}
+
+void loadSave(Table& table, const QString& work) {
+  const int count = 10000;
+  say(QStringLiteral("load and save: writing %1 snack files").arg(count));
+  const QString dir = at(work, QStringLiteral("snacks"));
+  QDir().mkpath(dir);
+  const QList<samplegen::SnackSpec> specs = samplegen::sampleSnacks();
+  QStringList paths;
+  std::vector<QByteArray> native;
+  for (int i = 0; i < count; ++i) {
+    samplegen::SnackSpec s = specs[i % specs.size()];
+    s.number = static_cast<std::uint16_t>(i);
+    const QString p = at(dir, QStringLiteral("おやつ%1.pac").arg(i));
+    if (!samplegen::writeFile(p, samplegen::snackFile(s, i % 16)))
+      fail(QStringLiteral("cannot write ") + p);
+    paths.append(p);
+    native.push_back(QFile::encodeName(p));
+  }
+  const Pair t = alternate(
+      1, 7, [&] { return oursLoadSave(paths, false); },
+      [&] { return floorLoadSave(native, false); });
+  table.addRatio(QStringLiteral("load + save 10,000 files, no flush"), ms(t.ours), ms(t.floor),
+                 t.ours / t.floor, 2.0);
+
+  // Flushed: every save waits for the disk, so a sample of the files does.
+  const int flushed = 300;
+  const QStringList somePaths = paths.mid(0, flushed);
+  const std::vector<QByteArray> someNative(native.begin(), native.begin() + flushed);
+  ::sync();
+  const Pair f = alternate(
+      0, 3, [&] { return oursLoadSave(somePaths, true); },
+      [&] { return floorLoadSave(someNative, true); });
+  table.addReport(QStringLiteral("load + save with flush, per file (fsync each)"),
+                  us(f.ours / flushed), us(f.floor / flushed),
+                  QStringLiteral("%1×").arg(f.ours / f.floor, 0, 'f', 2));
+}
+
+// ---------------------------------------------------------------- factory
+
+void factory(Table& table, const QString& work) {
+  const QString dir = at(work, QStringLiteral("factory"));
+  QDir().mkpath(dir);
+  say(QStringLiteral("factory: writing 256 MiB of parts"));
+  // Two 24-bit pictures of 4096 × 10922 and a header part that brings the
+  // three to exactly 256 MiB.
+  const QByteArray image = samplegen::pictureBmp(3, 4096, 10922);
+  const QByteArray mask = samplegen::maskBmp(3, 4096, 10922);
+  const qint64 total = qint64(256) << 20;
+  const QByteArray head =
+      samplegen::headerTemplate(static_cast<int>(total - image.size() - mask.size()));
+  if (!samplegen::writeFile(at(dir, QStringLiteral("head.dat")), head) ||
+      !samplegen::writeFile(at(dir, QStringLiteral("Image.bmp")), image) ||
+      !samplegen::writeFile(at(dir, QStringLiteral("mask.bmp")), mask))
+    fail(QStringLiteral("cannot write the factory parts"));
+  const QString oursOut = at(dir, QStringLiteral("out.pac")),
+                catOut = at(dir, QStringLiteral("out"));
+  auto settle = [&] {
+    QFile::remove(oursOut);
+    QFile::remove(catOut);
+    ::sync();
+  };
+  const Pair t = alternate(
+      1, 5,
+      [&] {
+        settle();
+        const Clock::time_point start = Clock::now();
+        if (!snack::buildSnack(dir, QStringLiteral("out.pac")).ok)
+          fail(QStringLiteral("buildSnack failed"));
+        const double s = secondsSince(start);
+        if (QFileInfo(oursOut).size() != total)
+          fail(QStringLiteral("buildSnack wrote a wrong size"));
+        return s;
+      },
+      [&] {
+        settle();
+        const ChildRun r = runChild({QStringLiteral("/bin/sh"), QStringLiteral("-c"),
+                                     QStringLiteral("cat head.dat Image.bmp mask.bmp > out")},
+                                    dir, {});
+        if (!r.ok || QFileInfo(catOut).size() != total) fail(QStringLiteral("cat failed"));
+        return r.seconds;
+      });
+  const double ours = total / t.ours, floor = total / t.floor;
+  table.addRatio(QStringLiteral("factory, 256 MiB (throughput)"), mib(ours) + QStringLiteral("/s"),
+                 mib(floor) + QStringLiteral("/s"), ours / floor, 0.9, true);
+  settle();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  ui::installFontSubstitutes();
+  QCommandLineParser parser;
+  parser.addOption({QStringLiteral("work"), QStringLiteral("Empty folder for the data."),
+                    QStringLiteral("dir")});
+  parser.addOption(
+      {QStringLiteral("app"), QStringLiteral("The crumbwright program."), QStringLiteral("path")});
+  parser.addOption({QStringLiteral("floor-window"), QStringLiteral("The floor program."),
+                    QStringLiteral("path")});
+  parser.addOption({QStringLiteral("only"),
+                    QStringLiteral("Comma-separated: startup,names,listing,loadsave,factory."),
+                    QStringLiteral("list")});
+  parser.addHelpOption();
+  parser.process(app);
+  const QString work = parser.value(QStringLiteral("work"));
+  if (work.isEmpty() || !QFileInfo(work).isDir()) fail(QStringLiteral("--work must name a folder"));
+  const QStringList only =
+      parser.value(QStringLiteral("only")).split(QLatin1Char(','), Qt::SkipEmptyParts);
+  auto wanted = [&](const char* name) {
+    return only.isEmpty() || only.contains(QLatin1String(name));
+  };
+
+  Table table;
+  const Clock::time_point start = Clock::now();
+  if (wanted("startup")) {
+    say(QStringLiteral("start-up"));
+    startUp(table, work, parser.value(QStringLiteral("app")),
+            parser.value(QStringLiteral("floor-window")));
+  }
+  if (wanted("listing")) listing(table, work);
+  if (wanted("loadsave")) loadSave(table, work);
+  if (wanted("factory")) factory(table, work);
+  if (wanted("names")) nameTables(table, work);
+
+  std::printf("%s", qPrintable(table.text()));
+  std::printf("\n%d target(s) missed. Medians; %s, %d cores, Qt %s; %.0f s.\n", table.missed(),
+              qPrintable(QSysInfo::prettyProductName()),
+              static_cast<int>(sysconf(_SC_NPROCESSORS_ONLN)), qVersion(), secondsSince(start));
+  return 0;
+}
