@@ -16,6 +16,8 @@ bool ByteFile::open(Mode mode) {
   if (info.isDir()) return fail(QStringLiteral("フォルダです"));
   if (mode != Mode::CreateUpdate && !info.exists())
     return fail(QStringLiteral("ファイルがありません"));
+  // Only regular files: opening a named pipe would block, and a device has no header.
+  if (info.exists() && !info.isFile()) return fail(QStringLiteral("通常のファイルではありません"));
   QIODevice::OpenMode m = QIODevice::Unbuffered;
   if (mode == Mode::Read) {
     m |= QIODevice::ReadOnly;

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <span>
 
 #include "platform/bytefile.h"
 #include "platform/paths.h"
@@ -26,6 +27,21 @@ Outcome tooShort(const ByteFile& f) {
           .arg(platform::nativePath(f.path()))
           .arg(f.size())
           .arg(kHeaderSize));
+}
+
+// After a write that failed, perhaps part-way: writes back what `ranges` held
+// in `original` (the header as it was) and adds to the message whether the
+// file is as it was.
+Outcome putBack(ByteFile& f, std::span<const ByteRange> ranges, const QByteArray& original,
+                const Outcome& failure) {
+  for (const ByteRange& r : ranges) f.writeAt(r.offset, original.mid(r.offset, r.size));
+  f.syncToDisk();
+  QByteArray now;
+  const bool same = f.readAt(0, kHeaderSize, now) && now == original;
+  return Outcome::failure(failure.message +
+                          (same ? QStringLiteral("\nファイルは書き込む前のままです。")
+                                : QStringLiteral("\nファイルを書き込む前の内容に戻せませんでした。"
+                                                 "一部だけが書き換わっています。")));
 }
 
 }  // namespace
@@ -77,24 +93,35 @@ Outcome saveSnack(const QString& path, const HeaderValues& values, SaveOptions o
     return fileError(write, f);
   // Writing past the end of a short file would change its length.
   if (existed && f.size() < kHeaderSize) return tooShort(f);
-  if (!existed && !f.resize(kHeaderSize)) return fileError(write, f);
+  // What the header holds now, put back when a write fails part-way; a file
+  // this save made is removed again.
+  QByteArray original;
+  if (existed && !f.readAt(0, kHeaderSize, original))
+    return fileError(QStringLiteral("読み込めません"), f);
+  auto failed = [&](const Outcome& failure) {
+    if (existed) return putBack(f, kSavedRanges, original, failure);
+    f.close();
+    QFile::remove(path);
+    return failure;
+  };
+  if (!existed && !f.resize(kHeaderSize)) return failed(fileError(write, f));
 
   const QByteArray image = headerImage(values);
   for (const ByteRange& r : kSavedRanges) {
-    if (!f.writeAt(r.offset, image.mid(r.offset, r.size))) return fileError(write, f);
+    if (!f.writeAt(r.offset, image.mid(r.offset, r.size))) return failed(fileError(write, f));
   }
-  if (options.flushToDisk && !f.syncToDisk()) return fileError(write, f);
+  if (options.flushToDisk && !f.syncToDisk()) return failed(fileError(write, f));
   for (const ByteRange& r : kSavedRanges) {
     QByteArray back;
     if (!f.readAt(r.offset, r.size, back))
-      return fileError(QStringLiteral("確認のため読み返せません"), f);
+      return failed(fileError(QStringLiteral("確認のため読み返せません"), f));
     if (back != image.mid(r.offset, r.size)) {
-      return Outcome::failure(
+      return failed(Outcome::failure(
           QStringLiteral(
               "おやつファイル「%1」に書いた内容を読み返したところ、%2 バイト目からの内容が"
               "一致しません。ディスクを確認してください。")
               .arg(platform::nativePath(path))
-              .arg(r.offset));
+              .arg(r.offset)));
     }
   }
   return Outcome::success();
@@ -105,15 +132,22 @@ Outcome refreshSnack(const QString& path) {
   ByteFile f(path);
   if (!f.open(ByteFile::Mode::Update)) return fileError(write, f);
   if (f.size() < kHeaderSize) return tooShort(f);
+  QByteArray original;
+  if (!f.readAt(0, kHeaderSize, original)) return fileError(QStringLiteral("読み込めません"), f);
+  static constexpr ByteRange kOpened[] = {{kOpenedYear, kOpenedGroupSize}};
   const QByteArray zeros(kOpenedGroupSize, '\0');
-  if (!f.writeAt(kOpenedYear, zeros) || !f.syncToDisk()) return fileError(write, f);
+  if (!f.writeAt(kOpenedYear, zeros) || !f.syncToDisk())
+    return putBack(f, kOpened, original, fileError(write, f));
   QByteArray back;
   if (!f.readAt(kOpenedYear, kOpenedGroupSize, back))
-    return fileError(QStringLiteral("確認のため読み返せません"), f);
+    return putBack(f, kOpened, original,
+                   fileError(QStringLiteral("確認のため読み返せません"), f));
   if (back != zeros) {
-    return Outcome::failure(
-        QStringLiteral("おやつファイル「%1」の開封日時を読み返したところ、0 になっていません。")
-            .arg(platform::nativePath(path)));
+    return putBack(
+        f, kOpened, original,
+        Outcome::failure(
+            QStringLiteral("おやつファイル「%1」の開封日時を読み返したところ、0 になっていません。")
+                .arg(platform::nativePath(path))));
   }
   return Outcome::success();
 }

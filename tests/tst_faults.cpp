@@ -1,0 +1,1053 @@
+// Faults against real files, driven through the windows: snack files that
+// change between listing and use or are of the wrong kind, read-only files,
+// writes that fail part-way (a file size limit, a full device), broken
+// settings files, factory names and parts, and bad texts in every box.
+// Every case checks the checksums of every file of the working folder (only
+// the bytes the operation owns may change), that the program has not ended,
+// and that its windows still load and save afterwards.
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <signal.h>
+#include <sys/ioctl.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <QTest>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "app/settings.h"
+#include "snack/layout.h"
+#include "snack/operations.h"
+#include "support.h"
+#include "ui/form1.h"
+
+using namespace snack;
+
+namespace {
+
+// ---- Faults made with the kernel's own means ------------------------------
+
+// Makes a file or folder immutable (read-only even for root, ext4 and most
+// other Linux file systems), and mutable again on destruction.
+class ReadOnly {
+ public:
+  explicit ReadOnly(const QString& path) : path_(path) { ok_ = setFlag(true); }
+  ~ReadOnly() {
+    if (ok_) setFlag(false);
+  }
+  ReadOnly(const ReadOnly&) = delete;
+  ReadOnly& operator=(const ReadOnly&) = delete;
+  bool ok() const { return ok_; }
+
+ private:
+  bool setFlag(bool on) {
+    const int fd = ::open(QFile::encodeName(path_).constData(), O_RDONLY | O_NONBLOCK);
+    if (fd < 0) return false;
+    int flags = 0;
+    bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (done) {
+      flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+      done = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    ::close(fd);
+    return done;
+  }
+  QString path_;
+  bool ok_ = false;
+};
+
+// While it lives, no file of the process can grow past `bytes`: a write that
+// crosses the limit stops there and the next one fails (EFBIG), for files
+// written in place as much as for new ones.
+class WriteLimit {
+ public:
+  explicit WriteLimit(qint64 bytes) {
+    ::signal(SIGXFSZ, SIG_IGN);
+    ::getrlimit(RLIMIT_FSIZE, &old_);
+    const rlimit limit{static_cast<rlim_t>(bytes), old_.rlim_max};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~WriteLimit() { ::setrlimit(RLIMIT_FSIZE, &old_); }
+  WriteLimit(const WriteLimit&) = delete;
+  WriteLimit& operator=(const WriteLimit&) = delete;
+
+ private:
+  rlimit old_{};
+};
+
+// A small memory file system mounted over a folder, with its contents kept,
+// then filled so that only `room` bytes are left. Needs CAP_SYS_ADMIN.
+class FullDevice {
+ public:
+  FullDevice(const QString& folder, qint64 room) : folder_(folder) {
+    QMap<QString, QByteArray> saved;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+      const QString p = it.next();
+      saved.insert(QDir(folder).relativeFilePath(p), samplegen::readFile(p));
+    }
+    const QByteArray path = QFile::encodeName(folder);
+    if (::mount("tmpfs", path.constData(), "tmpfs", 0, "size=1m,mode=0755") != 0) return;
+    mounted_ = true;
+    QDir::setCurrent(QDir::currentPath());  // the working folder may be this folder
+    for (auto i = saved.cbegin(); i != saved.cend(); ++i) {
+      QDir(folder).mkpath(QFileInfo(i.key()).path());
+      if (!samplegen::writeFile(QDir(folder).filePath(i.key()), i.value())) return;
+    }
+    ok_ = fill(room);
+  }
+  // Fills the device, then gives back `room` bytes.
+  bool fill(qint64 room) {
+    QFile filler(QDir(folder_).filePath(QStringLiteral("filler.bin")));
+    if (!filler.open(QIODevice::Append | QIODevice::Unbuffered)) return false;
+    const QByteArray block(4096, 'F');
+    while (filler.write(block) == block.size()) {
+    }
+    filler.close();
+    return room == 0 || filler.resize(std::max<qint64>(0, filler.size() - room));
+  }
+  ~FullDevice() {
+    if (!mounted_) return;
+    const QString cwd = QDir::currentPath();
+    QDir::setCurrent(QDir::rootPath());
+    ::umount2(QFile::encodeName(folder_).constData(), MNT_DETACH);
+    QDir::setCurrent(cwd);
+  }
+  FullDevice(const FullDevice&) = delete;
+  FullDevice& operator=(const FullDevice&) = delete;
+  bool ok() const { return ok_; }
+
+ private:
+  QString folder_;
+  bool mounted_ = false;
+  bool ok_ = false;
+};
+
+// ---- Changes to a file between listing and use ------------------------------
+
+// Replaces the file at `path` by something else: "vanished", "folder",
+// "short" (903 bytes), "empty", "device" (a link to /dev/full), "dangling"
+// (a link to nothing), "loop" (a link to itself), "fifo" (a named pipe).
+bool spoil(const QString& path, const QString& how) {
+  const QByteArray p = QFile::encodeName(path);
+  if (how == QLatin1String("short")) return QFile::resize(path, kHeaderSize - 1);
+  if (how == QLatin1String("empty")) return QFile::resize(path, 0);
+  if (!QFile::remove(path)) return false;
+  if (how == QLatin1String("vanished")) return true;
+  if (how == QLatin1String("folder")) return QDir().mkdir(path);
+  if (how == QLatin1String("device")) return ::symlink("/dev/full", p.constData()) == 0;
+  if (how == QLatin1String("dangling"))
+    return ::symlink((p + ".gone").constData(), p.constData()) == 0;
+  if (how == QLatin1String("loop")) return ::symlink(p.constData(), p.constData()) == 0;
+  if (how == QLatin1String("fifo")) return ::mkfifo(p.constData(), 0644) == 0;
+  return false;
+}
+
+// ---- Driving the windows -----------------------------------------------------
+
+// FILE_READ, select the file in the list, Apply.
+void loadFile(Form1& form, const QString& name) {
+  form.FILE_READ->trigger();
+  Form3* f3 = Form3Window.get();
+  QVERIFY(f3 && f3->isVisible());
+  const int row = f3->File1Names->stringList().indexOf(name);
+  QVERIFY2(row >= 0, qPrintable(name));
+  f3->File1->selectionModel()->setCurrentIndex(
+      f3->File1Names->index(row), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  QVERIFY(f3->Command1->isEnabled());
+  f3->Command1->click();
+  testing::processDeletes();
+}
+
+// Everything a failed command must leave as it was: the boxes, the lists, the
+// label and the shared state.
+QStringList windowState(const Form1& form) {
+  const SnackRecordType& r = Module1::SnackRecord;
+  QByteArray record;
+  record.append(reinterpret_cast<const char*>(&r), sizeof r);
+  return {form.Text1->toPlainText(),
+          form.Text2->toPlainText(),
+          form.Text3->toPlainText(),
+          form.Text4->text(),
+          form.Text5->text(),
+          form.Text6->text(),
+          form.Text7->text(),
+          form.Text8->text(),
+          form.Text9->text(),
+          form.Text10->text(),
+          form.Text11->text(),
+          form.Text12->text(),
+          form.Text13->text(),
+          form.Text14->text(),
+          form.Label18->text(),
+          QString::number(form.Combo1->currentIndex()),
+          QString::number(form.Combo2->currentIndex()),
+          Module1::SnackFolder,
+          Module1::SnackFileName,
+          QString::fromLatin1(record.toHex())};
+}
+
+QByteArray bytesOf(const QString& path) { return samplegen::readFile(path); }
+
+// The program still runs and its windows still work: whatever dialog the
+// fault left open is closed with its own button, the main window is shown,
+// and a load followed by a save of another file goes through without a
+// message.
+void checkUsable(testing::Workspace& ws, Form1& form) {
+  QCOMPARE(ws.endCalls, 0);
+  if (Form3Window.loaded()) Form3Window.get()->Command2->click();
+  if (Form4Window.loaded()) Form4Window.get()->Command2->click();
+  if (Form2Window.loaded() && Form2Window.get()->isVisible()) {
+    QCOMPARE(Module1::DialogMode, Module1::kModeFolderAgain);
+    Form2Window.get()->Command2->click();
+  }
+  testing::processDeletes();
+  QVERIFY(form.isVisible());
+  const qsizetype messages = ws.messages.size();
+  loadFile(form, QStringLiteral("mugen.pac"));
+  QCOMPARE(Module1::SnackFileName, QStringLiteral("mugen.pac"));
+  QCOMPARE(form.Text1->toPlainText(), QStringLiteral("むげんクッキー"));
+  form.Text4->setText(QStringLiteral("77"));
+  form.FILE_SAVE->trigger();
+  QCOMPARE(ws.messages.mid(messages), QStringList());
+  QCOMPARE(bytesOf(ws.snack(QStringLiteral("mugen.pac"))).mid(kNumber, 2),
+           QByteArray("\x4d\x00", 2));
+  QCOMPARE(ws.endCalls, 0);
+}
+
+// Every entry below the working folder: a regular file by the SHA-256 of its
+// bytes, a link by its target, a folder or special file by its kind. (Links
+// to devices and named pipes are not read: /dev/full never ends and a pipe
+// blocks.)
+QMap<QString, QByteArray> snapshot(const testing::Workspace& ws) {
+  QMap<QString, QByteArray> sums;
+  const QDir root(ws.path(QString()));
+  QDirIterator it(root.path(),
+                  QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot,
+                  QDirIterator::Subdirectories);
+  while (it.hasNext()) {
+    const QString p = it.next();
+    struct stat st {};
+    QByteArray v;
+    if (::lstat(QFile::encodeName(p).constData(), &st) != 0) {
+      v = "unreadable";
+    } else if (S_ISLNK(st.st_mode)) {
+      v = "link to " + QFile::encodeName(QFileInfo(p).symLinkTarget());
+    } else if (S_ISDIR(st.st_mode)) {
+      v = "folder";
+    } else if (S_ISREG(st.st_mode)) {
+      v = QCryptographicHash::hash(samplegen::readFile(p), QCryptographicHash::Sha256).toHex();
+    } else {
+      v = "special " + QByteArray::number(st.st_mode, 8);
+    }
+    sums.insert(root.relativeFilePath(p), v);
+  }
+  return sums;
+}
+
+// The same with `owned` (relative paths) left out.
+QMap<QString, QByteArray> sumsWithout(const testing::Workspace& ws, const QStringList& owned) {
+  QMap<QString, QByteArray> sums = snapshot(ws);
+  for (const QString& p : owned) sums.remove(p);
+  return sums;
+}
+
+// ---- The table of cases --------------------------------------------------------
+
+struct CaseRow {
+  QString test, message, written;
+};
+std::vector<CaseRow>& caseRows() {
+  static std::vector<CaseRow> rows;
+  return rows;
+}
+
+// Notes the current case for docs/reliability.md: the message the user saw
+// (the working folder shown as "…") and what was written.
+void noteCase(const testing::Workspace& ws, const QString& written) {
+  QString message = ws.messages.join(QStringLiteral(" ／ "));
+  message.replace(QDir::toNativeSeparators(ws.path(QString())), QStringLiteral("…/"));
+  message.replace(ws.path(QString()), QStringLiteral("…/"));
+  message.replace(QLatin1Char('\n'), QLatin1Char(' '));
+  message.replace(QLatin1Char('|'), QStringLiteral("\\|"));
+  caseRows().push_back(
+      {QStringLiteral("%1(%2)").arg(QString::fromLatin1(QTest::currentTestFunction()),
+                                    QString::fromUtf8(QTest::currentDataTag())),
+       message.isEmpty() ? QStringLiteral("（なし）") : message, written});
+}
+
+const QString kNothing = QStringLiteral("nothing");
+
+}  // namespace
+
+class TstFaults : public QObject {
+  Q_OBJECT
+ private slots:
+  void cleanup() { testing::unloadDialogs(); }
+  void cleanupTestCase();
+
+  void loadSpoiledFile_data();
+  void loadSpoiledFile();
+  void saveSpoiledFile_data();
+  void saveSpoiledFile();
+  void saveFailsPartWay_data();
+  void saveFailsPartWay();
+  void saveOnFullDevice_data();
+  void saveOnFullDevice();
+  void refreshSpoiledFile_data();
+  void refreshSpoiledFile();
+  void factoryRefuses_data();
+  void factoryRefuses();
+  void factoryFailsPartWay_data();
+  void factoryFailsPartWay();
+  void folderApplyFails_data();
+  void folderApplyFails();
+  void settingsAtStart_data();
+  void settingsAtStart();
+  void boxTexts_data();
+  void boxTexts();
+};
+
+// Writes the cases tried to the file CRUMB_RELIABILITY_TABLE names, as the
+// rows of a Markdown table.
+void TstFaults::cleanupTestCase() {
+  const QString out = qEnvironmentVariable("CRUMB_RELIABILITY_TABLE");
+  if (out.isEmpty()) return;
+  QByteArray text;
+  for (const CaseRow& r : caseRows())
+    text += QStringLiteral("| `%1` | %2 | %3 |\n").arg(r.test, r.message, r.written).toUtf8();
+  QVERIFY(samplegen::writeFile(out, text));
+}
+
+// ---- Loading -----------------------------------------------------------------------
+
+void TstFaults::loadSpoiledFile_data() {
+  QTest::addColumn<QString>("how");
+  QTest::addColumn<QString>("says");  // part of the message
+  QTest::newRow("vanished") << "vanished"
+                            << "ありません";
+  QTest::newRow("folder") << "folder"
+                          << "フォルダです";
+  QTest::newRow("903 bytes") << "short"
+                             << "903 バイトしかありません";
+  QTest::newRow("empty") << "empty"
+                         << "0 バイトしかありません";
+  QTest::newRow("link to /dev/full") << "device"
+                                     << "通常のファイルではありません";
+  QTest::newRow("dangling link") << "dangling"
+                                 << "ありません";
+  QTest::newRow("link loop") << "loop"
+                             << "ありません";
+  QTest::newRow("named pipe") << "fifo"
+                              << "通常のファイルではありません";
+}
+
+// The file is listed, then changes before Apply: a message that names it,
+// the selection window stays open, nothing else changes.
+void TstFaults::loadSpoiledFile() {
+  QFETCH(QString, how);
+  QFETCH(QString, says);
+  testing::Workspace ws;
+  Form1 form;
+  form.show();
+  loadFile(form, QStringLiteral("ichigo.pac"));
+  const QStringList shown = windowState(form);
+  form.FILE_READ->trigger();
+  Form3* f3 = Form3Window.get();
+  const int row = f3->File1Names->stringList().indexOf(QStringLiteral("houjicha.pac"));
+  f3->File1->selectionModel()->setCurrentIndex(
+      f3->File1Names->index(row), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  QVERIFY(spoil(ws.snack(QStringLiteral("houjicha.pac")), how));
+  const auto before = snapshot(ws);
+  f3->Command1->click();
+  testing::processDeletes();
+
+  QCOMPARE(snapshot(ws), before);
+  QCOMPARE(ws.messages.size(), 1);
+  QVERIFY2(ws.messages[0].contains(QStringLiteral("houjicha.pac")), qPrintable(ws.messages[0]));
+  QVERIFY2(ws.messages[0].contains(says), qPrintable(ws.messages[0]));
+  QVERIFY(f3->isVisible());
+  QCOMPARE(windowState(form), shown);
+  noteCase(ws, kNothing);
+  checkUsable(ws, form);
+}
+
+// ---- Saving --------------------------------------------------------------------------
+
+void TstFaults::saveSpoiledFile_data() {
+  QTest::addColumn<QString>("how");
+  QTest::addColumn<QString>("says");
+  QTest::newRow("read-only") << "readonly"
+                             << "書き込めません";
+  QTest::newRow("folder") << "folder"
+                          << "フォルダです";
+  QTest::newRow("903 bytes") << "short"
+                             << "903 バイトしかありません";
+  QTest::newRow("empty") << "empty"
+                         << "0 バイトしかありません";
+  QTest::newRow("link to /dev/full") << "device"
+                                     << "通常のファイルではありません";
+  QTest::newRow("named pipe") << "fifo"
+                              << "通常のファイルではありません";
+  QTest::newRow("link loop") << "loop"
+                             << "書き込めません";
+  QTest::newRow("snack folder removed") << "nofolder"
+                                        << "書き込めません";
+}
+
+// The current file changes after loading; the save is refused with a message
+// and writes nothing anywhere. The boxes keep what the user typed.
+void TstFaults::saveSpoiledFile() {
+  QFETCH(QString, how);
+  QFETCH(QString, says);
+  testing::Workspace ws;
+  Form1 form;
+  form.show();
+  loadFile(form, QStringLiteral("ichigo.pac"));
+  form.Text1->setPlainText(QStringLiteral("新しい名前"));
+  form.Text5->setText(QStringLiteral("9"));
+  const QString path = ws.snack(QStringLiteral("ichigo.pac"));
+  std::unique_ptr<ReadOnly> readOnly;
+  if (how == QLatin1String("readonly")) {
+    readOnly = std::make_unique<ReadOnly>(path);
+    if (!readOnly->ok()) QSKIP("this file system cannot make a file immutable");
+  } else if (how == QLatin1String("nofolder")) {
+    QVERIFY(QDir(ws.path(QStringLiteral("snacks"))).removeRecursively());
+  } else {
+    QVERIFY(spoil(path, how));
+  }
+  const QStringList shown = windowState(form);
+  const auto before = snapshot(ws);
+  form.FILE_SAVE->trigger();
+
+  QCOMPARE(snapshot(ws), before);
+  QCOMPARE(ws.messages.size(), 1);
+  QVERIFY2(ws.messages[0].contains(QStringLiteral("ichigo.pac")), qPrintable(ws.messages[0]));
+  QVERIFY2(ws.messages[0].contains(says), qPrintable(ws.messages[0]));
+  QCOMPARE(windowState(form), shown);
+  noteCase(ws, kNothing);
+  readOnly.reset();
+  if (how == QLatin1String("nofolder")) QVERIFY(samplegen::writeWorkspace(ws.path(QString())));
+  checkUsable(ws, form);
+}
+
+void TstFaults::saveFailsPartWay_data() {
+  QTest::addColumn<bool>("vanished");
+  QTest::addColumn<qint64>("limit");  // no file may grow past this offset
+  QTest::newRow("stops inside the number (13)") << false << qint64(13);
+  QTest::newRow("stops inside the name (100)") << false << qint64(100);
+  QTest::newRow("stops inside the description (500)") << false << qint64(500);
+  QTest::newRow("stops before the date (889)") << false << qint64(889);
+  QTest::newRow("stops before the sound (903)") << false << qint64(903);
+  QTest::newRow("new file stops at 0") << true << qint64(0);
+  QTest::newRow("new file stops at 500") << true << qint64(500);
+}
+
+// Writes that fail part-way, at the kernel: the message names the file and
+// the file is as it was before the save (a removed file stays removed).
+void TstFaults::saveFailsPartWay() {
+  QFETCH(bool, vanished);
+  QFETCH(qint64, limit);
+  testing::Workspace ws;
+  Form1 form;
+  form.show();
+  loadFile(form, QStringLiteral("houjicha.pac"));
+  // New values in every field, so any byte that got through would show.
+  form.Text1->setPlainText(QStringLiteral("かわった名前"));
+  form.Text2->setPlainText(QString(120, QChar(0x3044)));
+  form.Text3->setPlainText(QStringLiteral("だれか"));
+  form.Text4->setText(QStringLiteral("999"));
+  form.Text5->setText(QStringLiteral("5"));
+  form.Text8->setText(QStringLiteral("1999"));
+  form.Text13->setText(QStringLiteral("1"));
+  form.Combo1->setCurrentIndex(9);
+  const QString path = ws.snack(QStringLiteral("houjicha.pac"));
+  if (vanished) QVERIFY(QFile::remove(path));
+  const QStringList shown = windowState(form);
+  const auto before = snapshot(ws);
+  {
+    WriteLimit cap(limit);
+    form.FILE_SAVE->trigger();
+  }
+  QCOMPARE(snapshot(ws), before);
+  QCOMPARE(ws.messages.size(), 1);
+  QVERIFY2(ws.messages[0].contains(QStringLiteral("houjicha.pac")), qPrintable(ws.messages[0]));
+  QCOMPARE(windowState(form), shown);
+  noteCase(ws, kNothing);
+
+  // Without the limit the same save goes through.
+  form.FILE_SAVE->trigger();
+  QCOMPARE(ws.messages.size(), 1);
+  QCOMPARE(bytesOf(path).mid(kNumber, 2), QByteArray("\xe7\x03", 2));
+  checkUsable(ws, form);
+}
+
+void TstFaults::saveOnFullDevice_data() {
+  QTest::addColumn<bool>("vanished");
+  QTest::addColumn<qint64>("room");
+  QTest::newRow("in place, device full") << false << qint64(0);
+  QTest::newRow("new file, device full") << true << qint64(0);
+}
+
+// A full device: saving in place needs no new space and goes through with
+// exactly the saved bytes; a removed file cannot be made again, and nothing
+// is left behind.
+void TstFaults::saveOnFullDevice() {
+  QFETCH(bool, vanished);
+  QFETCH(qint64, room);
+  testing::Workspace ws;
+  FullDevice device(ws.path(QStringLiteral("snacks")), room);
+  if (!device.ok()) QSKIP("cannot mount a small tmpfs here (needs CAP_SYS_ADMIN)");
+  Form1 form;
+  form.show();
+  loadFile(form, QStringLiteral("houjicha.pac"));
+  form.Text4->setText(QStringLiteral("999"));
+  const QString path = ws.snack(QStringLiteral("houjicha.pac"));
+  const QByteArray old = bytesOf(path);
+  if (vanished) QVERIFY(QFile::remove(path) && device.fill(room));
+  const auto before = sumsWithout(ws, {QStringLiteral("snacks/houjicha.pac")});
+  form.FILE_SAVE->trigger();
+  QCOMPARE(sumsWithout(ws, {QStringLiteral("snacks/houjicha.pac")}), before);
+  if (vanished) {
+    QCOMPARE(ws.messages.size(), 1);
+    QVERIFY2(ws.messages[0].contains(QStringLiteral("houjicha.pac")), qPrintable(ws.messages[0]));
+    QVERIFY(!QFileInfo::exists(path));
+    noteCase(ws, kNothing);
+  } else {
+    QCOMPARE(ws.messages, QStringList());
+    const QByteArray now = bytesOf(path);
+    QCOMPARE(now.size(), old.size());
+    QCOMPARE(now.mid(kNumber, 2), QByteArray("\xe7\x03", 2));
+    QCOMPARE(now.left(kNumber), old.left(kNumber));
+    QCOMPARE(now.mid(kHeaderSize), old.mid(kHeaderSize));
+    noteCase(ws, QStringLiteral("the saved ranges only (12–13 now E7 03)"));
+  }
+  QVERIFY(QFile::remove(ws.path(QStringLiteral("snacks/filler.bin"))));
+  checkUsable(ws, form);
+}
+
+// ---- Refresh -------------------------------------------------------------------------
+
+void TstFaults::refreshSpoiledFile_data() {
+  QTest::addColumn<QString>("how");
+  QTest::addColumn<qint64>("limit");
+  QTest::addColumn<QString>("says");
+  QTest::newRow("nothing loaded") << "unloaded" << qint64(-1) << "まだ読み込まれていません";
+  QTest::newRow("vanished") << "vanished" << qint64(-1) << "ありません";
+  QTest::newRow("folder") << "folder" << qint64(-1) << "ありません";
+  QTest::newRow("903 bytes") << "short" << qint64(-1) << "903 バイトしかありません";
+  QTest::newRow("empty") << "empty" << qint64(-1) << "0 バイトしかありません";
+  QTest::newRow("read-only") << "readonly" << qint64(-1) << "リフレッシュできません";
+  QTest::newRow("link to /dev/full") << "device" << qint64(-1) << "ありません";
+  QTest::newRow("named pipe") << "fifo" << qint64(-1) << "ありません";
+  QTest::newRow("write stops at 889") << "" << qint64(889) << "リフレッシュできません";
+  QTest::newRow("write stops at 895") << "" << qint64(895) << "リフレッシュできません";
+}
+
+// Double-click on Label18, then "リフレッシュする": a message, no file made
+// or changed, the label and the date boxes as they were.
+void TstFaults::refreshSpoiledFile() {
+  QFETCH(QString, how);
+  QFETCH(qint64, limit);
+  QFETCH(QString, says);
+  testing::Workspace ws;
+  Form1 form;
+  QVERIFY(testing::showActive(&form));
+  if (how != QLatin1String("unloaded")) loadFile(form, QStringLiteral("houjicha.pac"));
+  const QString path = ws.snack(QStringLiteral("houjicha.pac"));
+  std::unique_ptr<ReadOnly> readOnly;
+  if (how == QLatin1String("readonly")) {
+    readOnly = std::make_unique<ReadOnly>(path);
+    if (!readOnly->ok()) QSKIP("this file system cannot make a file immutable");
+  } else if (!how.isEmpty() && how != QLatin1String("unloaded")) {
+    QVERIFY(spoil(path, how));
+  }
+  const QStringList shown = windowState(form);
+  const auto before = snapshot(ws);
+  QTest::mouseDClick(form.Label18, Qt::LeftButton);
+  Form4* f4 = Form4Window.get();
+  QVERIFY(f4 && f4->isVisible());
+  {
+    std::unique_ptr<WriteLimit> cap;
+    if (limit >= 0) cap = std::make_unique<WriteLimit>(limit);
+    f4->Command1->click();
+  }
+  testing::processDeletes();
+  QCOMPARE(snapshot(ws), before);
+  QCOMPARE(ws.messages.size(), 1);
+  QVERIFY2(ws.messages[0].contains(says), qPrintable(ws.messages[0]));
+  QCOMPARE(windowState(form), shown);
+  QVERIFY(!Form4Window.loaded());
+  QVERIFY(form.isVisible());
+  noteCase(ws, kNothing);
+  readOnly.reset();
+  checkUsable(ws, form);
+}
+
+// ---- Factory -------------------------------------------------------------------------
+
+void TstFaults::factoryRefuses_data() {
+  QTest::addColumn<QString>("name");  // Text14
+  QTest::addColumn<QString>("fault");
+  QTest::addColumn<QString>("says");
+  const QString none;
+  QTest::newRow("empty name") << "" << none << "空です";
+  QTest::newRow("name with /") << "sub/x.pac" << none << "ファイル名として使えません";
+  QTest::newRow("name with \\") << "..\\x.pac" << none << "ファイル名として使えません";
+  QTest::newRow("name ..") << ".." << none << "ファイル名として使えません";
+  QTest::newRow("name .") << "." << none << "ファイル名として使えません";
+  QTest::newRow("names head.dat") << "head.dat" << none << "部品の名前です";
+  QTest::newRow("names IMAGE.BMP") << "IMAGE.BMP" << none << "部品の名前です";
+  QTest::newRow("names mask.bmp") << "mask.bmp" << none << "部品の名前です";
+  QTest::newRow("name of 300 characters") << QString(300, QLatin1Char('n')) << none << "作れません";
+  QTest::newRow("no factory folder") << "x.pac"
+                                     << "nofactory"
+                                     << "フォルダ「おやつ工場」がありません";
+  QTest::newRow("no head.dat") << "x.pac"
+                               << "head.dat"
+                               << "部品「おやつ工場/head.dat」がありません";
+  QTest::newRow("no Image.bmp") << "x.pac"
+                                << "Image.bmp"
+                                << "部品「おやつ工場/Image.bmp」がありません";
+  QTest::newRow("no mask.bmp") << "x.pac"
+                               << "mask.bmp"
+                               << "部品「おやつ工場/mask.bmp」がありません";
+  QTest::newRow("mask.bmp is a folder") << "x.pac"
+                                        << "maskfolder"
+                                        << "mask.bmp」がありません";
+  QTest::newRow("output is a folder") << "x.pac"
+                                      << "outfolder"
+                                      << "同じ名前のフォルダがあります";
+  QTest::newRow("older output read-only") << "old.pac"
+                                          << "readonlyout"
+                                          << "old.pac";
+  QTest::newRow("factory folder read-only") << "x.pac"
+                                            << "readonlyfactory"
+                                            << "x.pac";
+}
+
+// Ctrl+N with a bad name or a broken factory: a message, and neither the
+// parts nor an older output change; no file is made.
+void TstFaults::factoryRefuses() {
+  QFETCH(QString, name);
+  QFETCH(QString, fault);
+  QFETCH(QString, says);
+  testing::Workspace ws;
+  const QString factory = ws.path(kFactoryFolder);
+  QVERIFY(samplegen::writeFile(factory + QStringLiteral("/old.pac"), QByteArray(5000, 'o')));
+  std::unique_ptr<ReadOnly> readOnly;
+  if (fault == QLatin1String("nofactory")) {
+    QVERIFY(QDir(factory).removeRecursively());
+  } else if (fault == QLatin1String("maskfolder")) {
+    QVERIFY(QFile::remove(factory + QStringLiteral("/mask.bmp")));
+    QVERIFY(QDir(factory).mkdir(QStringLiteral("mask.bmp")));
+  } else if (fault == QLatin1String("outfolder")) {
+    QVERIFY(QDir(factory).mkdir(name));
+    QVERIFY(
+        samplegen::writeFile(factory + QStringLiteral("/") + name + QStringLiteral("/keep"), "k"));
+  } else if (fault == QLatin1String("readonlyout")) {
+    readOnly = std::make_unique<ReadOnly>(factory + QStringLiteral("/old.pac"));
+  } else if (fault == QLatin1String("readonlyfactory")) {
+    readOnly = std::make_unique<ReadOnly>(factory);
+  } else if (!fault.isEmpty()) {
+    QVERIFY(QFile::remove(factory + QStringLiteral("/") + fault));
+  }
+  if (readOnly && !readOnly->ok()) QSKIP("this file system cannot make a file immutable");
+  Form1 form;
+  QVERIFY(testing::showActive(&form));
+  form.Text14->setText(name);
+  const QStringList shown = windowState(form);
+  const auto before = snapshot(ws);
+  QTest::keyClick(form.Text14, Qt::Key_N, Qt::ControlModifier);
+  QCOMPARE(snapshot(ws), before);
+  QCOMPARE(ws.messages.size(), 1);
+  QVERIFY2(ws.messages[0].contains(says), qPrintable(ws.messages[0]));
+  QCOMPARE(windowState(form), shown);
+  noteCase(ws, kNothing);
+  readOnly.reset();
+  if (fault == QLatin1String("nofactory")) QVERIFY(samplegen::writeWorkspace(ws.path(QString())));
+  checkUsable(ws, form);
+}
+
+void TstFaults::factoryFailsPartWay_data() {
+  QTest::addColumn<QString>("name");
+  QTest::addColumn<qint64>("limit");  // -1: a full device instead
+  QTest::addColumn<qint64>("room");
+  QTest::newRow("limit 0, new output") << "x.pac" << qint64(0) << qint64(0);
+  QTest::newRow("limit 1500, new output") << "x.pac" << qint64(1500) << qint64(0);
+  QTest::newRow("limit 1500, older output kept") << "old.pac" << qint64(1500) << qint64(0);
+  QTest::newRow("limit 20000, older output kept") << "old.pac" << qint64(20000) << qint64(0);
+  QTest::newRow("full device, new output") << "x.pac" << qint64(-1) << qint64(8192);
+  QTest::newRow("full device, older output kept") << "old.pac" << qint64(-1) << qint64(8192);
+}
+
+// The output cannot be written whole: a message, no output, an older output
+// as it was, the parts untouched and no temporary file left behind.
+void TstFaults::factoryFailsPartWay() {
+  QFETCH(QString, name);
+  QFETCH(qint64, limit);
+  QFETCH(qint64, room);
+  testing::Workspace ws;
+  const QString factory = ws.path(kFactoryFolder);
+  QVERIFY(samplegen::writeFile(factory + QStringLiteral("/old.pac"), QByteArray(5000, 'o')));
+  std::unique_ptr<FullDevice> device;
+  if (limit < 0) {
+    device = std::make_unique<FullDevice>(factory, room);
+    if (!device->ok()) QSKIP("cannot mount a small tmpfs here (needs CAP_SYS_ADMIN)");
+  }
+  Form1 form;
+  QVERIFY(testing::showActive(&form));
+  form.Text14->setText(name);
+  const auto before = snapshot(ws);
+  {
+    std::unique_ptr<WriteLimit> cap;
+    if (limit >= 0) cap = std::make_unique<WriteLimit>(limit);
+    form.FILE_NEW->trigger();
+  }
+  QCOMPARE(snapshot(ws), before);
+  QCOMPARE(ws.messages.size(), 1);
+  QVERIFY2(ws.messages[0].contains(name), qPrintable(ws.messages[0]));
+  noteCase(ws, kNothing);
+  if (device) QVERIFY(QFile::remove(factory + QStringLiteral("/filler.bin")));
+  // With room again, the same command makes the whole output.
+  form.FILE_NEW->trigger();
+  QCOMPARE(ws.messages.size(), 1);
+  QCOMPARE(bytesOf(factory + QStringLiteral("/") + name),
+           bytesOf(factory + QStringLiteral("/head.dat")) +
+               bytesOf(factory + QStringLiteral("/Image.bmp")) +
+               bytesOf(factory + QStringLiteral("/mask.bmp")));
+  checkUsable(ws, form);
+}
+
+// ---- cookenv.ini ---------------------------------------------------------------------
+
+void TstFaults::folderApplyFails_data() {
+  QTest::addColumn<QString>("folder");  // typed into Text1 of Form2
+  QTest::addColumn<QString>("fault");
+  QTest::addColumn<QString>("says");
+  QTest::newRow("no Shift-JIS form") << "/home/😀/"
+                                     << ""
+                                     << "「😀」";
+  QTest::newRow("read-only cookenv.ini") << "/tmp/x/"
+                                         << "readonly"
+                                         << "cookenv.ini";
+  QTest::newRow("read-only working folder") << "/tmp/x/"
+                                            << "readonlyfolder"
+                                            << "cookenv.ini";
+  QTest::newRow("cookenv.ini is a folder") << "/tmp/x/"
+                                           << "folder"
+                                           << "cookenv.ini";
+  QTest::newRow("write stops at 0") << "/tmp/x/"
+                                    << "limit0"
+                                    << "cookenv.ini";
+  QTest::newRow("write stops at 3") << "/tmp/x/"
+                                    << "limit3"
+                                    << "cookenv.ini";
+  QTest::newRow("full device") << "/tmp/x/"
+                               << "full"
+                               << "cookenv.ini";
+}
+
+// Apply in the folder window cannot store the folder: a message, the window
+// stays open, SnackFolder and cookenv.ini as they were.
+void TstFaults::folderApplyFails() {
+  QFETCH(QString, folder);
+  QFETCH(QString, fault);
+  QFETCH(QString, says);
+  testing::Workspace ws;
+  std::unique_ptr<ReadOnly> readOnly;
+  std::unique_ptr<FullDevice> device;
+  const QString cookenv = ws.path(kCookenvFile);
+  Form1 form;
+  form.show();
+  if (fault == QLatin1String("readonly")) readOnly = std::make_unique<ReadOnly>(cookenv);
+  if (fault == QLatin1String("readonlyfolder"))
+    readOnly = std::make_unique<ReadOnly>(ws.path(QString()));
+  if (readOnly && !readOnly->ok()) QSKIP("this file system cannot make a file immutable");
+  if (fault == QLatin1String("folder")) {
+    QVERIFY(QFile::remove(cookenv));
+    QVERIFY(QDir().mkdir(cookenv));
+  }
+  if (fault == QLatin1String("full")) {
+    device = std::make_unique<FullDevice>(ws.path(QString()), 0);
+    if (!device->ok()) QSKIP("cannot mount a small tmpfs here (needs CAP_SYS_ADMIN)");
+  }
+  const QString snackFolder = Module1::SnackFolder;
+  form.FILE_FOLDER->trigger();
+  Form2* f2 = Form2Window.get();
+  QVERIFY(f2 && f2->isVisible());
+  f2->Text1->setText(folder);
+  const auto before = snapshot(ws);
+  {
+    std::unique_ptr<WriteLimit> cap;
+    if (fault.startsWith(QLatin1String("limit")))
+      cap = std::make_unique<WriteLimit>(fault.mid(5).toLongLong());
+    f2->Command1->click();
+  }
+  QCOMPARE(snapshot(ws), before);
+  QCOMPARE(ws.messages.size(), 1);
+  QVERIFY2(ws.messages[0].contains(says), qPrintable(ws.messages[0]));
+  QVERIFY(f2->isVisible());
+  QVERIFY(!form.isVisible());
+  QCOMPARE(Module1::SnackFolder, snackFolder);
+  noteCase(ws, kNothing);
+  readOnly.reset();
+  if (device) QVERIFY(QFile::remove(ws.path(QStringLiteral("filler.bin"))));
+  f2->Command2->click();
+  testing::processDeletes();
+  checkUsable(ws, form);
+}
+
+// ---- Settings files at start ------------------------------------------------------------
+
+void TstFaults::settingsAtStart_data() {
+  QTest::addColumn<QString>("file");
+  QTest::addColumn<QString>("how");
+  QTest::addColumn<QString>("says");  // empty: no message
+  QTest::addColumn<bool>("firstRun");
+  for (const QString& file : {kCookenvFile, kFoodTypeFile, kSoundFile}) {
+    const bool cookenv = file == kCookenvFile;
+    const QString named = QStringLiteral("「%1」").arg(file);
+    const QByteArray f = file.toLatin1();
+    QTest::addRow("%s missing", f.constData())
+        << file << "missing" << named + "がありません" << cookenv;
+    QTest::addRow("%s empty", f.constData())
+        << file << "empty" << (cookenv ? named : QString()) << cookenv;
+    QTest::addRow("%s is a folder", f.constData())
+        << file << "folder" << named + "を読み込めません" << cookenv;
+    QTest::addRow("%s link loop", f.constData())
+        << file << "loop" << named + "を読み込めません" << cookenv;
+    QTest::addRow("%s line of 1 MiB", f.constData()) << file << "long" << QString() << false;
+    QTest::addRow("%s binary garbage", f.constData()) << file << "garbage" << QString() << false;
+    QTest::addRow("%s CR only, lone lead byte", f.constData())
+        << file << "odd" << QString() << false;
+    if (!cookenv) {
+      QTest::addRow("%s index 999 and -1", f.constData()) << file << "index" << QString() << false;
+      QTest::addRow("%s short lines", f.constData()) << file << "short" << QString() << false;
+    }
+  }
+}
+
+// Broken settings files at start: the program runs on (first run for a
+// cookenv.ini without a folder), lists hold 256 items, a missing or
+// unreadable file is named in a message, and no settings file is written.
+void TstFaults::settingsAtStart() {
+  QFETCH(QString, file);
+  QFETCH(QString, how);
+  QFETCH(QString, says);
+  QFETCH(bool, firstRun);
+  testing::Workspace ws;
+  const QString path = ws.path(file);
+  const bool cookenv = file == kCookenvFile;
+  QByteArray content;
+  if (how == QLatin1String("long")) {
+    content = cookenv
+                  ? QByteArray("/") + QByteArray(1 << 20, 'a') + "/\r\n"
+                  : QByteArray("001 ") + samplegen::sjis(QString(1 << 19, QChar(0x3042))) + "\r\n";
+  } else if (how == QLatin1String("garbage")) {
+    content.resize(4096);
+    quint32 x = 12345;
+    for (char& c : content) {
+      x = x * 1103515245u + 12345u;
+      c = static_cast<char>(x >> 24);
+    }
+  } else if (how == QLatin1String("odd")) {
+    content = cookenv ? QByteArray(ws.snackFolder().toUtf8()) + "\r/other/\x82"
+                      : QByteArray("001 \x82\xa0\r002 two\r003 \x82");
+  } else if (how == QLatin1String("index")) {
+    content =
+        samplegen::sjis(QStringLiteral("999 大きい\r\n-01 負の番号\r\n-1 x\r\n002 ふつう\r\n"));
+  } else if (how == QLatin1String("short")) {
+    content = QByteArray("\r\n1\r\n12\r\n123\r\n002 two\r\n");
+  }
+  if (how == QLatin1String("missing")) {
+    QVERIFY(QFile::remove(path));
+  } else if (how == QLatin1String("folder")) {
+    QVERIFY(QFile::remove(path));
+    QVERIFY(QDir().mkdir(path));
+  } else if (how == QLatin1String("loop")) {
+    QVERIFY(QFile::remove(path));
+    QVERIFY(::symlink(QFile::encodeName(path).constData(), QFile::encodeName(path).constData()) ==
+            0);
+  } else {
+    QVERIFY(samplegen::writeFile(path, content));
+  }
+  const auto before = snapshot(ws);
+  Form1 form;
+  if (!form.hiddenByLoad()) form.show();
+  QCOMPARE(snapshot(ws), before);
+  QCOMPARE(ws.endCalls, 0);
+  if (says.isEmpty()) {
+    QCOMPARE(ws.messages, QStringList());
+  } else {
+    QCOMPARE(ws.messages.size(), 1);
+    QVERIFY2(ws.messages[0].contains(says), qPrintable(ws.messages[0]));
+  }
+  QCOMPARE(form.Combo1->count(), 256);
+  QCOMPARE(form.Combo2->count(), 256);
+  QCOMPARE(form.hiddenByLoad(), firstRun);
+  if (firstRun) {
+    QCOMPARE(Module1::SnackFolder, kNoFolder);
+    QCOMPARE(Module1::DialogMode, Module1::kModeFirstRun);
+    QVERIFY(Form2Window.loaded() && Form2Window.get()->isVisible());
+  }
+  if (how == QLatin1String("index")) {
+    QComboBox* list = file == kFoodTypeFile ? form.Combo2 : form.Combo1;
+    QCOMPARE(list->itemText(2), QStringLiteral("ふつう"));
+    QCOMPARE(list->findText(QStringLiteral("大きい")), -1);
+    QCOMPARE(list->findText(QStringLiteral("負の番号")), -1);
+  }
+  noteCase(ws, kNothing);
+  if (firstRun || how == QLatin1String("long") || how == QLatin1String("garbage") ||
+      (cookenv && how == QLatin1String("odd"))) {
+    // The snack folder is unusable; choose it again as a user would.
+    if (how == QLatin1String("folder")) QVERIFY(QDir().rmdir(path));
+    if (!Form2Window.loaded()) form.FILE_FOLDER->trigger();
+    Form2* f2 = Form2Window.get();
+    f2->Text1->setText(ws.snackFolder());
+    f2->Command1->click();
+    QVERIFY(form.isVisible());
+    QCOMPARE(ws.endCalls, 0);
+  }
+  checkUsable(ws, form);
+}
+
+// ---- Texts in the boxes -----------------------------------------------------------------
+
+void TstFaults::boxTexts_data() {
+  QTest::addColumn<QString>("box");
+  QTest::addColumn<QString>("text");
+  QTest::addColumn<QByteArray>("stored");  // empty: refused
+  QTest::addColumn<QString>("says");
+  struct Box {
+    const char* name;
+    int offset;
+    bool twoBytes;
+  };
+  const Box numbers[] = {{"Text4", kNumber, true},         {"Text5", kQuantity, true},
+                         {"Text6", kBestBeforeDays, true}, {"Text7", kCalories, true},
+                         {"Text8", kOpenedYear, true},     {"Text9", kOpenedMonth, false},
+                         {"Text10", kOpenedDay, false},    {"Text11", kOpenedHour, false},
+                         {"Text12", kOpenedMinute, false}, {"Text13", kOpenedSecond, false}};
+  for (const Box& b : numbers) {
+    auto row = [&](const char* label, const QString& text, const QByteArray& two,
+                   const QByteArray& one, const char* says) {
+      const QByteArray stored = b.twoBytes ? two : one;
+      QTest::addRow("%s %s", b.name, label)
+          << QString::fromLatin1(b.name) << text << stored
+          << (stored.isEmpty() ? QString::fromUtf8(says) : QString());
+    };
+    row("65535", QStringLiteral("65535"), QByteArray("\xff\xff", 2), {}, "大きすぎます");
+    row("65536", QStringLiteral("65536"), QByteArray("\xff\xff", 2), {}, "大きすぎます");
+    row("-1", QStringLiteral("-1"), {}, {}, "負の数");
+    row("full-width 123", QStringLiteral("１２３"), QByteArray("\x7b\x00", 2), QByteArray("\x7b"),
+        "");
+    row("blanks around 7", QStringLiteral(" 7 "), QByteArray("\x07\x00", 2), QByteArray("\x07"),
+        "");
+    row("7.5", QStringLiteral("7.5"), {}, {}, "整数ではありません");
+    row("empty", QString(), {}, {}, "空です");
+  }
+  const char* texts[] = {"Text1", "Text2", "Text3"};
+  for (const char* t : texts) {
+    const QString a127(127, QChar(0x3042));
+    const QByteArray sjis127 = samplegen::sjis(a127);
+    auto area = [](const QByteArray& bytes) {
+      return QByteArray(1, static_cast<char>(bytes.size())) + bytes +
+             QByteArray(kTextArea - bytes.size(), '\0');
+    };
+    QTest::addRow("%s 254 bytes", t)
+        << QString::fromLatin1(t) << a127 << area(sjis127) << QString();
+    QTest::addRow("%s 255 bytes", t)
+        << QString::fromLatin1(t) << a127 + "x" << area(sjis127 + "x") << QString();
+    QTest::addRow("%s 256 bytes", t)
+        << QString::fromLatin1(t) << a127 + "あ" << QByteArray() << QStringLiteral("256 バイト");
+    QTest::addRow("%s emoji", t) << QString::fromLatin1(t) << QStringLiteral("おやつ😀")
+                                 << QByteArray() << QStringLiteral("「😀」（U+1F600）");
+    QTest::addRow("%s hangul", t) << QString::fromLatin1(t) << QStringLiteral("한") << QByteArray()
+                                  << QStringLiteral("「한」（U+D55C）");
+    QTest::addRow("%s wave dash typed on Linux", t)
+        << QString::fromLatin1(t) << QStringLiteral("〜") << area(QByteArray("\x81\x60"))
+        << QString();
+  }
+  QTest::addRow("Combo1 typed text") << "Combo1"
+                                     << "たべる音" << QByteArray() << "「食事音」";
+  QTest::addRow("Combo2 typed text") << "Combo2"
+                                     << "べつの種類" << QByteArray() << "「おやつの種類」";
+}
+
+// One box gets an unusual text and the file is saved: an accepted text
+// changes exactly that field's bytes; a refused one changes no byte and the
+// message names the field by its caption.
+void TstFaults::boxTexts() {
+  QFETCH(QString, box);
+  QFETCH(QString, text);
+  QFETCH(QByteArray, stored);
+  QFETCH(QString, says);
+  testing::Workspace ws;
+  Form1 form;
+  QVERIFY(testing::showActive(&form));
+  loadFile(form, QStringLiteral("ichigo.pac"));
+  form.FILE_SAVE->trigger();  // the stored form of what was loaded
+  QCOMPARE(ws.messages, QStringList());
+  const QString path = ws.snack(QStringLiteral("ichigo.pac"));
+  const QByteArray saved = bytesOf(path);
+
+  const QMap<QString, int> offsets = {
+      {"Text1", kNameLength},   {"Text2", kDescriptionLength}, {"Text3", kAuthorLength},
+      {"Text4", kNumber},       {"Text5", kQuantity},          {"Text6", kBestBeforeDays},
+      {"Text7", kCalories},     {"Text8", kOpenedYear},        {"Text9", kOpenedMonth},
+      {"Text10", kOpenedDay},   {"Text11", kOpenedHour},       {"Text12", kOpenedMinute},
+      {"Text13", kOpenedSecond}};
+  const QMap<QString, QWidget*> boxes = {
+      {"Text1", form.Text1},   {"Text2", form.Text2},   {"Text3", form.Text3},
+      {"Text4", form.Text4},   {"Text5", form.Text5},   {"Text6", form.Text6},
+      {"Text7", form.Text7},   {"Text8", form.Text8},   {"Text9", form.Text9},
+      {"Text10", form.Text10}, {"Text11", form.Text11}, {"Text12", form.Text12},
+      {"Text13", form.Text13}, {"Combo1", form.Combo1}, {"Combo2", form.Combo2}};
+  QWidget* w = boxes.value(box);
+  QString caption;
+  if (auto* line = qobject_cast<QLineEdit*>(w)) {
+    line->setText(text);
+    caption = line->accessibleName();
+  } else if (auto* area = qobject_cast<QPlainTextEdit*>(w)) {
+    area->setPlainText(text);
+    caption = area->accessibleName();
+  } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
+    combo->setEditText(text);
+    caption = combo->accessibleName();
+  }
+  QVERIFY2(!caption.isEmpty(), qPrintable(box));
+  const auto before = snapshot(ws);
+  QVERIFY(testing::showActive(&form));
+  QTest::keyClick(form.Text14, Qt::Key_S, Qt::ControlModifier);
+  if (stored.isEmpty()) {
+    QCOMPARE(snapshot(ws), before);
+    QCOMPARE(ws.messages.size(), 1);
+    QVERIFY2(ws.messages[0].contains(QStringLiteral("「%1」").arg(caption)),
+             qPrintable(ws.messages[0]));
+    QVERIFY2(ws.messages[0].contains(says), qPrintable(ws.messages[0]));
+    noteCase(ws, kNothing);
+  } else {
+    QCOMPARE(ws.messages, QStringList());
+    const int at = offsets.value(box);
+    QByteArray expected = saved;
+    expected.replace(at, stored.size(), stored);
+    QCOMPARE(bytesOf(path), expected);
+    noteCase(ws, QStringLiteral("%1 to %2: %3")
+                     .arg(at)
+                     .arg(at + stored.size() - 1)
+                     .arg(stored.size() > 8 ? QStringLiteral("length %1, the text, zeros")
+                                                  .arg(static_cast<unsigned char>(stored[0]))
+                                            : QString::fromLatin1(stored.toHex(' ').toUpper())));
+  }
+  QCOMPARE(ws.endCalls, 0);
+  checkUsable(ws, form);
+}
+
+QTEST_MAIN(TstFaults)
+#include "tst_faults.moc"
