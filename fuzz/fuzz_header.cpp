@@ -1,0 +1,138 @@
+// Arbitrary bytes as a snack file. Loading never writes and either refuses a
+// file shorter than the header with a message, leaving the record as it was,
+// or takes every field from its own offset. What the boxes would show parses
+// back to the same values. Saving the loaded values into the same file
+// changes no byte outside the saved ranges, keeps the length, and a second
+// load shows what was saved.
+#include <array>
+#include <cstring>
+
+#include "fuzz_common.h"
+#include "platform/sjis.h"
+#include "snack/fields.h"
+#include "snack/layout.h"
+#include "snack/operations.h"
+
+using namespace snack;
+
+namespace {
+
+std::uint16_t le16(const QByteArray& b, int offset) {
+  return static_cast<std::uint16_t>(static_cast<std::uint8_t>(b[offset]) |
+                                    static_cast<std::uint8_t>(b[offset + 1]) << 8);
+}
+std::uint8_t byteAt(const QByteArray& b, int offset) {
+  return static_cast<std::uint8_t>(b[offset]);
+}
+
+bool sameBuffer(const std::array<std::uint8_t, kTextBuffer>& buffer, const QByteArray& b,
+                int offset) {
+  return std::memcmp(buffer.data(), b.constData() + offset, kTextBuffer) == 0;
+}
+
+// The text a box shows for stored bytes, and how code page 932 treats it.
+void checkText(const QByteArray& stored) {
+  const QString shown = displayText(stored);
+  FUZZ_CHECK(shown.size() <= stored.size());
+  const QString plain = platform::fromSjis(stored);
+  if (plain.contains(QChar(0xFFFD))) return;
+  // Every decoded character has a code that decodes to the same character.
+  const platform::SjisEncoding again = platform::toSjis(plain);
+  FUZZ_CHECK(again.ok);
+  FUZZ_CHECK(platform::fromSjis(again.bytes) == plain);
+}
+
+// The number a box shows parses back to the stored value.
+std::uint16_t shownNumber(std::uint16_t value, bool unlimited) {
+  QString error;
+  const auto back =
+      parseNumber(numberText(value, unlimited), QStringLiteral("おやつの数量"), true, &error);
+  FUZZ_CHECK(back && *back == value);
+  return *back;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const QByteArray bytes = fuzz::bytesOf(data, size);
+  const QString path = fuzz::scratch().filePath(QStringLiteral("snack.pac"));
+  fuzz::writeFile(path, bytes);
+
+  SnackRecordType record;
+  record.NameLength = 0x5A;
+  record.Second = 0xA5;
+  const SnackRecordType before = record;
+  const Outcome loaded = loadSnack(path, record);
+  FUZZ_CHECK(fuzz::readFile(path) == bytes);
+  if (size < static_cast<std::size_t>(kHeaderSize)) {
+    FUZZ_CHECK(!loaded.ok);
+    FUZZ_CHECK(!loaded.message.isEmpty());
+    FUZZ_CHECK(record == before);
+    return 0;
+  }
+  FUZZ_CHECK(loaded.ok);
+
+  FUZZ_CHECK(record.NameLength == byteAt(bytes, kNameLength));
+  FUZZ_CHECK(record.DescriptionLength == byteAt(bytes, kDescriptionLength));
+  FUZZ_CHECK(record.AuthorLength == byteAt(bytes, kAuthorLength));
+  FUZZ_CHECK(sameBuffer(record.NameBytes, bytes, kNameText));
+  FUZZ_CHECK(sameBuffer(record.DescriptionBytes, bytes, kDescriptionText));
+  FUZZ_CHECK(sameBuffer(record.AuthorBytes, bytes, kAuthorText));
+  FUZZ_CHECK(join16(record.NumberHigh, record.NumberLow) == le16(bytes, kNumber));
+  FUZZ_CHECK(join16(record.QuantityHigh, record.QuantityLow) == le16(bytes, kQuantity));
+  FUZZ_CHECK(join16(record.BestBeforeHigh, record.BestBeforeLow) == le16(bytes, kBestBeforeDays));
+  FUZZ_CHECK(join16(record.CaloriesHigh, record.CaloriesLow) == le16(bytes, kCalories));
+  FUZZ_CHECK(join16(record.YearHigh, record.YearLow) == le16(bytes, kOpenedYear));
+  FUZZ_CHECK(record.TypeIndex == byteAt(bytes, kTypeIndex));
+  FUZZ_CHECK(record.SoundIndex == byteAt(bytes, kSoundIndex));
+  FUZZ_CHECK(record.Month == byteAt(bytes, kOpenedMonth));
+  FUZZ_CHECK(record.Day == byteAt(bytes, kOpenedDay));
+  FUZZ_CHECK(record.Hour == byteAt(bytes, kOpenedHour));
+  FUZZ_CHECK(record.Minute == byteAt(bytes, kOpenedMinute));
+  FUZZ_CHECK(record.Second == byteAt(bytes, kOpenedSecond));
+  const bool anyDateByte = (bytes[kOpenedMonth] | bytes[kOpenedDay] | bytes[kOpenedHour] |
+                            bytes[kOpenedMinute] | bytes[kOpenedSecond]) != 0;
+  FUZZ_CHECK(isOpened(record) == anyDateByte);
+
+  // What a save of the unedited window writes: the loaded text bytes and the
+  // numbers as the boxes show them.
+  HeaderValues v;
+  v.name = textBytes(record.NameBytes, record.NameLength);
+  v.description = textBytes(record.DescriptionBytes, record.DescriptionLength);
+  v.author = textBytes(record.AuthorBytes, record.AuthorLength);
+  for (const QByteArray* t : {&v.name, &v.description, &v.author}) checkText(*t);
+  v.number = shownNumber(join16(record.NumberHigh, record.NumberLow), false);
+  v.quantity = shownNumber(join16(record.QuantityHigh, record.QuantityLow), true);
+  v.bestBeforeDays = shownNumber(join16(record.BestBeforeHigh, record.BestBeforeLow), true);
+  v.calories = shownNumber(join16(record.CaloriesHigh, record.CaloriesLow), true);
+  v.year = shownNumber(join16(record.YearHigh, record.YearLow), false);
+  v.typeIndex = record.TypeIndex;
+  v.soundIndex = record.SoundIndex;
+  v.month = record.Month;
+  v.day = record.Day;
+  v.hour = record.Hour;
+  v.minute = record.Minute;
+  v.second = record.Second;
+
+  const Outcome saved = saveSnack(path, v);
+  FUZZ_CHECK(saved.ok);
+  const QByteArray after = fuzz::readFile(path);
+  FUZZ_CHECK(after.size() == bytes.size());
+  const QByteArray image = headerImage(v);
+  std::array<bool, kHeaderSize> owned{};
+  for (const ByteRange& r : kSavedRanges)
+    for (int i = r.offset; i < r.offset + r.size; ++i) owned[static_cast<std::size_t>(i)] = true;
+  for (int i = 0; i < kHeaderSize; ++i)
+    FUZZ_CHECK(after[i] == (owned[static_cast<std::size_t>(i)] ? image[i] : bytes[i]));
+  FUZZ_CHECK(after.mid(kHeaderSize) == bytes.mid(kHeaderSize));
+
+  SnackRecordType reloaded;
+  FUZZ_CHECK(loadSnack(path, reloaded).ok);
+  FUZZ_CHECK(textBytes(reloaded.NameBytes, reloaded.NameLength) == v.name);
+  FUZZ_CHECK(textBytes(reloaded.DescriptionBytes, reloaded.DescriptionLength) == v.description);
+  FUZZ_CHECK(textBytes(reloaded.AuthorBytes, reloaded.AuthorLength) == v.author);
+  SnackRecordType expected = reloaded;
+  storeSaved(v, expected);
+  FUZZ_CHECK(reloaded == expected);
+  return 0;
+}

@@ -1,0 +1,81 @@
+// Writes the seed inputs of the fuzz targets from our sample generator:
+// snack headers, settings files, folder texts and box texts, including the
+// edge cases the editor must handle (a 255-byte name, a length byte that ends
+// inside a double-byte character, a header one byte short, unlimited values).
+#include <QDir>
+#include <QFile>
+#include <cstdio>
+
+#include "samplegen.h"
+#include "snack/layout.h"
+
+namespace {
+
+bool put(const QString& folder, const QString& name, const QByteArray& bytes) {
+  QDir().mkpath(folder);
+  return samplegen::writeFile(QDir(folder).filePath(name), bytes);
+}
+
+// The fields target reads an even first byte as "UTF-8 follows".
+QByteArray utf8Input(const QString& text) { return QByteArray(1, '\0') + text.toUtf8(); }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: %s OUTPUT_FOLDER\n", argv[0]);
+    return 2;
+  }
+  const QDir out(QString::fromLocal8Bit(argv[1]));
+  bool ok = true;
+
+  // Snack headers.
+  const QString header = out.filePath(QStringLiteral("header"));
+  int n = 0;
+  for (const samplegen::SnackSpec& spec : samplegen::sampleSnacks())
+    ok = ok && put(header, QStringLiteral("sample%1").arg(n++), samplegen::header(spec));
+  samplegen::SnackSpec longName;
+  longName.name = QString(127, QChar(0x3042)) + QLatin1Char('x');  // 255 bytes
+  longName.description = QStringLiteral("一行目\r\n二行目");
+  ok = ok && put(header, QStringLiteral("name255"), samplegen::header(longName));
+  QByteArray split = samplegen::header(samplegen::sampleSnacks().first());
+  split[snack::kNameLength] = 3;  // ends inside the second character
+  ok = ok && put(header, QStringLiteral("split-lead-byte"), split);
+  ok = ok && put(header, QStringLiteral("exact904"), samplegen::headerTemplate(snack::kHeaderSize));
+  ok = ok && put(header, QStringLiteral("short903"),
+                 samplegen::headerTemplate(snack::kHeaderSize).left(snack::kHeaderSize - 1));
+  ok = ok && put(header, QStringLiteral("all-ff"), QByteArray(snack::kHeaderSize, '\xff'));
+
+  // Name files and the folder file.
+  const QString names = out.filePath(QStringLiteral("name_table"));
+  ok = ok &&
+       put(names, QStringLiteral("foodtype"), samplegen::nameFile(samplegen::sampleFoodTypes()));
+  ok = ok && put(names, QStringLiteral("sound"), samplegen::nameFile(samplegen::sampleSounds()));
+  ok =
+      ok &&
+      put(names, QStringLiteral("odd-lines"),
+          samplegen::sjis(QStringLiteral("012　全角の区切り\r\n256 最後\r\n-01 負\r\n999 大きい\r\n"
+                                         "abc 文字\r\n007 a,b\"c\r\n12\r\n\r\n003 ")));
+  const QString folder = out.filePath(QStringLiteral("snack_folder"));
+  ok = ok && put(folder, QStringLiteral("folder"),
+                 samplegen::sjis(QStringLiteral("/home/ポスペ/おやつ/\r\n")));
+  ok = ok && put(folder, QStringLiteral("none"), QByteArray("NONE\r\nextra line\r\n"));
+  ok = ok && put(folder, QStringLiteral("comma"), samplegen::sjis(QStringLiteral("C:\\a,b\\")));
+  ok = ok && put(folder, QStringLiteral("empty-line"), QByteArray("\r\n/x/\r\n"));
+
+  // Box texts.
+  const QString fields = out.filePath(QStringLiteral("fields"));
+  const QStringList texts = {QStringLiteral("無制限"),    QStringLiteral("65535"),
+                             QStringLiteral("65536"),     QStringLiteral("-1"),
+                             QStringLiteral("１２３"),    QStringLiteral(" 7 "),
+                             QStringLiteral("7.5"),       QString(),
+                             QStringLiteral("255"),       QStringLiteral("256"),
+                             QStringLiteral("－０"),      QStringLiteral("〜～"),
+                             QString(128, QChar(0x3042)), QStringLiteral("a\rb\nc\r\n"),
+                             QStringLiteral("😀")};
+  for (int i = 0; i < texts.size(); ++i)
+    ok = ok && put(fields, QStringLiteral("text%1").arg(i), utf8Input(texts[i]));
+
+  if (!ok) std::fprintf(stderr, "could not write the seeds into %s\n", argv[1]);
+  return ok ? 0 : 1;
+}
