@@ -2,7 +2,47 @@
 
 #include <QFileInfo>
 
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+
+#include <cerrno>
+#endif
+
 namespace platform {
+
+namespace {
+
+// One read or write at an offset. POSIX reads and writes at a position in one
+// call; elsewhere the file is positioned first. -1 with `error` set on failure.
+qint64 readSome(QFile& f, qint64 offset, char* data, qint64 n, QString* error) {
+#ifdef Q_OS_UNIX
+  ssize_t r;
+  do r = ::pread(f.handle(), data, static_cast<size_t>(n), static_cast<off_t>(offset));
+  while (r < 0 && errno == EINTR);
+  if (r < 0) *error = qt_error_string(errno);
+  return r;
+#else
+  const qint64 r = f.seek(offset) ? f.read(data, n) : -1;
+  if (r < 0) *error = f.errorString();
+  return r;
+#endif
+}
+
+qint64 writeSome(QFile& f, qint64 offset, const char* data, qint64 n, QString* error) {
+#ifdef Q_OS_UNIX
+  ssize_t w;
+  do w = ::pwrite(f.handle(), data, static_cast<size_t>(n), static_cast<off_t>(offset));
+  while (w < 0 && errno == EINTR);
+  if (w < 0) *error = qt_error_string(errno);
+  return w;
+#else
+  const qint64 w = f.seek(offset) ? f.write(data, n) : -1;
+  if (w < 0) *error = f.errorString();
+  return w;
+#endif
+}
+
+}  // namespace
 
 ByteFile::ByteFile(const QString& path) : file_(path), path_(path) {}
 
@@ -12,12 +52,10 @@ bool ByteFile::fail(const QString& what) {
 }
 
 bool ByteFile::open(Mode mode) {
-  const QFileInfo info(path_);
-  if (info.isDir()) return fail(QStringLiteral("フォルダです"));
-  if (mode != Mode::CreateUpdate && !info.exists())
-    return fail(QStringLiteral("ファイルがありません"));
   // Only regular files: opening a named pipe would block, and a device has no header.
-  if (info.exists() && !info.isFile()) return fail(QStringLiteral("通常のファイルではありません"));
+  const QFileInfo kind(path_);
+  if (kind.exists() && !kind.isFile() && !kind.isDir())
+    return fail(QStringLiteral("通常のファイルではありません"));
   QIODevice::OpenMode m = QIODevice::Unbuffered;
   if (mode == Mode::Read) {
     m |= QIODevice::ReadOnly;
@@ -25,19 +63,24 @@ bool ByteFile::open(Mode mode) {
     m |= QIODevice::ReadWrite;
     if (mode == Mode::Update) m |= QIODevice::ExistingOnly;
   }
-  if (!file_.open(m)) return fail({});
-  return true;
+  if (file_.open(m)) return true;
+  // Opening a folder or a missing file fails; say which it was.
+  const QFileInfo info(path_);
+  if (info.isDir()) return fail(QStringLiteral("フォルダです"));
+  if (mode != Mode::CreateUpdate && !info.exists())
+    return fail(QStringLiteral("ファイルがありません"));
+  return fail({});
 }
 
 qint64 ByteFile::size() const { return file_.size(); }
 
 bool ByteFile::readAt(qint64 offset, qint64 n, QByteArray& out) {
-  if (!file_.seek(offset)) return fail({});
   out.resize(n);
   qint64 got = 0;
+  QString error;
   while (got < n) {
-    const qint64 r = file_.read(out.data() + got, n - got);
-    if (r < 0) return fail({});
+    const qint64 r = readSome(file_, offset + got, out.data() + got, n - got, &error);
+    if (r < 0) return fail(error);
     if (r == 0) {
       return fail(QStringLiteral("%1 バイト目から %2 バイトを読めません（ファイルが短すぎます）")
                       .arg(offset)
@@ -49,11 +92,13 @@ bool ByteFile::readAt(qint64 offset, qint64 n, QByteArray& out) {
 }
 
 bool ByteFile::writeAt(qint64 offset, const QByteArray& bytes) {
-  if (!file_.seek(offset)) return fail({});
   qint64 done = 0;
+  QString error;
   while (done < bytes.size()) {
-    const qint64 w = file_.write(bytes.constData() + done, bytes.size() - done);
-    if (w <= 0) return fail({});
+    const qint64 w =
+        writeSome(file_, offset + done, bytes.constData() + done, bytes.size() - done, &error);
+    if (w < 0) return fail(error);
+    if (w == 0) return fail(file_.errorString());
     done += w;
   }
   return true;
