@@ -36,6 +36,7 @@ Form1::Form1() {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("Crumbwright for POSTPET　　Ver1.01    "));
   setWindowIcon(QIcon(QStringLiteral(":/crumbwright-32.png")));
+  keepCaptionsFitted(this);
   BuildControls();
   BuildMenus();
   Form_Load();

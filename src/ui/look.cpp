@@ -1,10 +1,187 @@
 #include "ui/look.h"
 
+#include <QAbstractItemView>
+#include <QAbstractSpinBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QFontMetrics>
+#include <QGroupBox>
 #include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPalette>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QTextDocument>
 #include <QWidget>
+#include <algorithm>
+#include <map>
+#include <memory>
 
 namespace ui {
+
+namespace {
+
+// The font a control had before fitCaptions first changed it.
+constexpr char kOwnFont[] = "crumbwrightOwnFont";
+constexpr double kStep = 0.25;     // points
+constexpr double kSmallest = 0.7;  // share of the control's own size
+
+// Whether the text of `w` shows whole in `font`.
+bool textFits(QWidget* w, const QFont& font) {
+  const QFontMetrics m(font);
+  if (auto* label = qobject_cast<QLabel*>(w)) {
+    const QString text = label->text();
+    if (text.isEmpty() || label->wordWrap() || Qt::mightBeRichText(text)) return true;
+    const int margin = label->margin();
+    const QRect room = label->contentsRect().adjusted(margin, margin, -margin, -margin);
+    const int width = m.size(Qt::TextShowMnemonic, text).width();
+    // Glyphs must not be cut at the top or bottom; the font's line box may be
+    // taller than the label, as it often is for Japanese fonts.
+    return width <= room.width() && m.tightBoundingRect(text).height() <= room.height();
+  }
+  if (auto* button = qobject_cast<QPushButton*>(w)) {
+    QStyleOptionButton option;
+    option.initFrom(button);
+    option.text = button->text();
+    const QRect room =
+        button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+    return m.size(Qt::TextShowMnemonic, button->text()).width() + 4 <= room.width();
+  }
+  if (auto* frame = qobject_cast<QGroupBox*>(w)) {
+    // The caption sits on the top border, left of it 7 pixels and 2 either side.
+    int top = frame->height();
+    for (const QWidget* child : frame->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+      top = std::min(top, child->y());
+    return m.horizontalAdvance(frame->title()) + 11 <= frame->width() && m.height() <= top;
+  }
+  if (auto* box = qobject_cast<QLineEdit*>(w)) {
+    const QString text = box->displayText();
+    if (text.isEmpty()) return true;
+    const QMargins margins = box->textMargins();
+    const int frame =
+        box->hasFrame() ? box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, box) : 0;
+    // QLineEdit keeps 2 pixels either side of the text inside its frame.
+    const int room = box->width() - 2 * frame - 4 - margins.left() - margins.right();
+    return m.horizontalAdvance(text) <= room;
+  }
+  if (auto* area = qobject_cast<QPlainTextEdit*>(w)) {
+    // A wrapping text area without a vertical scroll bar has to show all its text.
+    if (area->lineWrapMode() == QPlainTextEdit::NoWrap ||
+        area->verticalScrollBarPolicy() != Qt::ScrollBarAlwaysOff)
+      return true;
+    std::unique_ptr<QTextDocument> copy(area->document()->clone());
+    copy->setDefaultFont(font);
+    copy->setTextWidth(area->viewport()->width());
+    // The empty margin below the last line may be cut.
+    return copy->size().height() - copy->documentMargin() <= area->viewport()->height();
+  }
+  return true;
+}
+
+// The largest size, in steps from the control's own font down to kSmallest of it,
+// at which its text fits.
+QFont fittedFont(QWidget* w) {
+  const QVariant own = w->property(kOwnFont);
+  QFont font = own.isValid() ? own.value<QFont>() : w->font();
+  const double size = font.pointSizeF();
+  if (size <= 0) return font;  // a pixel-sized font is left as it is
+  for (double s = size; s >= size * kSmallest; s -= kStep) {
+    font.setPointSizeF(s);
+    if (textFits(w, font)) return font;
+  }
+  font.setPointSizeF(size * kSmallest);
+  return font;
+}
+
+void applyFont(QWidget* w, const QFont& font) {
+  if (!w->property(kOwnFont).isValid()) {
+    if (font == w->font()) return;
+    w->setProperty(kOwnFont, w->font());
+  }
+  if (auto* frame = qobject_cast<QGroupBox*>(w)) {
+    // A frame's font would pass to its controls: they keep their own.
+    for (QWidget* child : frame->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+      if (!child->testAttribute(Qt::WA_SetFont)) child->setFont(child->font());
+    }
+  }
+  w->setFont(font);
+}
+
+// Draws the frame's caption on its top border line, as desktop frames do, so that
+// the controls placed below the caption stay clear of the border.
+void putCaptionOnBorder(QGroupBox* frame) {
+  const int half = QFontMetrics(frame->font()).height() / 2;
+  const QString sheet = QStringLiteral(
+                            "QGroupBox { border: 1px solid palette(mid); border-radius: 3px;"
+                            " margin-top: %1px; }"
+                            "QGroupBox::title { subcontrol-origin: margin; left: 7px;"
+                            " padding: 0px 2px; background-color: palette(window); }")
+                            .arg(half);
+  if (frame->styleSheet() != sheet) frame->setStyleSheet(sheet);
+}
+
+bool isPartOfCompoundControl(const QWidget* w) {
+  for (const QWidget* p = w->parentWidget(); p; p = p->parentWidget()) {
+    if (qobject_cast<const QComboBox*>(p) || qobject_cast<const QAbstractSpinBox*>(p)) return true;
+    if (p->isWindow()) break;
+  }
+  return false;
+}
+
+constexpr char kFitterName[] = "crumbwrightCaptionFitter";
+
+class CaptionFitter : public QObject {
+ public:
+  explicit CaptionFitter(QWidget* window) : QObject(window) { setObjectName(kFitterName); }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* e) override {
+    if (e->type() == QEvent::Show && watched == parent())
+      fitCaptions(static_cast<QWidget*>(watched));
+    return false;
+  }
+};
+
+}  // namespace
+
+void keepCaptionsFitted(QWidget* window) {
+  if (window->findChild<QObject*>(kFitterName, Qt::FindDirectChildrenOnly)) return;
+  window->installEventFilter(new CaptionFitter(window));
+}
+
+void fitCaptions(QWidget* window) {
+  std::map<QGroupBox*, double> frameBoxSize;  // the smallest box font in each frame
+  std::vector<std::pair<QLineEdit*, QFont>> boxes;
+  for (QWidget* w : window->findChildren<QWidget*>()) {
+    if (isPartOfCompoundControl(w)) continue;
+    if (auto* box = qobject_cast<QLineEdit*>(w)) {
+      const QFont font = fittedFont(box);
+      boxes.emplace_back(box, font);
+      if (auto* frame = qobject_cast<QGroupBox*>(box->parentWidget())) {
+        auto [it, added] = frameBoxSize.emplace(frame, font.pointSizeF());
+        if (!added) it->second = std::min(it->second, font.pointSizeF());
+      }
+      continue;
+    }
+    if (qobject_cast<QLabel*>(w) || qobject_cast<QPushButton*>(w) ||
+        qobject_cast<QPlainTextEdit*>(w) || qobject_cast<QGroupBox*>(w))
+      applyFont(w, fittedFont(w));
+    if (auto* frame = qobject_cast<QGroupBox*>(w)) putCaptionOnBorder(frame);
+    // Lists draw every icon at the small icon size, so that all rows are alike.
+    if (auto* list = qobject_cast<QAbstractItemView*>(w); list && !list->iconSize().isValid()) {
+      const int side = list->style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, list);
+      list->setIconSize(QSize(side, side));
+    }
+  }
+  for (auto& [box, font] : boxes) {
+    if (auto* frame = qobject_cast<QGroupBox*>(box->parentWidget()); frame && font.pointSizeF() > 0)
+      font.setPointSizeF(frameBoxSize[frame]);
+    applyFont(box, font);
+  }
+}
 
 void placeTwips(QWidget* w, int left, int top, int width, int height) {
   w->setGeometry(px(left), px(top), px(width), px(height));
@@ -14,6 +191,7 @@ void setUpWindow(QWidget* w, const QString& title, int width, int height) {
   w->setWindowTitle(title);
   w->setWindowIcon(QIcon(QStringLiteral(":/crumbwright-32.png")));
   w->setFixedSize(px(width), px(height));
+  keepCaptionsFitted(w);
 }
 
 QFont japaneseFont(const QString& family, double points, bool bold) {

@@ -13,8 +13,18 @@ constexpr int px(int twips) { return twips / kTwipsPerPixel; }
 
 // Places a control at left, top, width, height given in twips.
 void placeTwips(QWidget* w, int left, int top, int width, int height);
-// Sets a window's client area in twips, its icon and its title.
+// Sets a window's client area in twips, its icon and its title, and keeps its
+// captions fitted (keepCaptionsFitted).
 void setUpWindow(QWidget* w, const QString& title, int width, int height);
+
+// The controls keep their twip geometry whatever font the desktop gives them. Each
+// time `window` is shown, fitCaptions runs on it.
+void keepCaptionsFitted(QWidget* window);
+// Gives every frame of `window` its caption on the top border line, and lowers the
+// font size of each caption, button text, box text and notice that would be
+// clipped by its control (never below 70 % of the control's own size). Text boxes
+// in one frame get one size. Lists show their icons at the small icon size.
+void fitCaptions(QWidget* window);
 
 inline const QString kMincho = QStringLiteral("ＭＳ Ｐ明朝");
 inline const QString kGothic = QStringLiteral("ＭＳ Ｐゴシック");
