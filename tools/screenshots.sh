@@ -25,7 +25,7 @@ tmp=$(mktemp -d)
 pids=()
 cleanup() {
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  rm -rf "$tmp"
+  rm -rf "$tmp" "$ws"
 }
 trap cleanup EXIT
 export XDG_RUNTIME_DIR=$tmp/runtime XDG_CONFIG_HOME=$tmp/config
@@ -42,8 +42,10 @@ mkdir -p "$out"
 
 app=
 # Starts the program on a fresh demo workspace and waits for the main window.
+# The workspace has a fixed path, so that the folder selection shows the same
+# folder on every run.
+ws=/tmp/crumbwright-demo
 start() {
-  local ws=$tmp/ws
   rm -rf "$ws"
   "$build/crumbwright-demo" "$ws"
   (cd "$ws" && LANG=$lang exec "$build/crumbwright") >/dev/null 2>&1 &
@@ -80,9 +82,8 @@ click() {
     "$(awk "BEGIN{print int($y*$s)}")" click --repeat "$repeat" --delay 120 1
 }
 shot() {
-  echo "shot $2: window $1 $(xdotool getwindowname "$1")" >&2
   [ -n "$1" ] || exit 1
-  import -window "$1" -frame "$out/$2"
+  import -window "$1" -frame -strip "$out/$2"
   echo "$out/$2"
 }
 key() { xdotool windowactivate --sync "$1" key --clearmodifiers "$2"; }
@@ -90,11 +91,12 @@ key() { xdotool windowactivate --sync "$1" key --clearmodifiers "$2"; }
 for s in $scales; do
   export QT_SCALE_FACTOR=$s
 
-  # Main window with the first demo snack loaded: Ctrl+L, the first file, Apply.
+  # Main window with an opened demo snack loaded: Ctrl+L, the second file, Apply.
   start
   key "$main" ctrl+l
   form3=$(wait_window 'おやつファイル選択')
   click "$s" "$form3" 60 40       # the first file in the list
+  xdotool key Down                # houjicha.pac
   click "$s" "$form3" 184 188     # 適　用
   main=$(wait_window 'Crumbwright for POSTPET')
   shot "$main" "main-${s}x.png"
