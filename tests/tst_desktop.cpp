@@ -69,6 +69,8 @@ class TstDesktop : public QObject {
  private slots:
   void initTestCase() { ui::installFontSubstitutes(); }
   void cleanup();
+  void japaneseFontsStandIn_data();
+  void japaneseFontsStandIn();
   void inputMethodInEveryBox();
   void captionsStayWhole_data();
   void captionsStayWhole();
@@ -77,6 +79,27 @@ class TstDesktop : public QObject {
 void TstDesktop::cleanup() {
   testing::unloadDialogs();
   QApplication::setFont(QFont());
+}
+
+void TstDesktop::japaneseFontsStandIn_data() {
+  QTest::addColumn<QString>("family");
+  QTest::addColumn<QString>("standIn");
+  QTest::newRow("ＭＳ Ｐ明朝") << ui::kMincho << "IPAPMincho";
+  QTest::newRow("ＭＳ Ｐゴシック") << ui::kGothic << "IPAPGothic";
+  QTest::newRow("MS PMincho") << "MS PMincho"
+                              << "IPAPMincho";
+  QTest::newRow("MS PGothic") << "MS PGothic"
+                              << "IPAPGothic";
+}
+
+// The labels ask for the Windows fonts; the IPA P fonts (Debian's fonts-ipafont-*,
+// which the package depends on) draw them.
+void TstDesktop::japaneseFontsStandIn() {
+  QFETCH(QString, family);
+  QFETCH(QString, standIn);
+  const QFontInfo used(ui::japaneseFont(family, 9));
+  QCOMPARE(used.family(), standIn);
+  QVERIFY(QFontMetrics(ui::japaneseFont(family, 9)).inFontUcs4(U'開'));
 }
 
 void TstDesktop::inputMethodInEveryBox() {
