@@ -2,6 +2,7 @@
 // and captions stay whole in their controls whatever font the desktop gives,
 // while every control keeps its place and size.
 #include <QApplication>
+#include <QFontDatabase>
 #include <QGroupBox>
 #include <QInputMethodEvent>
 #include <QLabel>
@@ -97,6 +98,7 @@ void TstDesktop::japaneseFontsStandIn_data() {
 void TstDesktop::japaneseFontsStandIn() {
   QFETCH(QString, family);
   QFETCH(QString, standIn);
+  if (QFontDatabase::hasFamily(family)) QSKIP("the font itself is installed here");
   const QFontInfo used(ui::japaneseFont(family, 9));
   QCOMPARE(used.family(), standIn);
   QVERIFY(QFontMetrics(ui::japaneseFont(family, 9)).inFontUcs4(U'開'));
