@@ -19,6 +19,8 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace ui {
 
