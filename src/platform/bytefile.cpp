@@ -54,7 +54,8 @@ bool ByteFile::fail(const QString& what) {
 bool ByteFile::open(Mode mode) {
   // Only regular files: opening a named pipe would block, and a device has no header.
   const QFileInfo kind(path_);
-  if (kind.exists() && !kind.isFile() && !kind.isDir())
+  // (isFile first: one stat answers all three.)
+  if (!kind.isFile() && !kind.isDir() && kind.exists())
     return fail(QStringLiteral("通常のファイルではありません"));
   QIODevice::OpenMode m = QIODevice::Unbuffered;
   if (mode == Mode::Read) {

@@ -87,7 +87,8 @@ void storeSaved(const HeaderValues& v, SnackRecordType& r) {
 
 Outcome saveSnack(const QString& path, const HeaderValues& values, SaveOptions options) {
   const QString write = QStringLiteral("書き込めません");
-  const bool existed = QFileInfo::exists(path);
+  // A folder, pipe or device at the path is refused by open below.
+  const bool existed = QFileInfo(path).isFile();
   ByteFile f(path);
   if (!f.open(existed ? ByteFile::Mode::Update : ByteFile::Mode::CreateUpdate))
     return fileError(write, f);
