@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QProcess>
 #include <algorithm>
 #include <string>
 
@@ -77,6 +78,25 @@ ChildRun runChild(const QStringList& argv, const QString& workingDir, const QStr
   run.seconds = secondsSince(start);
   run.peakKiB = usage.ru_maxrss;
   run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  return run;
+}
+
+ChildRun runMeasured(const QString& statsTool, const QStringList& argv, const QString& workingDir,
+                     const QStringList& env) {
+  QProcess p;
+  p.setWorkingDirectory(workingDir);
+  QProcessEnvironment vars = QProcessEnvironment::systemEnvironment();
+  for (const QString& v : env)
+    vars.insert(v.section(QLatin1Char('='), 0, 0), v.section(QLatin1Char('='), 1));
+  p.setProcessEnvironment(vars);
+  p.start(statsTool, argv);
+  ChildRun run;
+  if (!p.waitForFinished(60000) || p.exitCode() != 0) return run;
+  const QStringList fields = QString::fromLatin1(p.readAllStandardOutput()).split(QLatin1Char(' '));
+  if (fields.size() != 3) return run;
+  run.seconds = fields[0].toDouble();
+  run.peakKiB = fields[1].toLong();
+  run.ok = fields[2].trimmed() == QLatin1String("0");
   return run;
 }
 

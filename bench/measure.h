@@ -36,6 +36,10 @@ struct ChildRun {
 // `env` entries ("NAME=value") replace or extend the runner's environment;
 // standard output and error go to /dev/null.
 ChildRun runChild(const QStringList& argv, const QString& workingDir, const QStringList& env);
+// The same through crumb-child-stats (`statsTool`), whose own small footprint
+// is all the peak memory shares with anything else.
+ChildRun runMeasured(const QString& statsTool, const QStringList& argv, const QString& workingDir,
+                     const QStringList& env);
 
 struct Row {
   QString benchmark, ours, floor, ratio, target, met;
