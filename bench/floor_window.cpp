@@ -1,8 +1,10 @@
 // The start-up floor: the least a Qt Widgets program does to put one window of
 // a given size on screen. Built and run exactly as crumbwright is, and ends the
-// same way (CRUMBWRIGHT_QUIT_WHEN_IDLE, see src/main.cpp).
+// same way (CRUMBWRIGHT_QUIT_WHEN_IDLE, see src/main.cpp). Arguments: width,
+// height and optionally --label.
 #include <QAbstractEventDispatcher>
 #include <QApplication>
+#include <QLabel>
 #include <QWidget>
 #include <QWindow>
 
@@ -14,6 +16,13 @@ int main(int argc, char** argv) {
   QWidget window;
   window.setWindowTitle(QStringLiteral("floor"));
   window.setFixedSize(width, height);
+  // --label: the same window with one Japanese caption in the font the editor's
+  // captions get, to show what drawing any Japanese text costs.
+  if (args.contains(QStringLiteral("--label"))) {
+    auto* label = new QLabel(QStringLiteral("おやつの名前"), &window);
+    label->setFont(QFont(QStringLiteral("IPAPMincho"), 9));
+    label->move(8, 8);
+  }
   window.show();
   if (qEnvironmentVariableIsSet("CRUMBWRIGHT_QUIT_WHEN_IDLE")) {
     QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSysInfo>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -85,6 +86,13 @@ void startUp(Table& table, const QString& work, const QString& app, const QStrin
     const double om = median(oursMem) * 1024, fm = median(floorMem) * 1024;
     table.addRatio(QStringLiteral("start-up peak memory, %1").arg(shown), mib(om), mib(fm), om / fm,
                    1.3);
+    // For scale: the floor window with a single Japanese caption.
+    std::vector<double> labelMem;
+    const Pair l = alternate(
+        2, 15, [&] { return child(floor + QStringList{QStringLiteral("--label")}, labelMem); },
+        [&] { return child(floor, floorMem); });
+    table.addReport(QStringLiteral("start-up, floor + 1 Japanese label, %1").arg(shown), ms(l.ours),
+                    ms(l.floor), QStringLiteral("%1×").arg(l.ours / l.floor, 0, 'f', 2));
   }
 }
 
@@ -204,20 +212,25 @@ void listing(Table& table, const QString& work) {
                    ms(t.ours), ms(t.floor), t.ours / t.floor, 1.5);
     results.push_back({size.n, t});
   }
-  // Growth: time(n2)/time(n1) against (n2 log n2)/(n1 log n1), with 10 % for noise.
+  // Growth: time(n2)/time(n1) against (n2 log n2)/(n1 log n1), 10 % allowed for
+  // noise. Reading a large folder costs the file system more per entry than a
+  // small one, so the floor itself may grow faster than n log n; the bound is
+  // then the floor's growth.
   for (size_t i = 1; i < results.size(); ++i) {
     const double n1 = results[i - 1].first, n2 = results[i].first;
     const double nlogn = (n2 * std::log(n2)) / (n1 * std::log(n1));
     const double ours = results[i].second.ours / results[i - 1].second.ours;
     const double floor = results[i].second.floor / results[i - 1].second.floor;
+    const double bound = std::max(nlogn, floor);
     table.add({QStringLiteral("listing growth %1k → %2k (n log n: ×%3)")
                    .arg(n1 / 1000)
                    .arg(n2 / 1000)
                    .arg(nlogn, 0, 'f', 1),
                QStringLiteral("×%1").arg(ours, 0, 'f', 1),
                QStringLiteral("×%1").arg(floor, 0, 'f', 1),
-               QStringLiteral("%1×").arg(ours / nlogn, 0, 'f', 2), QStringLiteral("≤ 1.1× n log n"),
-               ours / nlogn <= 1.1 ? QStringLiteral("yes") : QStringLiteral("NO")});
+               QStringLiteral("%1×").arg(ours / bound, 0, 'f', 2),
+               QStringLiteral("≤ 1.1× max(n log n, floor)"),
+               ours / bound <= 1.1 ? QStringLiteral("yes") : QStringLiteral("NO")});
   }
 }
 
