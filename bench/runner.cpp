@@ -162,16 +162,14 @@ QString listedName(int i) {
   }
 }
 
-// A snack folder of n snack headers, plus what a listing must leave out: a
-// subfolder and hidden files.
+// A snack folder of n files, plus what a listing must leave out: a subfolder
+// and hidden files. A listing reads names only, so the files are empty: writing
+// a header into each would only make the 251,000 files slower to write and remove.
 QString makeFolder(const QString& work, int n) {
   const QString dir = at(work, QStringLiteral("list-%1").arg(n));
   QDir().mkpath(at(dir, QStringLiteral("sub")));
-  QList<QByteArray> headers;
-  for (const samplegen::SnackSpec& s : samplegen::sampleSnacks())
-    headers.append(samplegen::header(s));
   for (int i = 0; i < n; ++i) {
-    if (!samplegen::writeFile(at(dir, listedName(i)), headers[i % headers.size()]))
+    if (!samplegen::writeFile(at(dir, listedName(i)), QByteArray()))
       fail(QStringLiteral("cannot write into ") + dir);
   }
   samplegen::writeFile(at(dir, QStringLiteral(".hidden")), "x");
@@ -310,7 +308,7 @@ void loadSave(Table& table, const QString& work) {
                  t.ours / t.floor, 2.0);
 
   // Flushed: every save waits for the disk, so a sample of the files does.
-  const int flushed = 300;
+  const int flushed = 100;
   const QStringList somePaths = paths.mid(0, flushed);
   const std::vector<QByteArray> someNative(native.begin(), native.begin() + flushed);
   ::sync();
