@@ -547,12 +547,12 @@ void TstFaults::refreshSpoiledFile_data() {
   QTest::addColumn<QString>("says");
   QTest::newRow("nothing loaded") << "unloaded" << qint64(-1) << "まだ読み込まれていません";
   QTest::newRow("vanished") << "vanished" << qint64(-1) << "ありません";
-  QTest::newRow("folder") << "folder" << qint64(-1) << "ありません";
+  QTest::newRow("folder") << "folder" << qint64(-1) << "フォルダです";
   QTest::newRow("903 bytes") << "short" << qint64(-1) << "903 バイトしかありません";
   QTest::newRow("empty") << "empty" << qint64(-1) << "0 バイトしかありません";
   QTest::newRow("read-only") << "readonly" << qint64(-1) << "リフレッシュできません";
-  QTest::newRow("link to /dev/full") << "device" << qint64(-1) << "ありません";
-  QTest::newRow("named pipe") << "fifo" << qint64(-1) << "ありません";
+  QTest::newRow("link to /dev/full") << "device" << qint64(-1) << "通常のファイルではありません";
+  QTest::newRow("named pipe") << "fifo" << qint64(-1) << "通常のファイルではありません";
   QTest::newRow("write stops at 889") << "" << qint64(889) << "リフレッシュできません";
   QTest::newRow("write stops at 895") << "" << qint64(895) << "リフレッシュできません";
 }

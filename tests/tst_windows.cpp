@@ -42,6 +42,7 @@ class TstWindows : public QObject {
   void unreadableFolderKeepsLists();
   void aboutWindow();
   void dialogsBesideMainWindow();
+  void hugeMessageIsShortened();
 };
 
 void TstWindows::folderWindowStartsOnWorkingFolder() {
@@ -287,6 +288,19 @@ void TstWindows::dialogsBesideMainWindow() {
   QVERIFY(!Form4Window.loaded());
   QVERIFY(form.isVisible());
   QVERIFY(ws.messages.isEmpty());
+}
+
+void TstWindows::hugeMessageIsShortened() {
+  testing::Workspace ws;
+  // A cookenv.ini of one megabyte-long line is taken as the folder; the
+  // message that quotes it stays short enough to show at once.
+  QVERIFY(samplegen::writeFile(kCookenvFile, QByteArray(1 << 20, 'a') + "\r\n"));
+  Form1 form;
+  form.FILE_READ_Click();
+  QCOMPARE(ws.messages.size(), 1);
+  QVERIFY(ws.messages.first().size() <= 2003);
+  QVERIFY(ws.messages.first().startsWith("おやつフォルダ「aaa"));
+  QVERIFY(ws.messages.first().endsWith("でフォルダを選び直してください。"));
 }
 
 int main(int argc, char** argv) {

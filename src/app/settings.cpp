@@ -85,7 +85,7 @@ bool WriteSnackFolder(const QString& folder, QString* error) {
       f.flush() && platform::syncHandle(f.handle(), &reason) && f.commit()) {
     return true;
   }
-  if (reason.isEmpty()) reason = f.errorString();
+  if (reason.isEmpty()) reason = platform::writeFailure(f);
   f.cancelWriting();
   *error = QStringLiteral("設定ファイル「%1」に書き込めません：%2").arg(kCookenvFile, reason);
   return false;

@@ -1,5 +1,6 @@
 #include "platform/bytefile.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 #ifdef Q_OS_UNIX
@@ -125,22 +126,32 @@ bool ByteFile::syncToDisk() {
 
 void ByteFile::close() { file_.close(); }
 
+QString writeFailure(const QIODevice& device) {
+  const QString reason = device.errorString();
+  if (!reason.isEmpty() && reason != QLatin1String("Unknown error")) return reason;
+  return QStringLiteral(
+      "書き込みが途中で止まりました（ディスクの空きが足りないか、"
+      "ファイルの大きさの上限に達しています）");
+}
+
 bool appendFile(QIODevice& to, const QString& from, qint64 piece, QString* error) {
   QFile in(from);
   if (!in.open(QIODevice::ReadOnly)) {
-    *error = in.errorString();
+    *error = QStringLiteral("「%1」を開けません：%2")
+                 .arg(QDir::toNativeSeparators(from), in.errorString());
     return false;
   }
   QByteArray buf(piece, Qt::Uninitialized);
   for (;;) {
     const qint64 r = in.read(buf.data(), piece);
     if (r < 0) {
-      *error = in.errorString();
+      *error = QStringLiteral("「%1」を読めません：%2")
+                   .arg(QDir::toNativeSeparators(from), in.errorString());
       return false;
     }
     if (r == 0) return true;
     if (to.write(buf.constData(), r) != r) {
-      *error = to.errorString();
+      *error = writeFailure(to);
       return false;
     }
   }

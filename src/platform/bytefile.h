@@ -45,6 +45,10 @@ class ByteFile {
 // fsync on POSIX, FlushFileBuffers on Windows, for an open file handle.
 bool syncHandle(int handle, QString* error);
 
+// Why a write to `device` failed, in words: a short or failed flush often comes
+// without a reason from the device.
+QString writeFailure(const QIODevice& device);
+
 // Copies the whole of `from` to the end of `to`, in pieces of `piece` bytes.
 bool appendFile(QIODevice& to, const QString& from, qint64 piece, QString* error);
 

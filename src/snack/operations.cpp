@@ -145,8 +145,7 @@ Outcome refreshSnack(const QString& path) {
     return putBack(f, kOpened, original, fileError(write, f));
   QByteArray back;
   if (!f.readAt(kOpenedYear, kOpenedGroupSize, back))
-    return putBack(f, kOpened, original,
-                   fileError(QStringLiteral("確認のため読み返せません"), f));
+    return putBack(f, kOpened, original, fileError(QStringLiteral("確認のため読み返せません"), f));
   if (back != zeros) {
     return putBack(
         f, kOpened, original,
@@ -212,16 +211,16 @@ Outcome buildSnack(const QString& factoryFolder, const QString& outputName, qint
     QString error;
     if (!platform::appendFile(out, p, piece, &error)) {
       out.cancelWriting();
-      return writeFailed(QStringLiteral("%1（%2）").arg(error, platform::nativePath(p)));
+      return writeFailed(error);
     }
   }
   QString error;
   if (!out.flush() || !platform::syncHandle(out.handle(), &error)) {
-    const QString reason = error.isEmpty() ? out.errorString() : error;
+    const QString reason = error.isEmpty() ? platform::writeFailure(out) : error;
     out.cancelWriting();
     return writeFailed(reason);
   }
-  if (!out.commit()) return writeFailed(out.errorString());
+  if (!out.commit()) return writeFailed(platform::writeFailure(out));
   return Outcome::success();
 }
 

@@ -44,7 +44,7 @@ void Form4::Command1_Click() {
     return;
   }
   const QString path = Module1::CurrentSnackPath();
-  if (!QFileInfo(path).isFile()) {
+  if (!QFileInfo::exists(path)) {
     ShowError(this,
               QStringLiteral("おやつファイル「%1」がありません。おやつフォルダを変えた場合は、"
                              "ファイルを読み込み直してください。")

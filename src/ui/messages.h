@@ -11,6 +11,9 @@ namespace ui {
 // Shows a warning with the program's title, modal to `parent` when given.
 void ShowError(QWidget* parent, const QString& text);
 
+// Messages longer than 2,000 characters keep their start and end.
+QString Shortened(const QString& text);
+
 // While set, messages go to the recorder instead of a dialog.
 void SetMessageRecorder(std::function<void(const QString&)> recorder);
 
