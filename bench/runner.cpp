@@ -289,11 +289,11 @@ void loadSave(Table& table, const QString& work) {
   say(QStringLiteral("load and save: writing %1 snack files").arg(count));
   const QString dir = at(work, QStringLiteral("snacks"));
   QDir().mkpath(dir);
-  const QList<samplegen::SnackSpec> specs = samplegen::sampleSnacks();
+  const QList<samplegen::SampleSnack> samples = samplegen::sampleSnacks();
   QStringList paths;
   std::vector<QByteArray> native;
   for (int i = 0; i < count; ++i) {
-    samplegen::SnackSpec s = specs[i % specs.size()];
+    samplegen::SampleSnack s = samples[i % samples.size()];
     s.number = static_cast<std::uint16_t>(i);
     const QString p = at(dir, QStringLiteral("おやつ%1.pac").arg(i));
     if (!samplegen::writeFile(p, samplegen::snackFile(s, i % 16)))

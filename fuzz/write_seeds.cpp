@@ -32,9 +32,9 @@ int main(int argc, char** argv) {
   // Snack headers.
   const QString header = out.filePath(QStringLiteral("header"));
   int n = 0;
-  for (const samplegen::SnackSpec& sample : samplegen::sampleSnacks())
+  for (const samplegen::SampleSnack& sample : samplegen::sampleSnacks())
     ok = ok && put(header, QStringLiteral("sample%1").arg(n++), samplegen::header(sample));
-  samplegen::SnackSpec longName;
+  samplegen::SampleSnack longName;
   longName.name = QString(127, QChar(0x3042)) + QLatin1Char('x');  // 255 bytes
   longName.description = QStringLiteral("一行目\r\n二行目");
   ok = ok && put(header, QStringLiteral("name255"), samplegen::header(longName));

@@ -143,11 +143,11 @@ void TstSnackOps::saveWritesOnlyItsBytes() {
   testing::Workspace ws;
   const QString path = ws.snack("mugen.pac");
   const QByteArray before = samplegen::readFile(path);
-  samplegen::SnackSpec spec;
-  spec.name = "み";  // shorter than the old name
-  spec.description = "";
-  spec.author = "さくしゃ";
-  QVERIFY(saveSnack(path, samplegen::values(spec)).ok);
+  samplegen::SampleSnack sample;
+  sample.name = "み";  // shorter than the old name
+  sample.description = "";
+  sample.author = "さくしゃ";
+  QVERIFY(saveSnack(path, samplegen::values(sample)).ok);
   const QByteArray after = samplegen::readFile(path);
   testing::compareOutside(before, after, testing::savedOffsets());
   QCOMPARE(after.mid(kNameLength, 3), QByteArray("\x02\x82\xdd"));
@@ -155,7 +155,7 @@ void TstSnackOps::saveWritesOnlyItsBytes() {
   QCOMPARE(after.mid(kDescriptionLength, 256), QByteArray(256, 0));
   QCOMPARE(after.mid(kOpenedSpare, 2), QByteArray(2, 0));
   // Saving twice gives the same file.
-  QVERIFY(saveSnack(path, samplegen::values(spec)).ok);
+  QVERIFY(saveSnack(path, samplegen::values(sample)).ok);
   QCOMPARE(samplegen::readFile(path), after);
 }
 
@@ -250,7 +250,7 @@ void TstSnackOps::randomRoundTrip() {
   const QString chars = "あいうえおアイウエオ漢字無制限ＡＢＣabc123 ｱｲｳ～〜‖－";
   for (int n = 0; n < 300; ++n) {
     const QString path = ws.snack(QStringLiteral("r%1.pac").arg(n));
-    samplegen::SnackSpec base;
+    samplegen::SampleSnack base;
     base.name = "x";
     const QByteArray original = samplegen::snackFile(base, n % 5);
     QVERIFY(samplegen::writeFile(path, original));

@@ -41,7 +41,7 @@ QByteArray toBmp(const QImage& image) {
 }
 }  // namespace
 
-HeaderValues values(const SnackSpec& s) {
+HeaderValues values(const SampleSnack& s) {
   HeaderValues v;
   v.name = sjis(s.name);
   v.description = sjis(s.description);
@@ -61,7 +61,7 @@ HeaderValues values(const SnackSpec& s) {
   return v;
 }
 
-QByteArray header(const SnackSpec& s, int size) {
+QByteArray header(const SampleSnack& s, int size) {
   QByteArray h = headerTemplate(size);
   putHeaderValues(h, values(s));
   return h;
@@ -98,8 +98,8 @@ QByteArray maskBmp(int seed, int width, int height) {
   return toBmp(image);
 }
 
-QByteArray snackFile(const SnackSpec& spec, int seed) {
-  return header(spec) + pictureBmp(seed) + maskBmp(seed);
+QByteArray snackFile(const SampleSnack& sample, int seed) {
+  return header(sample) + pictureBmp(seed) + maskBmp(seed);
 }
 
 QByteArray nameFile(const QList<QPair<int, QString>>& entries) {
@@ -123,9 +123,9 @@ QList<QPair<int, QString>> sampleSounds() {
           {9, QStringLiteral("ずずーっ")},     {10, QStringLiteral("かりっ")}};
 }
 
-QList<SnackSpec> sampleSnacks() {
-  QList<SnackSpec> list;
-  SnackSpec a;
+QList<SampleSnack> sampleSnacks() {
+  QList<SampleSnack> list;
+  SampleSnack a;
   a.name = QStringLiteral("いちごのショートケーキ");
   a.description = QStringLiteral("ふわふわのスポンジに、あまずっぱいいちご。");
   a.author = QStringLiteral("こむぎ工房");
@@ -133,7 +133,7 @@ QList<SnackSpec> sampleSnacks() {
   a.typeIndex = 1;
   a.soundIndex = 1;
   list.append(a);
-  SnackSpec b;
+  SampleSnack b;
   b.name = QStringLiteral("むげんクッキー");
   b.description = QStringLiteral("いくら食べてもなくならない、ふしぎなクッキー。");
   b.author = QStringLiteral("おかしの森");
@@ -144,7 +144,7 @@ QList<SnackSpec> sampleSnacks() {
   b.typeIndex = 7;
   b.soundIndex = 2;
   list.append(b);
-  SnackSpec c;
+  SampleSnack c;
   c.name = QStringLiteral("ほうじ茶ラテ");
   c.description = QStringLiteral("こうばしい香りのあたたかいのみもの。");
   c.author = QStringLiteral("まめ茶房");
@@ -161,7 +161,7 @@ QList<SnackSpec> sampleSnacks() {
   c.minute = 34;
   c.second = 56;
   list.append(c);
-  SnackSpec d;
+  SampleSnack d;
   d.name = QStringLiteral("きせつのフルーツ盛り合わせ～夏～");
   d.description = QStringLiteral("すいか、メロン、もも。");
   d.author = QString();
@@ -198,10 +198,10 @@ bool writeWorkspace(const QString& dir, bool firstRun) {
   ok = ok && writeFile(root.filePath(QStringLiteral("sound.ini")), nameFile(sampleSounds()));
   const QStringList names = {QStringLiteral("ichigo.pac"), QStringLiteral("mugen.pac"),
                              QStringLiteral("houjicha.pac"), QStringLiteral("fruit10.pac")};
-  const QList<SnackSpec> specs = sampleSnacks();
-  for (int i = 0; i < specs.size(); ++i)
+  const QList<SampleSnack> samples = sampleSnacks();
+  for (int i = 0; i < samples.size(); ++i)
     ok = ok &&
-         writeFile(root.filePath(QStringLiteral("snacks/") + names[i]), snackFile(specs[i], i));
+         writeFile(root.filePath(QStringLiteral("snacks/") + names[i]), snackFile(samples[i], i));
   const QString factory = QStringLiteral("おやつ工場/");
   ok = ok && writeFile(root.filePath(factory + QStringLiteral("head.dat")), headerTemplate(1024));
   ok = ok && writeFile(root.filePath(factory + QStringLiteral("Image.bmp")), pictureBmp(7));

@@ -11,7 +11,7 @@
 
 namespace samplegen {
 
-struct SnackSpec {
+struct SampleSnack {
   QString name, description, author;
   std::uint16_t number = 1, quantity = 3, bestBeforeDays = 7, calories = 120, year = 0;
   std::uint8_t typeIndex = 1, soundIndex = 1;
@@ -19,25 +19,25 @@ struct SnackSpec {
 };
 
 // The values a save of this snack would write.
-snack::HeaderValues values(const SnackSpec& spec);
+snack::HeaderValues values(const SampleSnack& sample);
 
 // A header part of `size` bytes (at least 904). Bytes the editor does not
 // interpret hold a pattern, never zero runs, so a stray write shows.
 QByteArray headerTemplate(int size = 1024);
-// A header with the fields of `spec` set; text areas keep pattern bytes after
+// A header with the fields of `sample` set; text areas keep pattern bytes after
 // the text, as a file not written by the editor may.
-QByteArray header(const SnackSpec& spec, int size = 1024);
+QByteArray header(const SampleSnack& sample, int size = 1024);
 // 24-bit BMP pictures drawn from a seed.
 QByteArray pictureBmp(int seed, int width = 64, int height = 64);
 QByteArray maskBmp(int seed, int width = 64, int height = 64);
 // A whole snack file: header, picture, mask.
-QByteArray snackFile(const SnackSpec& spec, int seed);
+QByteArray snackFile(const SampleSnack& sample, int seed);
 
 // A name file: "%03d" index, one blank, the name; Shift-JIS, CR LF.
 QByteArray nameFile(const QList<QPair<int, QString>>& entries);
 QList<QPair<int, QString>> sampleFoodTypes();
 QList<QPair<int, QString>> sampleSounds();
-QList<SnackSpec> sampleSnacks();
+QList<SampleSnack> sampleSnacks();
 
 // Shift-JIS bytes of a text; aborts on a character without a code (our own data).
 QByteArray sjis(const QString& text);
