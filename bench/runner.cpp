@@ -234,33 +234,12 @@ void listing(Table& table, const QString& work) {
 
 // ---------------------------------------------------------------- load and save
 
-snack::HeaderValues valuesOf(const snack::SnackRecordType& r) {
-  using namespace snack;
-  HeaderValues v;
-  v.name = textBytes(r.NameBytes, r.NameLength);
-  v.description = textBytes(r.DescriptionBytes, r.DescriptionLength);
-  v.author = textBytes(r.AuthorBytes, r.AuthorLength);
-  v.number = join16(r.NumberHigh, r.NumberLow);
-  v.quantity = join16(r.QuantityHigh, r.QuantityLow);
-  v.bestBeforeDays = join16(r.BestBeforeHigh, r.BestBeforeLow);
-  v.calories = join16(r.CaloriesHigh, r.CaloriesLow);
-  v.year = join16(r.YearHigh, r.YearLow);
-  v.typeIndex = r.TypeIndex;
-  v.soundIndex = r.SoundIndex;
-  v.month = r.Month;
-  v.day = r.Day;
-  v.hour = r.Hour;
-  v.minute = r.Minute;
-  v.second = r.Second;
-  return v;
-}
-
 double oursLoadSave(const QStringList& paths, bool flush) {
   const Clock::time_point start = Clock::now();
   for (const QString& p : paths) {
     snack::SnackRecordType record;
     if (!snack::loadSnack(p, record).ok) fail(QStringLiteral("cannot load ") + p);
-    if (!snack::saveSnack(p, valuesOf(record), {flush}).ok)
+    if (!snack::saveSnack(p, snack::valuesOf(record), {flush}).ok)
       fail(QStringLiteral("cannot save ") + p);
   }
   return secondsSince(start);

@@ -20,6 +20,7 @@ class TstSnackOps : public QObject {
   void numberParsing();
   void textEncoding_data();
   void textEncoding();
+  void headerValuesRoundTrip();
   void saveWritesOnlyItsBytes();
   void saveVectors_data();
   void saveVectors();
@@ -136,6 +137,15 @@ void TstSnackOps::textEncoding() {
     if (text.size() > 100) QVERIFY(error.contains("256"));
   } else {
     QCOMPARE(e.value_or("?").size(), bytes);
+  }
+}
+
+// Values put into a header come back unchanged through the record.
+void TstSnackOps::headerValuesRoundTrip() {
+  for (const samplegen::SampleSnack& sample : samplegen::sampleSnacks()) {
+    const HeaderValues v = samplegen::values(sample);
+    QVERIFY(valuesOf(decodeHeader(headerImage(v))) == v);
+    QVERIFY(valuesOf(decodeHeader(samplegen::header(sample))) == v);
   }
 }
 

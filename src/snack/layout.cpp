@@ -78,6 +78,26 @@ void putHeaderValues(QByteArray& h, const HeaderValues& v) {
   h[kOpenedSecond] = static_cast<char>(v.second);
 }
 
+HeaderValues valuesOf(const SnackRecordType& r) {
+  HeaderValues v;
+  v.name = textBytes(r.NameBytes, r.NameLength);
+  v.description = textBytes(r.DescriptionBytes, r.DescriptionLength);
+  v.author = textBytes(r.AuthorBytes, r.AuthorLength);
+  v.number = join16(r.NumberHigh, r.NumberLow);
+  v.quantity = join16(r.QuantityHigh, r.QuantityLow);
+  v.bestBeforeDays = join16(r.BestBeforeHigh, r.BestBeforeLow);
+  v.calories = join16(r.CaloriesHigh, r.CaloriesLow);
+  v.year = join16(r.YearHigh, r.YearLow);
+  v.typeIndex = r.TypeIndex;
+  v.soundIndex = r.SoundIndex;
+  v.month = r.Month;
+  v.day = r.Day;
+  v.hour = r.Hour;
+  v.minute = r.Minute;
+  v.second = r.Second;
+  return v;
+}
+
 QByteArray textBytes(const std::array<std::uint8_t, kTextBuffer>& buffer, std::uint8_t length) {
   return QByteArray(reinterpret_cast<const char*>(buffer.data()), length);
 }

@@ -96,6 +96,8 @@ struct HeaderValues {
   std::uint16_t number = 0, quantity = 0, bestBeforeDays = 0, calories = 0, year = 0;
   std::uint8_t typeIndex = 0, soundIndex = 0;
   std::uint8_t month = 0, day = 0, hour = 0, minute = 0, second = 0;
+
+  bool operator==(const HeaderValues&) const = default;
 };
 
 // Puts the values at their offsets in a header of at least kHeaderSize bytes:
@@ -103,6 +105,9 @@ struct HeaderValues {
 // the numbers low byte first, the list positions, and the low bytes of the
 // opened month to second slots.
 void putHeaderValues(QByteArray& header, const HeaderValues& values);
+
+// The values a record holds, as a save of them would write them back.
+HeaderValues valuesOf(const SnackRecordType& record);
 
 // Fills every field from the first kHeaderSize bytes of a header.
 SnackRecordType decodeHeader(const QByteArray& header);
