@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds in release mode and runs every benchmark against its floor, side by
 # side in the same run, on data our generator writes into a temporary folder.
 # Prints one table. Extra arguments go to the runner (e.g. --only listing).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs one command and prints its wall time in seconds, its peak resident
 // memory in KiB and its exit status: "seconds kib status". A process of its
 // own, so that the child's peak memory is its own and not the runner's (a

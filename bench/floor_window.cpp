@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The start-up floor: the least a Qt Widgets program does to put one window of
 // a given size on screen. Built and run exactly as crumbwright is, and ends the
 // same way (CRUMBWRIGHT_QUIT_WHEN_IDLE, see src/main.cpp). Arguments: width,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Timing, child processes and the result table of the benchmark runner.
 // The runner is a Linux tool: it spawns children with posix_spawn and reads

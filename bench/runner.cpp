@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs every benchmark of ./bench.sh and prints one table: our program and
 // its floor, measured side by side in the same run, and their ratio.
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Helpers shared by the fuzz targets: invariant checks that abort (so both
 // libFuzzer and the replay driver report them), arbitrary bytes as text, and

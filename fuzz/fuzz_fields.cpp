@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Arbitrary text in the editor's boxes, through the conversions a save uses.
 // A text that is accepted has at most 255 Shift-JIS bytes and shows again as
 // the same text (line breaks as the box keeps them); a refused text names its

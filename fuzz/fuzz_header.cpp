@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Arbitrary bytes as a snack file. Loading never writes and either refuses a
 // file shorter than the header with a message, leaving the record as it was,
 // or takes every field from its own offset. What the boxes would show parses

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Arbitrary bytes as Foodtype.ini or sound.ini. The entry reader keeps every
 // character but the delimiters (comma, CR, LF, double quote) in order; the
 // table only ever holds names that some entry carried, and for files whose

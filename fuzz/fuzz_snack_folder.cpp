@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Arbitrary bytes as cookenv.ini, and arbitrary text as the folder a user
 // applies. Reading gives the first line without its line end, or a message
 // naming the file when there is none. Writing either stores exactly the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs every fuzz target of a "fuzz" build for a bounded time, starting from the
 # seeds our generator writes, the corpus of earlier runs and the kept
 # regressions. Fails on any crash, hang, leak or sanitizer report; the input

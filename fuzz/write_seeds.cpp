@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the seed inputs of the fuzz targets from our sample generator:
 // snack headers, settings files, folder texts and box texts, including the
 // edge cases the editor must handle (a 255-byte name, a length byte that ends

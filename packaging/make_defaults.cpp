@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the settings files that a new working folder starts with:
 // crumbwright-defaults FOLDER
 // cookenv.ini holds NONE (the program then asks for the snack folder);

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Redraws the 32 x 32 window icon from crumbwright.svg (run after editing the SVG).
 set -euo pipefail
 cd "$(dirname "$0")"

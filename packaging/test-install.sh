@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package, unpacks it into a scratch root, checks what it declares
 # and installs, and starts the installed program headless through its launcher in a
 # fresh per-user working folder.

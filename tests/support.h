@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Shared fixtures: a working folder made by our generator, with messages and
 // the program's end recorded instead of shown.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Desktop habits: Japanese typed through an input method reaches every text box,
 // and captions stay whole in their controls whatever font the desktop gives,
 // while every control keeps its place and size.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loading, saving, refreshing and the factory, driven through the windows.
 #include <QTest>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Faults against real files, driven through the windows: snack files that
 // change between listing and use or are of the wrong kind, read-only files,
 // writes that fail part-way (a file size limit, a full device), broken

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window at start: controls, lists, menus, and the first-run branch.
 #include <QMenuBar>
 #include <QTest>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings files: entry reader, name tables, the snack folder file.
 #include <QTest>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Code page 932 conversion, table-driven both ways.
 #include <QTest>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The snack file operations on real files, checked byte for byte.
 #include <QRandomGenerator>
 #include <QTest>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Folder selection, About, and the life cycle of the dialog windows.
 #include <QTest>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes a demo working folder: crumbwright-demo FOLDER [--first-run]
 #include <QCoreApplication>
 #include <QStringList>

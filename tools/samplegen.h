@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Sample data of our own: snack files, factory parts and settings files.
 // The demo workspace and the test fixtures both come from here.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Screenshots of the five windows on the demo workspace, taken under Xvfb with the
 # openbox window manager, as a user reaches them (keyboard shortcuts and clicks
 # through xdotool):

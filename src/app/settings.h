@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The three settings files of the working folder: cookenv.ini (the snack
 // folder), Foodtype.ini and sound.ini (names). Shift-JIS, lines end in CR LF.

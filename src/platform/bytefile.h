@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Byte access to files at 0-based offsets. Every short read or failed write is
 // reported through ok() == false and errorString().

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Text <-> Shift-JIS as Windows code page 932 converts it.
 #include <QByteArray>

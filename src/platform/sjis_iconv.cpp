@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Code page 932 through glibc's iconv ("CP932"), which follows Windows' tables.
 #include <errno.h>
 #include <iconv.h>

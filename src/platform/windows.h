@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Windows that exist at most once, shown without a modal loop, hidden, and
 // unloaded (destroyed, so the next show creates them again and runs their load step).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Conversions between the texts of the editor's boxes and header values.
 // Errors are Japanese messages that name the field by its caption.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The header part of a snack file: every offset and size in one place.
 // 16-bit numbers are little-endian; texts are Shift-JIS with a length byte

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The four operations on snack files. Each takes paths and values and returns
 // success, or a Japanese message that names the file and what went wrong.

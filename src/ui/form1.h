@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The editor window: every header field of the current snack file, and the
 // menus from which every command starts.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Folder selection: drive list, folder list, file list and the folder text.
 #include <QComboBox>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Snack file selection: the files of the snack folder, Apply loads one.
 #include <QLabel>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Refresh confirmation: clears the opened date and time of the current snack file.
 #include <QLabel>

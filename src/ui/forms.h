@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The five windows. Form1 lives for the whole program; Form2 to Form5 exist
 // at most once each, created when first shown.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Geometry in twips and the fonts and colours of the windows.
 #include <QColor>

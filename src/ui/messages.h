@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Messages to the user. Tests install a recorder so no test waits on a dialog.
 #include <QString>
