@@ -13,6 +13,7 @@ class TstForm1 : public QObject {
  private slots:
   void cleanup() { testing::unloadDialogs(); }
   void initialState();
+  void captionColoursWhenShown();
   void listsHold256Items();
   void nameFileGaps();
   void menus_data();
@@ -22,6 +23,7 @@ class TstForm1 : public QObject {
   void comboTypedTextIsNoSelection();
   void firstRun();
   void lowerCaseMarkerIsAFolder();
+  void emptyFolderIsWorkingFolder();
   void missingSettingsFiles_data();
   void missingSettingsFiles();
   void quitAndClose();
@@ -55,6 +57,30 @@ void TstForm1::initialState() {
   // Captions name the boxes.
   QCOMPARE(form.Text6->accessibleName(), QString("賞味期限"));
   QCOMPARE(form.Combo1->accessibleName(), QString("食事音"));
+}
+
+// Style sheets drawn on frames must not take the colour from the captions inside them.
+void TstForm1::captionColoursWhenShown() {
+  testing::Workspace ws;
+  Form1 form;
+  form.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&form));
+  const QColor navy(0, 0, 128), brown(128, 64, 0);
+  for (QLabel* label : {form.Label1, form.Label10, form.Label11, form.Label12, form.Label13,
+                        form.Label14, form.Label15, form.Label16, form.Label17, form.Label19})
+    QCOMPARE(label->palette().color(QPalette::WindowText), navy);
+  QCOMPARE(form.Frame1->palette().color(QPalette::WindowText), navy);
+  QCOMPARE(form.Label18->palette().color(QPalette::WindowText), brown);
+  // What is drawn: the unit label 秒 has navy pixels and no black ones.
+  const QImage image = form.Label17->grab().toImage();
+  bool navySeen = false;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) {
+      const QColor c = image.pixelColor(x, y);
+      QVERIFY2(!(c.red() < 40 && c.green() < 40 && c.blue() < 40), "black pixel in 秒");
+      navySeen = navySeen || (c.red() < 60 && c.green() < 60 && c.blue() > 100);
+    }
+  QVERIFY(navySeen);
 }
 
 void TstForm1::listsHold256Items() {
@@ -196,6 +222,19 @@ void TstForm1::lowerCaseMarkerIsAFolder() {
   QVERIFY(!form.hiddenByLoad());
   QCOMPARE(Module1::SnackFolder, QString("none"));
   QVERIFY(!Form2Window.loaded());
+}
+
+// An Apply with an empty folder text stores an empty line: the working folder.
+void TstForm1::emptyFolderIsWorkingFolder() {
+  testing::Workspace ws;
+  QVERIFY(samplegen::writeFile(kCookenvFile, "\r\n"));
+  QVERIFY(QFile::copy(ws.snack("ichigo.pac"), "ichigo.pac"));
+  Form1 form;
+  QVERIFY(!form.hiddenByLoad());
+  QCOMPARE(Module1::SnackFolder, QString());
+  form.FILE_READ_Click();
+  QVERIFY(Form3Window.get()->File1Names->stringList().contains("ichigo.pac"));
+  QVERIFY(ws.messages.isEmpty());
 }
 
 void TstForm1::missingSettingsFiles_data() {

@@ -113,17 +113,35 @@ void applyFont(QWidget* w, const QFont& font) {
   w->setFont(font);
 }
 
+constexpr char kTextColour[] = "crumbwrightTextColour";
+
+QString colourRule(const QColor& c) {
+  return QStringLiteral("color: rgb(%1, %2, %3);").arg(c.red()).arg(c.green()).arg(c.blue());
+}
+
 // Draws the frame's caption on its top border line, as desktop frames do, so that
-// the controls placed below the caption stay clear of the border.
+// the controls placed below the caption stay clear of the border. A style sheet on
+// the frame replaces the palette its captions would inherit, so the frame's text
+// colour and that of each caption inside it are given in style sheets too.
 void putCaptionOnBorder(QGroupBox* frame) {
   const int half = QFontMetrics(frame->font()).height() / 2;
+  const QVariant frameColour = frame->property(kTextColour);
+  const QString colour = frameColour.isValid() ? colourRule(frameColour.value<QColor>()) : QString();
   const QString sheet = QStringLiteral(
                             "QGroupBox { border: 1px solid palette(mid); border-radius: 3px;"
-                            " margin-top: %1px; }"
+                            " margin-top: %1px; %2 }"
                             "QGroupBox::title { subcontrol-origin: margin; left: 7px;"
                             " padding: 0px 2px; background-color: palette(window); }")
-                            .arg(half);
+                            .arg(half)
+                            .arg(colour);
   if (frame->styleSheet() != sheet) frame->setStyleSheet(sheet);
+  for (QLabel* label : frame->findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
+    const QVariant own = label->property(kTextColour);
+    const QVariant c = own.isValid() ? own : frameColour;
+    if (!c.isValid()) continue;
+    const QString labelSheet = QStringLiteral("QLabel { %1 }").arg(colourRule(c.value<QColor>()));
+    if (label->styleSheet() != labelSheet) label->setStyleSheet(labelSheet);
+  }
 }
 
 bool isPartOfCompoundControl(const QWidget* w) {
@@ -205,6 +223,7 @@ QFont japaneseFont(const QString& family, double points, bool bold) {
 }
 
 void setTextColour(QWidget* w, const QColor& colour) {
+  w->setProperty(kTextColour, colour);
   QPalette p = w->palette();
   p.setColor(QPalette::WindowText, colour);
   w->setPalette(p);
