@@ -58,7 +58,7 @@ class TstEditing : public QObject {
 
 void TstEditing::selectionWindowListsFolder() {
   testing::Workspace ws;
-  for (const char* n : {"a10.pac", "a9.pac", "B1.pac", ".hidden"})
+  for (const char* n : {"a10.pac", "b1.pac", "a9.pac", "B.pac", "a.pac", ".hidden"})
     QVERIFY(samplegen::writeFile(ws.snack(n), "x"));
   QVERIFY(QDir().mkpath(ws.snack("subfolder")));
   Form1 form;
@@ -71,8 +71,10 @@ void TstEditing::selectionWindowListsFolder() {
   QCOMPARE(f3->Label1->text(), QString("ＰＯＳＴＰＥＴのおやつを選択してね。"));
   QCOMPARE(f3->Command1->text(), QString("適　用"));
   QVERIFY(!f3->Command1->isEnabled());
-  QCOMPARE(f3->File1Names->stringList(), QStringList({"a9.pac", "a10.pac", "B1.pac", "fruit10.pac",
-                                                      "houjicha.pac", "ichigo.pac", "mugen.pac"}));
+  // As file managers order them: punctuation, then digits by value, then letters.
+  QCOMPARE(f3->File1Names->stringList(),
+           QStringList({"a.pac", "a9.pac", "a10.pac", "B.pac", "b1.pac", "fruit10.pac",
+                        "houjicha.pac", "ichigo.pac", "mugen.pac"}));
   // Apply with nothing selected does nothing.
   f3->Command1_Click();
   QVERIFY(f3->isVisible());

@@ -12,8 +12,10 @@ namespace platform {
 namespace {
 
 std::optional<QStringList> list(const QString& folder, QDir::Filters filters) {
+  // An empty folder text names the working folder.
+  if (folder.isEmpty()) return list(QStringLiteral("."), filters);
   const QFileInfo info(folder);
-  if (folder.isEmpty() || !info.isDir() || !info.isReadable()) return std::nullopt;
+  if (!info.isDir() || !info.isReadable()) return std::nullopt;
   QDir dir(folder);
   if (!dir.isReadable()) return std::nullopt;
   QStringList names = dir.entryList(filters | QDir::NoDotAndDotDot, QDir::NoSort);
@@ -23,8 +25,9 @@ std::optional<QStringList> list(const QString& folder, QDir::Filters filters) {
 
 }  // namespace
 
-// A key that orders names as a file manager does: letters without regard to
-// case, runs of digits by their value ("a9" before "a10").
+// A key that orders names as a file manager does: punctuation and blanks first,
+// then runs of digits by their value ("a9" before "a10"), then letters without
+// regard to case: "a.pac", "a9.pac", "a10.pac", "B.pac", "b1.pac".
 QString sortKey(const QString& name) {
   QString key;
   key.reserve(name.size() + 8);
@@ -35,12 +38,16 @@ QString sortKey(const QString& name) {
       while (j < n && name[j].isDigit() && name[j].unicode() < 0x80) ++j;
       qsizetype first = i;
       while (first + 1 < j && name[first] == QLatin1Char('0')) ++first;
-      // A marker below every letter, then the length, so longer numbers sort later.
-      key.append(QChar(0x01)).append(QChar(static_cast<char16_t>(0x20 + (j - first))));
+      // A marker above punctuation's and below every letter, then the length, so
+      // longer numbers sort later.
+      key.append(QChar(0x02)).append(QChar(static_cast<char16_t>(0x20 + (j - first))));
       key.append(QStringView(name).mid(first, j - first));
       i = j;
-    } else {
+    } else if (name[i].isLetterOrNumber() || name[i].isMark()) {
       key.append(name[i].toCaseFolded());
+      ++i;
+    } else {
+      key.append(QChar(0x01)).append(name[i]);  // punctuation, symbols and blanks
       ++i;
     }
   }
