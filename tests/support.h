@@ -11,6 +11,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <set>
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/resource.h>
+#endif
 
 #include "app/module1.h"
 #include "platform/windows.h"
@@ -24,6 +28,25 @@
 #include "ui/messages.h"
 
 namespace testing {
+
+#ifdef Q_OS_UNIX
+// While it lives, writes past `bytes` bytes of any file fail ("File too large").
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(long bytes) {
+    ::signal(SIGXFSZ, SIG_IGN);
+    ::getrlimit(RLIMIT_FSIZE, &old_);
+    const rlimit limit{static_cast<rlim_t>(bytes), old_.rlim_max};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &old_); }
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+ private:
+  rlimit old_{};
+};
+#endif
 
 // A fresh working folder, made current; the process goes back on destruction.
 class Workspace {

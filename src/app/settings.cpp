@@ -59,7 +59,9 @@ std::optional<QString> ReadSnackFolder(QString* error) {
   if (end < 0) end = text->size();
   QString line = text->left(end);
   if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
-  if (line.isEmpty()) {
+  // An empty first line names the working folder; a file with no line at all is
+  // no setting.
+  if (text->isEmpty()) {
     *error =
         QStringLiteral("設定ファイル「%1」におやつフォルダが書かれていません。").arg(kCookenvFile);
     return std::nullopt;
