@@ -71,6 +71,10 @@ void TstWindows::subfolderAndRoot() {
   QCOMPARE(f2->Text1->text(), ws.snackFolder());
   QCOMPARE(f2->File1Names->stringList().size(), 4);
   QCOMPARE(f2->Dir1->path(), QDir::cleanPath(ws.path("snacks")));
+  // Choosing the drive already shown keeps the opened folder.
+  emit f2->Drive1->activated(f2->Drive1->currentIndex());
+  QCOMPARE(f2->Dir1->path(), QDir::cleanPath(ws.path("snacks")));
+  QCOMPARE(f2->Text1->text(), ws.snackFolder());
   // Up to the root: one separator, never two.
   openFolder(f2, "/");
   QCOMPARE(f2->Text1->text(), QString("/"));

@@ -95,7 +95,10 @@ Form2::Form2() {
   setTabOrder(Command1, Command2);
 
   Drive1->addItems(platform::fileSystemRoots());
-  connect(Drive1, &QComboBox::activated, this, &Form2::Drive1_Change);
+  // Choosing the drive the lists already show keeps the folder opened on it.
+  connect(Drive1, &QComboBox::activated, this, [this](int index) {
+    if (index != shownDrive_) Drive1_Change();
+  });
   connect(Dir1, &FolderList::changed, this, &Form2::Dir1_Change);
   connect(Dir1, &FolderList::refused, this, [this](const QString& folder) {
     ShowError(this, QStringLiteral("フォルダ「%1」を読み込めません。別のフォルダを選んでください。")
@@ -121,6 +124,7 @@ void Form2::selectDriveOf(const QString& folder) {
     }
   }
   Drive1->setCurrentIndex(best);
+  shownDrive_ = best;
 }
 
 void Form2::Form_Load() {

@@ -54,4 +54,6 @@ class Form2 : public QWidget {
  private:
   void Form_Load();
   void selectDriveOf(const QString& folder);
+
+  int shownDrive_ = -1;  // the entry of Drive1 whose folders the lists show
 };
