@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// Byte access to files at 0-based offsets. Every short read or failed write is
-// reported through ok() == false and errorString().
+// Byte access to files at 0-based offsets. Every operation returns false on
+// failure (a short read counts as one) and errorString() then says why.
 #include <QByteArray>
 #include <QFile>
 #include <QString>
