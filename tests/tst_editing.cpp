@@ -33,6 +33,24 @@ void save(Form1& form) {
   QTest::keyClick(form.Text14, Qt::Key_S, Qt::ControlModifier);
 }
 
+// Chooses a folder in Form2 as a user does: Ctrl+O, the folder text, Apply.
+void chooseFolder(Form1& form, const QString& folder) {
+  QVERIFY(testing::showActive(&form));
+  QTest::keyClick(&form, Qt::Key_O, Qt::ControlModifier);
+  Form2* f2 = Form2Window.get();
+  QVERIFY(f2 && f2->isVisible());
+  f2->Text1->setText(QDir::toNativeSeparators(folder) + QDir::separator());
+  QTest::mouseClick(f2->Command1, Qt::LeftButton);
+  QVERIFY(form.isVisible());
+}
+
+void refreshThroughWindow(Form1& form) {
+  QTest::mouseDClick(form.Label18, Qt::LeftButton);
+  QVERIFY(Form4Window.loaded());
+  QTest::mouseClick(Form4Window.get()->Command1, Qt::LeftButton);
+  testing::processDeletes();
+}
+
 }  // namespace
 
 class TstEditing : public QObject {
@@ -53,6 +71,7 @@ class TstEditing : public QObject {
   void missingSnackFolder();
   void refresh();
   void refreshWithoutCurrentFile();
+  void saveAndRefreshKeepToLoadedFile();
   void factory();
 };
 
@@ -439,8 +458,9 @@ void TstEditing::refreshWithoutCurrentFile() {
   QCOMPARE(ws.messages.size(), 1);
   QCOMPARE(ws.checksums(), before);
   QCOMPARE(form.Text8->text(), QString("0000"));
-  // A current file that is gone since the folder changed.
+  // A current file that has been removed since it was loaded.
   Module1::SnackFileName = "gone.pac";
+  Module1::SnackFilePath = ws.snack("gone.pac");
   form.Label18_DblClick();
   Form4Window.get()->Command1_Click();
   testing::processDeletes();
@@ -449,6 +469,50 @@ void TstEditing::refreshWithoutCurrentFile() {
   QCOMPARE(ws.checksums(), before);
   QCOMPARE(form.Label18->text(), QString("未開封"));
   QCOMPARE(form.Text8->text(), QString("0000"));
+}
+
+// The file loaded from one folder stays the file that saves and refreshes
+// write after another folder, holding a file of the same name, is chosen.
+void TstEditing::saveAndRefreshKeepToLoadedFile() {
+  testing::Workspace ws;
+  const QString loaded = ws.snack("ichigo.pac");
+  const QString other = ws.path("other/ichigo.pac");
+  QVERIFY(QDir().mkpath(ws.path("other")));
+  const QByteArray otherBytes = samplegen::readFile(ws.snack("mugen.pac"));
+  QVERIFY(samplegen::writeFile(other, otherBytes));
+  Form1 form;
+  form.show();
+  loadThroughWindow(form, "ichigo.pac");
+  save(form);  // the stored form of what was loaded
+  QByteArray expected = samplegen::readFile(loaded);
+
+  chooseFolder(form, ws.path("other"));
+  QCOMPARE(form.Text14->text(), QString("ichigo.pac"));
+  form.Text4->setText("4660");
+  save(form);
+  QVERIFY2(ws.messages.isEmpty(), qPrintable(ws.messages.join('\n')));
+  expected.replace(12, 2, QByteArray("\x34\x12", 2));
+  QCOMPARE(samplegen::readFile(loaded), expected);
+  QCOMPARE(samplegen::readFile(other), otherBytes);
+
+  refreshThroughWindow(form);
+  QVERIFY2(ws.messages.isEmpty(), qPrintable(ws.messages.join('\n')));
+  expected.replace(889, 14, QByteArray(14, 0));
+  QCOMPARE(samplegen::readFile(loaded), expected);
+  QCOMPARE(samplegen::readFile(other), otherBytes);
+
+  // Removed since the load: made again at its own path, 904 bytes of which
+  // only the saved ones are not zero.
+  QVERIFY(QFile::remove(loaded));
+  save(form);
+  QVERIFY2(ws.messages.isEmpty(), qPrintable(ws.messages.join('\n')));
+  const auto saved = testing::savedOffsets();
+  QByteArray remade(904, 0);
+  for (int i = 0; i < 904; ++i)
+    if (saved.count(i)) remade[i] = expected[i];
+  QCOMPARE(samplegen::readFile(loaded), remade);
+  QCOMPARE(samplegen::readFile(other), otherBytes);
+  QCOMPARE(QDir(ws.path("other")).entryList(QDir::Files), QStringList{"ichigo.pac"});
 }
 
 void TstEditing::factory() {

@@ -277,7 +277,7 @@ void Form1::FILE_READ_Click() {
 }
 
 void Form1::FILE_SAVE_Click() {
-  if (Module1::SnackFileName.isEmpty()) {
+  if (Module1::CurrentSnackPath().isEmpty()) {
     ShowError(this,
               QStringLiteral("おやつファイルがまだ読み込まれていません。"
                              "「おやつファイルの読込」でファイルを選んでから書き込んでください。"));
