@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Loading, saving, refreshing and the factory, driven through the windows.
 #include <QTest>
+#include <filesystem>
 
 #include "snack/layout.h"
 #include "snack/operations.h"
@@ -73,6 +74,8 @@ class TstEditing : public QObject {
   void refreshWithoutCurrentFile();
   void saveAndRefreshKeepToLoadedFile();
   void factory();
+  void factoryKeepsCurrentFile_data();
+  void factoryKeepsCurrentFile();
 };
 
 void TstEditing::selectionWindowListsFolder() {
@@ -536,6 +539,64 @@ void TstEditing::factory() {
   form.FILE_NEW_Click();
   QCOMPARE(ws.messages.size(), 1);
   QVERIFY(ws.messages.first().contains("おやつファイル"));
+}
+
+void TstEditing::factoryKeepsCurrentFile_data() {
+  QTest::addColumn<QString>("output");  // the name in Text14 for the second run
+  QTest::addColumn<int>("link");        // 0 none, 1 symbolic link, 2 hard link
+  QTest::newRow("the loaded name") << "made.pac" << 0;
+  QTest::newRow("symbolic link to it") << "link.pac" << 1;
+  QTest::newRow("hard link to it") << "twin.pac" << 2;
+}
+
+// The factory folder used as the snack folder: a snack made, loaded, edited
+// and saved is never made anew over the saved edit.
+void TstEditing::factoryKeepsCurrentFile() {
+  QFETCH(QString, output);
+  QFETCH(int, link);
+  testing::Workspace ws;
+  const QString made = ws.path("おやつ工場/made.pac");
+  const QByteArray parts = samplegen::readFile(ws.path("おやつ工場/head.dat")) +
+                           samplegen::readFile(ws.path("おやつ工場/Image.bmp")) +
+                           samplegen::readFile(ws.path("おやつ工場/mask.bmp"));
+  Form1 form;
+  QVERIFY(testing::showActive(&form));
+  form.Text14->setText("made.pac");
+  QTest::keyClick(form.Text14, Qt::Key_N, Qt::ControlModifier);
+  QCOMPARE(samplegen::readFile(made), parts);
+  chooseFolder(form, ws.path("おやつ工場"));
+  loadThroughWindow(form, "made.pac");
+  form.Text4->setText("4660");
+  save(form);
+  QVERIFY2(ws.messages.isEmpty(), qPrintable(ws.messages.join('\n')));
+  const QByteArray saved = samplegen::readFile(made);
+  QCOMPARE(saved.size(), parts.size());
+  QCOMPARE(saved.mid(12, 2), QByteArray("\x34\x12", 2));
+  const QString linked = ws.path("おやつ工場/" + output);
+  std::error_code error;
+  if (link == 1) std::filesystem::create_symlink("made.pac", linked.toStdU16String(), error);
+  if (link == 2)
+    std::filesystem::create_hard_link(made.toStdU16String(), linked.toStdU16String(), error);
+  if (error) QSKIP(qPrintable(QString::fromStdString(error.message())));
+  const auto before = ws.checksums();
+
+  QVERIFY(testing::showActive(&form));
+  form.Text14->setText(output);
+  QTest::keyClick(form.Text14, Qt::Key_N, Qt::ControlModifier);
+  QCOMPARE(samplegen::readFile(made), saved);
+  QCOMPARE(samplegen::readFile(linked), saved);
+  QCOMPARE(ws.checksums(), before);
+  QCOMPARE(ws.messages.size(), 1);
+  QVERIFY2(ws.messages[0].contains(QDir::toNativeSeparators("おやつ工場/" + output)) &&
+               ws.messages[0].contains("「おやつファイル」に別の名前"),
+           qPrintable(ws.messages[0]));
+
+  // Any other name is made as before.
+  form.Text14->setText("other.pac");
+  QTest::keyClick(form.Text14, Qt::Key_N, Qt::ControlModifier);
+  QCOMPARE(ws.messages.size(), 1);
+  QCOMPARE(samplegen::readFile(ws.path("おやつ工場/other.pac")), parts);
+  QCOMPARE(samplegen::readFile(made), saved);
 }
 
 int main(int argc, char** argv) {

@@ -347,7 +347,8 @@ void Form1::FILE_FOLDER_Click() {
 }
 
 void Form1::FILE_NEW_Click() {
-  const snack::Outcome done = snack::buildSnack(snack::kFactoryFolder, Text14->text());
+  const snack::Outcome done =
+      snack::buildSnack(snack::kFactoryFolder, Text14->text(), Module1::CurrentSnackPath());
   if (!done.ok) ShowError(this, done.message);
 }
 
