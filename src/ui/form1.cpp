@@ -10,6 +10,7 @@
 #include "platform/paths.h"
 #include "snack/fields.h"
 #include "snack/operations.h"
+#include "ui/access.h"
 #include "ui/form2.h"
 #include "ui/form3.h"
 #include "ui/form4.h"
@@ -34,6 +35,7 @@ void ClickLabel::mouseDoubleClickEvent(QMouseEvent* e) {
 
 Form1::Form1() {
   mainForm = this;
+  installInputNames();
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("Crumbwright for POSTPET　　Ver1.01    "));
   setWindowIcon(QIcon(QStringLiteral(":/crumbwright-32.png")));
@@ -88,7 +90,7 @@ QComboBox* makeList(QWidget* parent, int l, int t, int w, int h) {
 
 void caption(QLabel* label, QWidget* box) {
   label->setBuddy(box);
-  box->setAccessibleName(label->text());
+  nameInput(box, label->text());
 }
 
 }  // namespace
