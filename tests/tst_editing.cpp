@@ -279,6 +279,9 @@ void TstEditing::saveRefusesBadFields_data() {
   QTest::newRow("no Shift-JIS form") << "Text2"
                                      << "ok😀"
                                      << "😀";
+  QTest::newRow("mark of bytes that are not text") << "Text2"
+                                                   << "ok\uFFFD"
+                                                   << "「\uFFFD」を消すか";
   QTest::newRow("empty number") << "Text4"
                                 << ""
                                 << "おやつの番号";
