@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Loading, saving, refreshing and the factory, driven through the windows.
 #include <QTest>
+#include <filesystem>
 
 #include "snack/layout.h"
 #include "snack/operations.h"
@@ -33,6 +34,24 @@ void save(Form1& form) {
   QTest::keyClick(form.Text14, Qt::Key_S, Qt::ControlModifier);
 }
 
+// Chooses a folder in Form2 as a user does: Ctrl+O, the folder text, Apply.
+void chooseFolder(Form1& form, const QString& folder) {
+  QVERIFY(testing::showActive(&form));
+  QTest::keyClick(&form, Qt::Key_O, Qt::ControlModifier);
+  Form2* f2 = Form2Window.get();
+  QVERIFY(f2 && f2->isVisible());
+  f2->Text1->setText(QDir::toNativeSeparators(folder) + QDir::separator());
+  QTest::mouseClick(f2->Command1, Qt::LeftButton);
+  QVERIFY(form.isVisible());
+}
+
+void refreshThroughWindow(Form1& form) {
+  QTest::mouseDClick(form.Label18, Qt::LeftButton);
+  QVERIFY(Form4Window.loaded());
+  QTest::mouseClick(Form4Window.get()->Command1, Qt::LeftButton);
+  testing::processDeletes();
+}
+
 }  // namespace
 
 class TstEditing : public QObject {
@@ -53,7 +72,10 @@ class TstEditing : public QObject {
   void missingSnackFolder();
   void refresh();
   void refreshWithoutCurrentFile();
+  void saveAndRefreshKeepToLoadedFile();
   void factory();
+  void factoryKeepsCurrentFile_data();
+  void factoryKeepsCurrentFile();
 };
 
 void TstEditing::selectionWindowListsFolder() {
@@ -259,6 +281,9 @@ void TstEditing::saveRefusesBadFields_data() {
   QTest::newRow("no Shift-JIS form") << "Text2"
                                      << "ok😀"
                                      << "😀";
+  QTest::newRow("mark of bytes that are not text") << "Text2"
+                                                   << "ok\uFFFD"
+                                                   << "「\uFFFD」を消すか";
   QTest::newRow("empty number") << "Text4"
                                 << ""
                                 << "おやつの番号";
@@ -441,8 +466,9 @@ void TstEditing::refreshWithoutCurrentFile() {
   QCOMPARE(ws.messages.size(), 1);
   QCOMPARE(ws.checksums(), before);
   QCOMPARE(form.Text8->text(), QString("0000"));
-  // A current file that is gone since the folder changed.
+  // A current file that has been removed since it was loaded.
   Module1::SnackFileName = "gone.pac";
+  Module1::SnackFilePath = ws.snack("gone.pac");
   form.Label18_DblClick();
   Form4Window.get()->Command1_Click();
   testing::processDeletes();
@@ -451,6 +477,50 @@ void TstEditing::refreshWithoutCurrentFile() {
   QCOMPARE(ws.checksums(), before);
   QCOMPARE(form.Label18->text(), QString("未開封"));
   QCOMPARE(form.Text8->text(), QString("0000"));
+}
+
+// The file loaded from one folder stays the file that saves and refreshes
+// write after another folder, holding a file of the same name, is chosen.
+void TstEditing::saveAndRefreshKeepToLoadedFile() {
+  testing::Workspace ws;
+  const QString loaded = ws.snack("ichigo.pac");
+  const QString other = ws.path("other/ichigo.pac");
+  QVERIFY(QDir().mkpath(ws.path("other")));
+  const QByteArray otherBytes = samplegen::readFile(ws.snack("mugen.pac"));
+  QVERIFY(samplegen::writeFile(other, otherBytes));
+  Form1 form;
+  form.show();
+  loadThroughWindow(form, "ichigo.pac");
+  save(form);  // the stored form of what was loaded
+  QByteArray expected = samplegen::readFile(loaded);
+
+  chooseFolder(form, ws.path("other"));
+  QCOMPARE(form.Text14->text(), QString("ichigo.pac"));
+  form.Text4->setText("4660");
+  save(form);
+  QVERIFY2(ws.messages.isEmpty(), qPrintable(ws.messages.join('\n')));
+  expected.replace(12, 2, QByteArray("\x34\x12", 2));
+  QCOMPARE(samplegen::readFile(loaded), expected);
+  QCOMPARE(samplegen::readFile(other), otherBytes);
+
+  refreshThroughWindow(form);
+  QVERIFY2(ws.messages.isEmpty(), qPrintable(ws.messages.join('\n')));
+  expected.replace(889, 14, QByteArray(14, 0));
+  QCOMPARE(samplegen::readFile(loaded), expected);
+  QCOMPARE(samplegen::readFile(other), otherBytes);
+
+  // Removed since the load: made again at its own path, 904 bytes of which
+  // only the saved ones are not zero.
+  QVERIFY(QFile::remove(loaded));
+  save(form);
+  QVERIFY2(ws.messages.isEmpty(), qPrintable(ws.messages.join('\n')));
+  const auto saved = testing::savedOffsets();
+  QByteArray remade(904, 0);
+  for (int i = 0; i < 904; ++i)
+    if (saved.count(i)) remade[i] = expected[i];
+  QCOMPARE(samplegen::readFile(loaded), remade);
+  QCOMPARE(samplegen::readFile(other), otherBytes);
+  QCOMPARE(QDir(ws.path("other")).entryList(QDir::Files), QStringList{"ichigo.pac"});
 }
 
 void TstEditing::factory() {
@@ -474,6 +544,64 @@ void TstEditing::factory() {
   form.FILE_NEW_Click();
   QCOMPARE(ws.messages.size(), 1);
   QVERIFY(ws.messages.first().contains("おやつファイル"));
+}
+
+void TstEditing::factoryKeepsCurrentFile_data() {
+  QTest::addColumn<QString>("output");  // the name in Text14 for the second run
+  QTest::addColumn<int>("link");        // 0 none, 1 symbolic link, 2 hard link
+  QTest::newRow("the loaded name") << "made.pac" << 0;
+  QTest::newRow("symbolic link to it") << "link.pac" << 1;
+  QTest::newRow("hard link to it") << "twin.pac" << 2;
+}
+
+// The factory folder used as the snack folder: a snack made, loaded, edited
+// and saved is never made anew over the saved edit.
+void TstEditing::factoryKeepsCurrentFile() {
+  QFETCH(QString, output);
+  QFETCH(int, link);
+  testing::Workspace ws;
+  const QString made = ws.path("おやつ工場/made.pac");
+  const QByteArray parts = samplegen::readFile(ws.path("おやつ工場/head.dat")) +
+                           samplegen::readFile(ws.path("おやつ工場/Image.bmp")) +
+                           samplegen::readFile(ws.path("おやつ工場/mask.bmp"));
+  Form1 form;
+  QVERIFY(testing::showActive(&form));
+  form.Text14->setText("made.pac");
+  QTest::keyClick(form.Text14, Qt::Key_N, Qt::ControlModifier);
+  QCOMPARE(samplegen::readFile(made), parts);
+  chooseFolder(form, ws.path("おやつ工場"));
+  loadThroughWindow(form, "made.pac");
+  form.Text4->setText("4660");
+  save(form);
+  QVERIFY2(ws.messages.isEmpty(), qPrintable(ws.messages.join('\n')));
+  const QByteArray saved = samplegen::readFile(made);
+  QCOMPARE(saved.size(), parts.size());
+  QCOMPARE(saved.mid(12, 2), QByteArray("\x34\x12", 2));
+  const QString linked = ws.path("おやつ工場/" + output);
+  std::error_code error;
+  if (link == 1) std::filesystem::create_symlink("made.pac", linked.toStdU16String(), error);
+  if (link == 2)
+    std::filesystem::create_hard_link(made.toStdU16String(), linked.toStdU16String(), error);
+  if (error) QSKIP(qPrintable(QString::fromStdString(error.message())));
+  const auto before = ws.checksums();
+
+  QVERIFY(testing::showActive(&form));
+  form.Text14->setText(output);
+  QTest::keyClick(form.Text14, Qt::Key_N, Qt::ControlModifier);
+  QCOMPARE(samplegen::readFile(made), saved);
+  QCOMPARE(samplegen::readFile(linked), saved);
+  QCOMPARE(ws.checksums(), before);
+  QCOMPARE(ws.messages.size(), 1);
+  QVERIFY2(ws.messages[0].contains(QDir::toNativeSeparators("おやつ工場/" + output)) &&
+               ws.messages[0].contains("「おやつファイル」に別の名前"),
+           qPrintable(ws.messages[0]));
+
+  // Any other name is made as before.
+  form.Text14->setText("other.pac");
+  QTest::keyClick(form.Text14, Qt::Key_N, Qt::ControlModifier);
+  QCOMPARE(ws.messages.size(), 1);
+  QCOMPARE(samplegen::readFile(ws.path("おやつ工場/other.pac")), parts);
+  QCOMPARE(samplegen::readFile(made), saved);
 }
 
 int main(int argc, char** argv) {

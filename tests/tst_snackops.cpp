@@ -347,7 +347,7 @@ void TstSnackOps::factoryJoinsParts() {
   QVERIFY(samplegen::writeFile(ws.path("おやつ工場/head.dat"), head));
   QVERIFY(samplegen::writeFile(ws.path("おやつ工場/Image.bmp"), image));
   QVERIFY(samplegen::writeFile(ws.path("おやつ工場/mask.bmp"), mask));
-  QVERIFY(buildSnack(kFactoryFolder, "おやつw.pac", piece).ok);
+  QVERIFY(buildSnack(kFactoryFolder, "おやつw.pac", {}, piece).ok);
   QCOMPARE(samplegen::readFile(ws.path("おやつ工場/おやつw.pac")), head + image + mask);
 }
 

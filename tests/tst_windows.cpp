@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Folder selection, About, and the life cycle of the dialog windows.
+#include <QAccessible>
 #include <QTest>
 
 #include "app/settings.h"
@@ -23,6 +24,29 @@ void openFolder(Form2* f2, const QString& name) {
 
 QString sep() { return QString(QDir::separator()); }
 
+// Every input at or below `iface`: text boxes, lists, combo boxes and their
+// edit fields. The entries of a list are its values, not inputs.
+void collectInputs(QAccessibleInterface* iface, QList<QAccessibleInterface*>& inputs) {
+  const QAccessible::Role role = iface->role();
+  const bool list =
+      role == QAccessible::List || role == QAccessible::Table || role == QAccessible::Tree;
+  if (list || role == QAccessible::ComboBox || role == QAccessible::EditableText ||
+      role == QAccessible::SpinBox || iface->editableTextInterface())
+    inputs.append(iface);
+  if (list) return;
+  for (int i = 0; i < iface->childCount(); ++i)
+    if (QAccessibleInterface* child = iface->child(i)) collectInputs(child, inputs);
+}
+
+// What an input holds: its text, or for a list its selected entry.
+QString valueOf(QAccessibleInterface* input) {
+  if (QAccessibleTableInterface* table = input->tableInterface()) {
+    const QList<QAccessibleInterface*> cells = table->selectedCells();
+    return cells.isEmpty() ? QString() : cells.first()->text(QAccessible::Name);
+  }
+  return input->text(QAccessible::Value);
+}
+
 }  // namespace
 
 class TstWindows : public QObject {
@@ -44,6 +68,8 @@ class TstWindows : public QObject {
   void aboutWindow();
   void dialogsBesideMainWindow();
   void hugeMessageIsShortened();
+  void inputsNamedByCaption_data();
+  void inputsNamedByCaption();
 };
 
 void TstWindows::folderWindowStartsOnWorkingFolder() {
@@ -306,6 +332,86 @@ void TstWindows::hugeMessageIsShortened() {
   QVERIFY(ws.messages.first().size() <= 2003);
   QVERIFY(ws.messages.first().startsWith("おやつフォルダ「aaa"));
   QVERIFY(ws.messages.first().endsWith("でフォルダを選び直してください。"));
+}
+
+void TstWindows::inputsNamedByCaption_data() {
+  QTest::addColumn<QString>("window");
+  QTest::addColumn<QStringList>("names");  // of every input, combo boxes three times
+  QTest::newRow("Form1") << "Form1"
+                         << QStringList{"おやつの名前",
+                                        "おやつの説明",
+                                        "おやつの作者",
+                                        "おやつの番号",
+                                        "食事音",
+                                        "食事音",
+                                        "食事音",
+                                        "おやつの数量",
+                                        "賞味期限",
+                                        "おやつの熱量",
+                                        "おやつ開封日時（年）",
+                                        "おやつ開封日時（月）",
+                                        "おやつ開封日時（日）",
+                                        "おやつ開封日時（時）",
+                                        "おやつ開封日時（分）",
+                                        "おやつ開封日時（秒）",
+                                        "おやつの種類",
+                                        "おやつの種類",
+                                        "おやつの種類",
+                                        "おやつファイル"};
+  QTest::newRow("Form2") << "Form2"
+                         << QStringList{"ドライブ", "ドライブ", "フォルダ", "ファイル",
+                                        "フォルダ名"};
+  QTest::newRow("Form3") << "Form3" << QStringList{"おやつファイル"};
+  QTest::newRow("Form4") << "Form4" << QStringList{};
+  QTest::newRow("Form5") << "Form5" << QStringList{"使用上の注意"};
+}
+
+// Walks a window's accessibility tree as a screen reader does, with a snack
+// loaded so that every box and list holds a value: each input has a name, the
+// name is not its value, and the names are the captions.
+void TstWindows::inputsNamedByCaption() {
+  QFETCH(QString, window);
+  QFETCH(QStringList, names);
+  testing::Workspace ws;
+  Form1 form;
+  form.show();
+  form.FILE_READ_Click();
+  Form3* f3 = Form3Window.get();
+  f3->File1->setCurrentIndex(f3->File1Names->index(0));
+  f3->Command1_Click();
+  testing::processDeletes();
+  QVERIFY(!form.Combo1->currentText().isEmpty());
+  QWidget* w = &form;
+  if (window == "Form2") {
+    form.FILE_FOLDER_Click();
+    w = Form2Window.get();
+  } else if (window == "Form3") {
+    form.FILE_READ_Click();
+    Form3Window.get()->File1->setCurrentIndex(Form3Window.get()->File1Names->index(0));
+    w = Form3Window.get();
+  } else if (window == "Form4") {
+    form.Label18_DblClick();
+    w = Form4Window.get();
+  } else if (window == "Form5") {
+    form.HELP_INFO_Click();
+    w = Form5Window.get();
+  }
+  QVERIFY(w->isVisible());
+  QList<QAccessibleInterface*> inputs;
+  collectInputs(QAccessible::queryAccessibleInterface(w), inputs);
+  QStringList found;
+  for (QAccessibleInterface* input : inputs) {
+    const QString name = input->text(QAccessible::Name);
+    const QString value = valueOf(input);
+    const QString what = QStringLiteral("%1 %2 holding \"%3\"")
+                             .arg(window, input->object()->metaObject()->className(), value);
+    QVERIFY2(!name.isEmpty(), qPrintable(what + " has no name"));
+    QVERIFY2(name != value, qPrintable(what + " is named by its value"));
+    found.append(name);
+  }
+  found.sort();
+  names.sort();
+  QCOMPARE(found, names);
 }
 
 int main(int argc, char** argv) {

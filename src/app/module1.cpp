@@ -1,22 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/module1.h"
 
-#include "platform/paths.h"
-
 namespace Module1 {
 
 QString SnackFolder;
 QString SnackFileName;
+QString SnackFilePath;
 std::int16_t DialogMode = 0;
 NameTable FoodTypeNames;
 NameTable SoundNames;
 snack::SnackRecordType SnackRecord;
 
-QString CurrentSnackPath() { return platform::joinPath(SnackFolder, SnackFileName); }
+QString CurrentSnackPath() { return SnackFilePath; }
 
 void Reset() {
   SnackFolder.clear();
   SnackFileName.clear();
+  SnackFilePath.clear();
   DialogMode = 0;
   FoodTypeNames = {};
   SoundNames = {};

@@ -16,13 +16,16 @@ inline constexpr std::int16_t kModeFolderAgain = 51;
 inline constexpr std::int16_t kModeSnackFile = 60;
 
 extern QString SnackFolder;    // ends in a separator; "NONE" until chosen
-extern QString SnackFileName;  // the current snack file inside SnackFolder
+extern QString SnackFileName;  // the name of the current snack file, as loaded
+// The whole path of the current snack file, fixed when it is loaded: choosing
+// another folder later changes where the next load looks, not this file.
+extern QString SnackFilePath;
 extern std::int16_t DialogMode;
 extern NameTable FoodTypeNames;
 extern NameTable SoundNames;
 extern snack::SnackRecordType SnackRecord;
 
-// The current snack file: SnackFolder joined with SnackFileName.
+// The current snack file (SnackFilePath); empty before the first load.
 QString CurrentSnackPath();
 
 // Back to the state at start (tests start each case from it).

@@ -94,6 +94,16 @@ std::optional<QByteArray> encodeText(const QString& text, const QString& caption
   stored.replace(QLatin1Char('\r'), QLatin1Char('\n'));
   stored.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
   const platform::SjisEncoding enc = platform::toSjis(stored);
+  if (!enc.ok && enc.badCharacter == QStringLiteral("\uFFFD")) {
+    // Loading shows each byte that is no Shift-JIS character as U+FFFD; an
+    // unchanged text is saved as its original bytes, an edited one cannot be.
+    *error = QStringLiteral(
+                 "「%1」の「\uFFFD」は、ファイルの中の文字ではないバイトを表す印です。"
+                 "このバイトは書き戻せないため保存できません。"
+                 "「\uFFFD」を消すか、文字を入力し直すと保存できます。")
+                 .arg(caption);
+    return std::nullopt;
+  }
   if (!enc.ok) {
     const char32_t cp = enc.badCharacter.toUcs4().value(0);
     *error = QStringLiteral("「%1」の文字「%2」（U+%3）はシフトJISで表せないため保存できません。")

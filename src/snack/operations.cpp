@@ -7,6 +7,7 @@
 #include <span>
 
 #include "platform/bytefile.h"
+#include "platform/fileid.h"
 #include "platform/paths.h"
 
 namespace snack {
@@ -157,7 +158,8 @@ Outcome refreshSnack(const QString& path) {
   return Outcome::success();
 }
 
-Outcome buildSnack(const QString& factoryFolder, const QString& outputName, qint64 piece) {
+Outcome buildSnack(const QString& factoryFolder, const QString& outputName,
+                   const QString& currentSnack, qint64 piece) {
   const QString folderShown = platform::nativePath(factoryFolder);
   if (outputName.isEmpty())
     return Outcome::failure(
@@ -201,6 +203,16 @@ Outcome buildSnack(const QString& factoryFolder, const QString& outputName, qint
     return Outcome::failure(QStringLiteral("おやつファイル「%1」を作れません：%2")
                                 .arg(platform::nativePath(outPath), reason));
   };
+  // Making the snack being edited anew would lose what was saved into it, and
+  // the next save would write the old values over the fresh parts.
+  if (!currentSnack.isEmpty() && platform::sameFile(outPath, currentSnack)) {
+    return Outcome::failure(
+        QStringLiteral(
+            "おやつファイル「%1」は、いま読み込んでいるおやつファイル「%2」と同じファイルです。"
+            "作り直すと書き込んだ内容が消えてしまうため、何も書き込みませんでした。"
+            "「おやつファイル」に別の名前を入力してください。")
+            .arg(platform::nativePath(outPath), platform::nativePath(currentSnack)));
+  }
   if (outInfo.isDir()) return writeFailed(QStringLiteral("同じ名前のフォルダがあります"));
   if (outInfo.exists() && !outInfo.isWritable())
     return writeFailed(QStringLiteral("書き込みが禁止されています"));

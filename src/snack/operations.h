@@ -44,7 +44,9 @@ inline const char* const kFactoryParts[3] = {"head.dat", "Image.bmp", "mask.bmp"
 
 // Joins head.dat, Image.bmp and mask.bmp of `factoryFolder` into
 // `factoryFolder`/`outputName`. The output is written beside its target and
-// moved into place only when complete.
-Outcome buildSnack(const QString& factoryFolder, const QString& outputName, qint64 piece = 1 << 20);
+// moved into place only when complete. An output that is the file
+// `currentSnack` (the snack being edited), by any path or link, is refused.
+Outcome buildSnack(const QString& factoryFolder, const QString& outputName,
+                   const QString& currentSnack = {}, qint64 piece = 1 << 20);
 
 }  // namespace snack

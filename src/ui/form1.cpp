@@ -10,6 +10,7 @@
 #include "platform/paths.h"
 #include "snack/fields.h"
 #include "snack/operations.h"
+#include "ui/access.h"
 #include "ui/form2.h"
 #include "ui/form3.h"
 #include "ui/form4.h"
@@ -34,6 +35,7 @@ void ClickLabel::mouseDoubleClickEvent(QMouseEvent* e) {
 
 Form1::Form1() {
   mainForm = this;
+  installInputNames();
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("Crumbwright for POSTPET　　Ver1.01    "));
   setWindowIcon(QIcon(QStringLiteral(":/crumbwright-32.png")));
@@ -88,7 +90,7 @@ QComboBox* makeList(QWidget* parent, int l, int t, int w, int h) {
 
 void caption(QLabel* label, QWidget* box) {
   label->setBuddy(box);
-  box->setAccessibleName(label->text());
+  nameInput(box, label->text());
 }
 
 }  // namespace
@@ -277,7 +279,7 @@ void Form1::FILE_READ_Click() {
 }
 
 void Form1::FILE_SAVE_Click() {
-  if (Module1::SnackFileName.isEmpty()) {
+  if (Module1::CurrentSnackPath().isEmpty()) {
     ShowError(this,
               QStringLiteral("おやつファイルがまだ読み込まれていません。"
                              "「おやつファイルの読込」でファイルを選んでから書き込んでください。"));
@@ -347,7 +349,8 @@ void Form1::FILE_FOLDER_Click() {
 }
 
 void Form1::FILE_NEW_Click() {
-  const snack::Outcome done = snack::buildSnack(snack::kFactoryFolder, Text14->text());
+  const snack::Outcome done =
+      snack::buildSnack(snack::kFactoryFolder, Text14->text(), Module1::CurrentSnackPath());
   if (!done.ok) ShowError(this, done.message);
 }
 

@@ -9,6 +9,7 @@
 #include "app/settings.h"
 #include "platform/folders.h"
 #include "platform/paths.h"
+#include "ui/access.h"
 #include "ui/form1.h"
 #include "ui/forms.h"
 #include "ui/look.h"
@@ -61,6 +62,7 @@ bool FolderList::setPath(const QString& folder) {
 
 Form2::Form2() {
   setObjectName(QStringLiteral("Form2"));
+  installInputNames();
   setUpWindow(this, QStringLiteral("フォルダ選択"), 5565, 3825);
   Drive1 = new QComboBox(this);
   placeTwips(Drive1, 120, 480, 2775, 300);
@@ -77,7 +79,11 @@ Form2::Form2() {
   Text1 = new QLineEdit(this);
   placeTwips(Text1, 1080, 3000, 4215, 270);
   Label1->setBuddy(Text1);
-  Text1->setAccessibleName(Label1->text());
+  nameInput(Text1, Label1->text());
+  // The three lists have no caption of their own; they are named by what they list.
+  nameInput(Drive1, QStringLiteral("ドライブ"));
+  nameInput(Dir1, QStringLiteral("フォルダ"));
+  nameInput(File1, QStringLiteral("ファイル"));
   Command1 = new QPushButton(QStringLiteral("適用"), this);
   placeTwips(Command1, 2880, 3360, 1215, 375);
   Command2 = new QPushButton(QStringLiteral("キャンセル"), this);

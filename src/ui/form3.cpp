@@ -75,6 +75,7 @@ void Form3::Command1_Click() {
     return;
   }
   Module1::SnackFileName = name;
+  Module1::SnackFilePath = path;
   Module1::SnackRecord = record;
   Form1* main = MainForm();
   main->Text14->setText(name);

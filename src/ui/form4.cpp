@@ -36,7 +36,8 @@ Form4::Form4() {
 
 void Form4::Command1_Click() {
   Form1* main = MainForm();
-  if (Module1::SnackFileName.isEmpty()) {
+  const QString path = Module1::CurrentSnackPath();
+  if (path.isEmpty()) {
     ShowError(
         this,
         QStringLiteral("おやつファイルがまだ読み込まれていません。"
@@ -44,12 +45,10 @@ void Form4::Command1_Click() {
     Form4Window.unload();
     return;
   }
-  const QString path = Module1::CurrentSnackPath();
   if (!QFileInfo::exists(path)) {
-    ShowError(this,
-              QStringLiteral("おやつファイル「%1」がありません。おやつフォルダを変えた場合は、"
-                             "ファイルを読み込み直してください。")
-                  .arg(platform::nativePath(path)));
+    ShowError(this, QStringLiteral("おやつファイル「%1」がありません。読み込んだ後に移されたか"
+                                   "消されたようです。ファイルを読み込み直してください。")
+                        .arg(platform::nativePath(path)));
     Form4Window.unload();
     return;
   }

@@ -3,6 +3,7 @@
 
 #include <QCloseEvent>
 
+#include "ui/access.h"
 #include "ui/forms.h"
 #include "ui/look.h"
 
@@ -33,6 +34,7 @@ Form5::Form5() {
   Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   Text1->setPlainText(QString(kNotice).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+  nameInput(Text1, QStringLiteral("使用上の注意"));
   Label4 = new QLabel(QStringLiteral("MailAddress : ") + kMailAddress, this);
   placeTwips(Label4, 2160, 2520, 3375, 255);
   Label4->setFont(japaneseFont(kGothic, 11.25));

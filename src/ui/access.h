@@ -1,0 +1,20 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// The names under which a screen reader announces the inputs of the windows.
+#include <QString>
+
+class QWidget;
+
+namespace ui {
+
+// From now on every combo box is announced by its own name (its caption), with
+// the selected item as its value. The toolkit's own combo box takes the
+// selected item as its name on Linux, so the caption was never read out.
+// Called before the first window is built; further calls do nothing.
+void installInputNames();
+
+// Names an input after its caption, the label beside it or the frame around
+// it. A combo box's edit field and drop-down list get the same name.
+void nameInput(QWidget* input, const QString& caption);
+
+}  // namespace ui
