@@ -1,29 +1,41 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Installs what is missing, builds and runs every test headless.
-set -euo pipefail
+# Installs what is missing, builds and runs every test headless: the plain build,
+# the same suite with AddressSanitizer and UndefinedBehaviorSanitizer, and the
+# fuzz targets. Ends with one line counting the cases of all runs.
+set -uo pipefail
 cd "$(dirname "$0")"
 tools/ensure-packages.sh dpkg-dev appstream desktop-file-utils \
-  clang libclang-rt-14-dev  # the .deb and its checks; libFuzzer
+  clang libclang-rt-14-dev || exit 1  # the .deb and its checks; libFuzzer
 export QT_QPA_PLATFORM=offscreen
-log=$(mktemp)
-trap 'rm -f "$log"' EXIT
-cmake --preset dev -G Ninja >/dev/null
-cmake --build --preset dev
-ctest --preset dev -j2 | tee -a "$log"
+results=$(mktemp -d)
+trap 'rm -rf "$results"' EXIT
+status=0
+extra_failed=0
 
-# The whole suite again with AddressSanitizer and UndefinedBehaviorSanitizer:
-# any report ends the test that made it, and so fails the run.
-cmake --preset asan -G Ninja >/dev/null
-cmake --build --preset asan
-ctest --preset asan -j2 | tee -a "$log"
+# Builds a preset and runs its CTest suite; the cases are counted from JUnit files.
+run_suite() {
+  local preset=$1
+  echo "== $preset =="
+  if ! cmake --preset "$preset" -G Ninja >/dev/null || ! cmake --build --preset "$preset"; then
+    echo "build of preset $preset failed"
+    status=1
+    extra_failed=$((extra_failed + 1))
+    return
+  fi
+  ctest --preset "$preset" -j2 --test-output-size-passed 1000000 \
+    --test-output-size-failed 1000000 --output-junit "$results/$preset.xml" || status=1
+}
 
-# Every fuzz target for a bounded time (clang, libFuzzer).
-cmake --preset fuzz -G Ninja >/dev/null
-cmake --build --preset fuzz
-ctest --preset fuzz -j2 | tee -a "$log"
-fuzz/run.sh build/fuzz "${CRUMB_FUZZ_SECONDS:-20}"
+run_suite dev
+# Any sanitizer report ends the test that made it, and so fails the run.
+run_suite asan
+run_suite fuzz
+echo "== fuzzing =="
+if fuzz/run.sh build/fuzz "${CRUMB_FUZZ_SECONDS:-20}"; then fuzzed=1; else fuzzed=0; status=1; fi
 
-# One closing line for the three CTest runs (a failure has ended the script before).
-passed=$(grep -oE 'tests failed out of [0-9]+' "$log" | awk '{s += $5} END {print s + 0}')
-echo "suite: ${passed} passed, 0 failed"
+read -r passed failed skipped < <(tools/count-tests.sh "$results"/*.xml)
+passed=$((passed + fuzzed))
+failed=$((failed + extra_failed + 1 - fuzzed))
+echo "suite: ${passed} passed, ${failed} failed, ${skipped} skipped"
+exit $status
