@@ -40,13 +40,15 @@ for f in "$root/usr/bin/crumbwright" "$root/usr/bin/crumbwright-launch" "$deskto
          "$share/icons/hicolor/scalable/apps/crumbwright.svg" \
          "$share/icons/hicolor/32x32/apps/crumbwright.png" \
          "$share/crumbwright/cookenv.ini" "$share/crumbwright/Foodtype.ini" \
-         "$share/crumbwright/sound.ini"; do
+         "$share/crumbwright/sound.ini" "$share/doc/crumbwright/copyright"; do
   [ -f "$f" ] || fail "the package lacks ${f#"$root"}"
 done
 [ -x "$root/usr/bin/crumbwright-launch" ] || fail "the launcher is not executable"
 # The PNG's size stands in its IHDR chunk: width and height, 4 bytes each.
 size=$(od -An -tx1 -j16 -N8 "$share/icons/hicolor/32x32/apps/crumbwright.png" | tr -d ' \n')
 [ "$size" = 0000002000000020 ] || fail "the PNG icon is not 32 x 32 ($size)"
+grep -qx 'License: GPL-3.0-or-later' "$share/doc/crumbwright/copyright" || fail "copyright: licence"
+grep -q '<project_license>GPL-3.0-or-later</project_license>' "$metainfo" || fail "metainfo: licence"
 grep -qx 'Exec=crumbwright-launch' "$desktop" || fail "desktop entry: Exec"
 grep -qx 'Icon=crumbwright' "$desktop" || fail "desktop entry: Icon"
 # Qt names the X11 window class after the application name, Wayland's app id after
