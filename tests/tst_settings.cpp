@@ -121,6 +121,11 @@ void TstSettings::writeSnackFolderIsByteExact() {
   QCOMPARE(samplegen::readFile(kCookenvFile),
            samplegen::sjis("/home/ポスペ/おやつ") + QByteArray("\r\n"));
   QCOMPARE(ReadSnackFolder(&error).value_or("?"), QString("/home/ポスペ/おやつ"));
+  // A folder as Windows writes it: drive letter, backslashes, one at the end.
+  QVERIFY(WriteSnackFolder("C:\\ポスペ\\おやつ\\", &error));
+  QCOMPARE(samplegen::readFile(kCookenvFile),
+           QByteArray("C:\\\x83\x7c\x83\x58\x83\x79\\\x82\xa8\x82\xe2\x82\xc2\\\r\n"));
+  QCOMPARE(ReadSnackFolder(&error).value_or("?"), QString("C:\\ポスペ\\おやつ\\"));
 }
 
 void TstSettings::writeSnackFolderRefusesUnencodable() {

@@ -24,6 +24,15 @@ void openFolder(Form2* f2, const QString& name) {
 
 QString sep() { return QString(QDir::separator()); }
 
+// The system's root as the lists show it ("/", or the system drive "C:\"), and a
+// folder on it.
+QString root() { return QDir::toNativeSeparators(QDir::rootPath()); }
+#ifdef Q_OS_WIN
+const QString kFolderOnRoot = "windows";
+#else
+const QString kFolderOnRoot = "tmp";
+#endif
+
 // Every input at or below `iface`: text boxes, lists, combo boxes and their
 // edit fields. The entries of a list are its values, not inputs.
 void collectInputs(QAccessibleInterface* iface, QList<QAccessibleInterface*>& inputs) {
@@ -84,7 +93,7 @@ void TstWindows::folderWindowStartsOnWorkingFolder() {
   QCOMPARE(f2->windowTitle(), QString("フォルダ選択"));
   QCOMPARE(f2->Text1->text(), QDir::toNativeSeparators(QDir::currentPath()) + sep());
   QCOMPARE(f2->File1Names->stringList(), QStringList({"cookenv.ini", "Foodtype.ini", "sound.ini"}));
-  QCOMPARE(f2->Drive1->itemText(0), QString("/"));
+  QCOMPARE(f2->Drive1->itemText(0), root());
   QCOMPARE(f2->Label2->text(), QString("ＰＯＳＴＰＥＴのおやつフォルダを選択してね。"));
 }
 
@@ -102,14 +111,14 @@ void TstWindows::subfolderAndRoot() {
   QCOMPARE(f2->Dir1->path(), QDir::cleanPath(ws.path("snacks")));
   QCOMPARE(f2->Text1->text(), ws.snackFolder());
   // Up to the root: one separator, never two.
-  openFolder(f2, "/");
-  QCOMPARE(f2->Text1->text(), QString("/"));
+  openFolder(f2, root());
+  QCOMPARE(f2->Text1->text(), root());
   // Choosing a root from the drive list.
-  openFolder(f2, "tmp");
+  openFolder(f2, kFolderOnRoot);
   f2->Drive1->setCurrentIndex(0);
   f2->Drive1_Change();
-  QCOMPARE(f2->Text1->text(), QString("/"));
-  QCOMPARE(f2->Dir1->path(), QString("/"));
+  QCOMPARE(f2->Text1->text(), root());
+  QCOMPARE(QDir::toNativeSeparators(f2->Dir1->path()), root());
 }
 
 void TstWindows::fileClickRestoresText() {
