@@ -2,6 +2,7 @@
 // Loading, saving, refreshing and the factory, driven through the windows.
 #include <QTest>
 #include <filesystem>
+#include <fstream>
 
 #include "snack/layout.h"
 #include "snack/operations.h"
@@ -45,6 +46,19 @@ void chooseFolder(Form1& form, const QString& folder) {
   QVERIFY(form.isVisible());
 }
 
+#ifndef Q_OS_WIN
+// Files under names that are raw bytes, which QFile would take for UTF-8.
+QByteArray readRaw(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return QByteArray::fromStdString(std::string(std::istreambuf_iterator<char>(in), {}));
+}
+
+bool writeRaw(const std::string& path, const QByteArray& bytes) {
+  std::ofstream out(path, std::ios::binary);
+  return bool(out.write(bytes.constData(), bytes.size()));
+}
+#endif
+
 void refreshThroughWindow(Form1& form) {
   QTest::mouseDClick(form.Label18, Qt::LeftButton);
   QVERIFY(Form4Window.loaded());
@@ -72,6 +86,7 @@ class TstEditing : public QObject {
   void missingSnackFolder();
   void refresh();
   void refreshWithoutCurrentFile();
+  void shiftJisNames();
   void saveAndRefreshKeepToLoadedFile();
   void factory();
   void factoryKeepsCurrentFile_data();
@@ -453,6 +468,83 @@ void TstEditing::refresh() {
   QCOMPARE(Module1::SnackRecord.YearLow, std::uint8_t(0));
   QCOMPARE(Module1::SnackRecord.Second, std::uint8_t(56));
   QVERIFY(ws.messages.isEmpty());
+}
+
+// A folder and files whose names are code page 932 bytes, as archives from
+// Japanese Windows machines leave them: listed under their Japanese names,
+// chosen, found again at the next start, loaded, saved and refreshed in place.
+void TstEditing::shiftJisNames() {
+#ifdef Q_OS_WIN
+  QSKIP("file names are Unicode on Windows, never code page 932 bytes");
+#else
+  namespace fs = std::filesystem;
+  testing::Workspace ws;
+  const std::string folder = QDir::currentPath().toStdString() + "/\x82\xa8\x82\xe2\x82\xc2";
+  const std::string purin = folder + "/\x82\xd5\x82\xe8\x82\xf1.pac";  // ぷりん.pac
+  const std::string odd = folder + "/\xff.pac";                        // neither
+  const QByteArray before = samplegen::readFile(ws.snack("houjicha.pac"));
+  const QByteArray oddBytes = samplegen::readFile(ws.snack("mugen.pac"));
+  QVERIFY(fs::create_directory(folder));
+  // QTemporaryDir leaves names that are not UTF-8 behind.
+  const struct RemoveAll {
+    std::string path;
+    ~RemoveAll() {
+      std::error_code ignored;
+      fs::remove_all(path, ignored);
+    }
+  } cleanup{folder};
+  QVERIFY(writeRaw(purin, before));
+  QVERIFY(writeRaw(odd, oddBytes));
+  const QString shownFolder = QDir::currentPath() + "/おやつ/";
+  {
+    Form1 form;
+    QVERIFY(testing::showActive(&form));
+    QTest::keyClick(&form, Qt::Key_O, Qt::ControlModifier);
+    Form2* f2 = Form2Window.get();
+    testing::layOut(f2->Dir1);
+    const auto items = f2->Dir1->findItems("おやつ", Qt::MatchEndsWith);
+    QCOMPARE(items.size(), 1);
+    const QPoint at = f2->Dir1->visualItemRect(items[0]).center();
+    QTest::mouseClick(f2->Dir1->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(f2->Dir1->viewport(), Qt::LeftButton, {}, at);
+    QCOMPARE(f2->Text1->text(), shownFolder);
+    QCOMPARE(f2->File1Names->stringList(), QStringList({"\uFFFD.pac", "ぷりん.pac"}));
+    QTest::mouseClick(f2->Command1, Qt::LeftButton);
+    QCOMPARE(samplegen::readFile("cookenv.ini"), QByteArray::fromStdString(folder) + "/\r\n");
+  }
+  testing::unloadDialogs();
+  Form1 form;  // the next start
+  QCOMPARE(Module1::SnackFolder, shownFolder);
+  loadThroughWindow(form, "ぷりん.pac");
+  QCOMPARE(Module1::SnackFileName, QString("ぷりん.pac"));
+  QCOMPARE(form.Text14->text(), QString("ぷりん.pac"));
+  QCOMPARE(form.Text1->toPlainText(), QString("ほうじ茶ラテ"));
+  form.Text1->setPlainText("ぷりん");
+  save(form);
+  QByteArray expected = before;
+  expected[32] = 6;
+  expected.replace(33, 255, QByteArray("\x82\xd5\x82\xe8\x82\xf1") + QByteArray(249, 0));
+  // The description and the author are written back whole: their text, then zeros.
+  for (const int length : {288, 544}) {
+    const int n = uchar(before[length]);
+    expected.replace(length + 1 + n, 255 - n, QByteArray(255 - n, 0));
+  }
+  expected.replace(901, 2, QByteArray(2, 0));  // the spare bytes after the second
+  QCOMPARE(readRaw(purin), expected);
+  refreshThroughWindow(form);
+  expected.replace(889, 14, QByteArray(14, 0));
+  QCOMPARE(readRaw(purin), expected);
+  QCOMPARE(readRaw(odd), oddBytes);
+  // What the factory makes is named in the system's own form.
+  form.FILE_NEW->trigger();
+  QVERIFY(QFile::exists("おやつ工場/ぷりん.pac"));
+  // No file or folder under the names' UTF-8 form was made.
+  std::set<std::string> names;
+  for (const auto& e : fs::directory_iterator(folder)) names.insert(e.path().filename().native());
+  QVERIFY(names == std::set<std::string>({"\x82\xd5\x82\xe8\x82\xf1.pac", "\xff.pac"}));
+  QVERIFY(!QFileInfo::exists("おやつ"));
+  QVERIFY2(ws.messages.isEmpty(), qPrintable(ws.messages.join('\n')));
+#endif
 }
 
 void TstEditing::refreshWithoutCurrentFile() {

@@ -1,8 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Code page 932 conversion, table-driven both ways.
+// Code page 932 conversion, table-driven both ways, and file names in it.
+#include <QTemporaryDir>
 #include <QTest>
 
+#include "platform/folders.h"
+#include "platform/paths.h"
 #include "platform/sjis.h"
+
+#ifndef Q_OS_WIN
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#endif
 
 using platform::fromSjis;
 using platform::toSjis;
@@ -17,7 +28,36 @@ class TstSjis : public QObject {
   void encodeRefuses_data();
   void encodeRefuses();
   void roundTripEveryDoubleByteCode();
+  void shownName_data();
+  void shownName();
+  void listsNamesAsTheirBytes();
+  void resolvesShownPath_data();
+  void resolvesShownPath();
 };
+
+namespace {
+
+#ifndef Q_OS_WIN
+// Makes a folder (name ending in "/") or an empty file under raw bytes.
+bool makeEntry(const QByteArray& path) {
+  if (path.endsWith('/')) return ::mkdir(path.constData(), 0755) == 0;
+  const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+  return fd >= 0 && ::close(fd) == 0;
+}
+
+// A temporary folder removed with whatever names it holds: QTemporaryDir
+// leaves names that are not UTF-8 behind.
+struct RawDir {
+  QTemporaryDir dir;
+  QByteArray root = dir.path().toUtf8() + '/';
+  ~RawDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(root.toStdString(), ignored);
+  }
+};
+#endif
+
+}  // namespace
 
 void TstSjis::decode_data() {
   QTest::addColumn<QByteArray>("bytes");
@@ -119,6 +159,96 @@ void TstSjis::roundTripEveryDoubleByteCode() {
   }
   QVERIFY(exact > 7000);
   QVERIFY(preferred > 300);
+}
+
+void TstSjis::shownName_data() {
+  QTest::addColumn<QByteArray>("bytes");
+  QTest::addColumn<QString>("shown");
+  QTest::newRow("UTF-8") << QByteArray("\xe3\x81\xb7\xe3\x82\x8a\xe3\x82\x93.pac")
+                         << QStringLiteral("ぷりん.pac");
+  QTest::newRow("code page 932") << QByteArray("\x82\xd5\x82\xe8\x82\xf1.pac")
+                                 << QStringLiteral("ぷりん.pac");
+  QTest::newRow("half-width katakana") << QByteArray("\xb1\xb2") << QStringLiteral("ｱｲ");
+  QTest::newRow("overlong UTF-8 reads as 932") << QByteArray("\xc0\xaf") << QStringLiteral("ﾀｯ");
+  QTest::newRow("UTF-8 before 932") << QByteArray("\xc3\xa9") << QStringLiteral("é");
+  QTest::newRow("neither") << QByteArray("\xff\xfe.pac") << QStringLiteral("\uFFFD\uFFFD.pac");
+  QTest::newRow("neither, UTF-8 part kept")
+      << QByteArray("\xe3\x81\xb7\xff") << QStringLiteral("ぷ\uFFFD");
+  QTest::newRow("neither, cut-off sequence")
+      << QByteArray("\xe3\x81\xff") << QStringLiteral("\uFFFD\uFFFD\uFFFD");
+  QTest::newRow("neither, UTF-8 surrogate")
+      << QByteArray("\xed\xa0\x80") << QStringLiteral("\uFFFD\uFFFD\uFFFD");
+}
+
+void TstSjis::shownName() {
+  QFETCH(QByteArray, bytes);
+  QFETCH(QString, shown);
+  QCOMPARE(platform::shownName(bytes), shown);
+}
+
+void TstSjis::listsNamesAsTheirBytes() {
+#ifdef Q_OS_WIN
+  QSKIP("file names are Unicode on Windows, never code page 932 bytes");
+#else
+  const RawDir dir;
+  const QByteArray& root = dir.root;
+  const QList<QByteArray> names = {"b.pac",
+                                   "\xe3\x81\x82\xe3\x82\x81.pac",  // あめ.pac
+                                   "\x82\xd5\x82\xe8\x82\xf1.pac",  // ぷりん.pac
+                                   "\xff\x41.pac",                  // neither
+                                   ".hidden",
+                                   "\x82\xa8\x82\xe2\x82\xc2/",               // おやつ
+                                   "\xe3\x82\xb1\xe3\x83\xbc\xe3\x82\xad/"};  // ケーキ
+  for (const QByteArray& name : names) QVERIFY(makeEntry(root + name));
+  const auto files = platform::listFiles(platform::NativePath::fromBytes(root));
+  QVERIFY(files);
+  QCOMPARE(platform::shownNames(*files),
+           QStringList({"\uFFFDA.pac", "b.pac", "あめ.pac", "ぷりん.pac"}));
+  const int order[] = {3, 0, 1, 2};
+  for (int i = 0; i < 4; ++i) QCOMPARE((*files)[i].path.bytes(), root + names[order[i]]);
+  const auto folders = platform::listSubfolders(platform::NativePath::fromBytes(root));
+  QVERIFY(folders);
+  QCOMPARE(platform::shownNames(*folders), QStringList({"おやつ", "ケーキ"}));
+  QCOMPARE((*folders)[0].path.bytes(), root + names[5].chopped(1));
+#endif
+}
+
+void TstSjis::resolvesShownPath_data() {
+  QTest::addColumn<QString>("shown");
+  QTest::addColumn<QByteArray>("bytes");
+  QTest::newRow("932 folder, UTF-8 inside")
+      << QStringLiteral("おやつ/ぷりん/")
+      << QByteArray("\x82\xa8\x82\xe2\x82\xc2/\xe3\x81\xb7\xe3\x82\x8a\xe3\x82\x93/");
+  QTest::newRow("both forms: UTF-8 first")
+      << QStringLiteral("ケーキ") << QByteArray("\xe3\x82\xb1\xe3\x83\xbc\xe3\x82\xad");
+  QTest::newRow("neither, by its shown name")
+      << QStringLiteral("\uFFFDA") << QByteArray("\xff\x41");
+  QTest::newRow("second code of a character") << QStringLiteral("纊") << QByteArray("\xed\x40");
+  QTest::newRow("missing keeps UTF-8")
+      << QStringLiteral("none/おやつ") << QByteArray("none/\xe3\x81\x8a\xe3\x82\x84\xe3\x81\xa4");
+  QTest::newRow("parent step") << QStringLiteral("おやつ/../纊/")
+                               << QByteArray("\x82\xa8\x82\xe2\x82\xc2/../\xed\x40/");
+}
+
+void TstSjis::resolvesShownPath() {
+#ifdef Q_OS_WIN
+  QSKIP("file names are Unicode on Windows, never code page 932 bytes");
+#else
+  QFETCH(QString, shown);
+  QFETCH(QByteArray, bytes);
+  const RawDir dir;
+  const QByteArray& root = dir.root;
+  for (const char* name :
+       {"\x82\xa8\x82\xe2\x82\xc2/",                                       // おやつ
+        "\x82\xa8\x82\xe2\x82\xc2/\xe3\x81\xb7\xe3\x82\x8a\xe3\x82\x93/",  // ぷりん
+        "\xe3\x82\xb1\xe3\x83\xbc\xe3\x82\xad/",                           // ケーキ in UTF-8
+        "\x83\x50\x81\x5b\x83\x4c/",                                       // and in 932
+        "\xff\x41/", "\xed\x40/"})
+    QVERIFY(makeEntry(root + name));
+  const platform::NativePath path = platform::resolveShownPath(QString::fromUtf8(root) + shown);
+  QCOMPARE(path.bytes(), root + bytes);
+  QCOMPARE(path.shown(), QString::fromUtf8(root) + shown);
+#endif
 }
 
 QTEST_GUILESS_MAIN(TstSjis)

@@ -5,18 +5,18 @@ namespace Module1 {
 
 QString SnackFolder;
 QString SnackFileName;
-QString SnackFilePath;
+platform::NativePath SnackFilePath;
 std::int16_t DialogMode = 0;
 NameTable FoodTypeNames;
 NameTable SoundNames;
 snack::SnackRecordType SnackRecord;
 
-QString CurrentSnackPath() { return SnackFilePath; }
+platform::NativePath CurrentSnackPath() { return SnackFilePath; }
 
 void Reset() {
   SnackFolder.clear();
   SnackFileName.clear();
-  SnackFilePath.clear();
+  SnackFilePath = {};
   DialogMode = 0;
   FoodTypeNames = {};
   SoundNames = {};

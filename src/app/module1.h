@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 
+#include "platform/paths.h"
 #include "snack/layout.h"
 
 using NameTable = std::array<QString, 257>;
@@ -18,15 +19,16 @@ inline constexpr std::int16_t kModeSnackFile = 60;
 extern QString SnackFolder;    // ends in a separator; "NONE" until chosen
 extern QString SnackFileName;  // the name of the current snack file, as loaded
 // The whole path of the current snack file, fixed when it is loaded: choosing
-// another folder later changes where the next load looks, not this file.
-extern QString SnackFilePath;
+// another folder later changes where the next load looks, not this file. It
+// holds the file's own bytes, whatever SnackFileName shows.
+extern platform::NativePath SnackFilePath;
 extern std::int16_t DialogMode;
 extern NameTable FoodTypeNames;
 extern NameTable SoundNames;
 extern snack::SnackRecordType SnackRecord;
 
 // The current snack file (SnackFilePath); empty before the first load.
-QString CurrentSnackPath();
+platform::NativePath CurrentSnackPath();
 
 // Back to the state at start (tests start each case from it).
 void Reset();

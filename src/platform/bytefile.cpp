@@ -5,6 +5,8 @@
 #include <QFileInfo>
 
 #ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -46,16 +48,22 @@ qint64 writeSome(QFile& f, qint64 offset, const char* data, qint64 n, QString* e
 
 }  // namespace
 
-ByteFile::ByteFile(const QString& path) : file_(path), path_(path) {}
+ByteFile::ByteFile(const NativePath& path) : path_(path) {
+#ifdef Q_OS_WIN
+  file_.setFileName(path.text());
+#endif
+}
 
 bool ByteFile::fail(const QString& what) {
   error_ = what.isEmpty() ? file_.errorString() : what;
   return false;
 }
 
+#ifdef Q_OS_WIN
+
 bool ByteFile::open(Mode mode) {
   // Only regular files: opening a named pipe would block, and a device has no header.
-  const QFileInfo kind(path_);
+  const QFileInfo kind(path_.text());
   // (isFile first: one stat answers all three.)
   if (!kind.isFile() && !kind.isDir() && kind.exists())
     return fail(QStringLiteral("通常のファイルではありません"));
@@ -68,12 +76,62 @@ bool ByteFile::open(Mode mode) {
   }
   if (file_.open(m)) return true;
   // Opening a folder or a missing file fails; say which it was.
-  const QFileInfo info(path_);
+  const QFileInfo info(path_.text());
   if (info.isDir()) return fail(QStringLiteral("フォルダです"));
   if (mode != Mode::CreateUpdate && !info.exists())
     return fail(QStringLiteral("ファイルがありません"));
   return fail({});
 }
+
+bool isFile(const NativePath& path) { return QFileInfo(path.text()).isFile(); }
+bool exists(const NativePath& path) { return QFileInfo::exists(path.text()); }
+bool removeFile(const NativePath& path) { return QFile::remove(path.text()); }
+
+#else
+
+// The file is opened by the bytes of its path: Qt would take the path for
+// UTF-8, and a name in code page 932 would not be found.
+bool ByteFile::open(Mode mode) {
+  const char* native = path_.bytes().constData();
+  struct stat st {};
+  if (::stat(native, &st) == 0) {
+    if (S_ISDIR(st.st_mode)) return fail(QStringLiteral("フォルダです"));
+    // Only regular files: opening a named pipe would block, and a device has no header.
+    if (!S_ISREG(st.st_mode)) return fail(QStringLiteral("通常のファイルではありません"));
+  }
+  int flags = O_CLOEXEC | (mode == Mode::Read ? O_RDONLY : O_RDWR);
+  if (mode == Mode::CreateUpdate) flags |= O_CREAT;
+  int fd;
+  do fd = ::open(native, flags, 0666);
+  while (fd < 0 && errno == EINTR);
+  if (fd < 0) {
+    const int error = errno;
+    if (error == EISDIR) return fail(QStringLiteral("フォルダです"));
+    // Nothing there: a missing file, a dangling link or a loop of links.
+    if (mode != Mode::CreateUpdate && ::stat(native, &st) != 0)
+      return fail(QStringLiteral("ファイルがありません"));
+    return fail(qt_error_string(error));
+  }
+  const QIODevice::OpenMode m =
+      QIODevice::Unbuffered | (mode == Mode::Read ? QIODevice::ReadOnly : QIODevice::ReadWrite);
+  if (file_.open(fd, m, QFileDevice::AutoCloseHandle)) return true;
+  ::close(fd);
+  return fail({});
+}
+
+bool isFile(const NativePath& path) {
+  struct stat st {};
+  return ::stat(path.bytes().constData(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool exists(const NativePath& path) {
+  struct stat st {};
+  return ::stat(path.bytes().constData(), &st) == 0;
+}
+
+bool removeFile(const NativePath& path) { return ::unlink(path.bytes().constData()) == 0; }
+
+#endif
 
 qint64 ByteFile::size() const { return file_.size(); }
 

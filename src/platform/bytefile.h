@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QString>
 
+#include "platform/paths.h"
+
 namespace platform {
 
 class ByteFile {
@@ -16,7 +18,7 @@ class ByteFile {
     CreateUpdate,  // as Update, created when missing
   };
 
-  explicit ByteFile(const QString& path);
+  explicit ByteFile(const NativePath& path);
   ByteFile(const ByteFile&) = delete;
   ByteFile& operator=(const ByteFile&) = delete;
 
@@ -33,15 +35,21 @@ class ByteFile {
   bool syncToDisk();
   void close();
 
-  const QString& path() const { return path_; }
+  const NativePath& path() const { return path_; }
   QString errorString() const { return error_; }
 
  private:
   bool fail(const QString& what);
   QFile file_;
-  QString path_;
+  NativePath path_;
   QString error_;
 };
+
+// Whether the path names a regular file (a link counts as what it points to).
+bool isFile(const NativePath& path);
+// Whether anything exists at the path.
+bool exists(const NativePath& path);
+bool removeFile(const NativePath& path);
 
 // fsync on POSIX, FlushFileBuffers on Windows, for an open file handle.
 bool syncHandle(int handle, QString* error);

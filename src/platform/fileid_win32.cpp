@@ -33,9 +33,9 @@ std::optional<FileId> fileId(const QString& path) {
 
 }  // namespace
 
-bool sameFile(const QString& a, const QString& b) {
-  const auto ia = fileId(a);
-  const auto ib = fileId(b);
+bool sameFile(const NativePath& a, const NativePath& b) {
+  const auto ia = fileId(a.text());
+  const auto ib = fileId(b.text());
   return ia && ib && ia->volume == ib->volume && ia->indexHigh == ib->indexHigh &&
          ia->indexLow == ib->indexLow;
 }

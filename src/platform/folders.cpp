@@ -7,21 +7,58 @@
 #include <algorithm>
 #include <vector>
 
+#ifndef Q_OS_WIN
+#include <dirent.h>
+#include <sys/stat.h>
+#endif
+
 namespace platform {
 
 namespace {
 
-std::optional<QStringList> list(const QString& folder, QDir::Filters filters) {
+// Sorts entries by the key of their shown names; equal ones by name, then by bytes.
+void sortEntries(FolderEntries& entries);
+
+#ifdef Q_OS_WIN
+
+std::optional<FolderEntries> list(const NativePath& folder, QDir::Filters filters) {
   // An empty folder text names the working folder.
-  if (folder.isEmpty()) return list(QStringLiteral("."), filters);
-  const QFileInfo info(folder);
+  const QString path = folder.isEmpty() ? QStringLiteral(".") : folder.text();
+  const QFileInfo info(path);
   if (!info.isDir() || !info.isReadable()) return std::nullopt;
-  QDir dir(folder);
+  QDir dir(path);
   if (!dir.isReadable()) return std::nullopt;
-  QStringList names = dir.entryList(filters | QDir::NoDotAndDotDot, QDir::NoSort);
-  sortNames(names);
-  return names;
+  FolderEntries entries;
+  for (const QString& name : dir.entryList(filters | QDir::NoDotAndDotDot, QDir::NoSort))
+    entries.append({name, folder.child(name.toUtf8())});
+  sortEntries(entries);
+  return entries;
 }
+
+#else
+
+// Names are read as the bytes the file system holds: QDir reads them as UTF-8
+// and loses those that are not.
+std::optional<FolderEntries> list(const NativePath& folder, bool folders) {
+  DIR* dir = ::opendir(folder.isEmpty() ? "." : folder.bytes().constData());
+  if (!dir) return std::nullopt;
+  FolderEntries entries;
+  while (const dirent* e = ::readdir(dir)) {
+    const QByteArray name(e->d_name);
+    // Hidden names, and "." and "..".
+    if (name.startsWith('.')) continue;
+    // Links count as what they point to; a broken one is left out.
+    struct stat st {};
+    if (::fstatat(::dirfd(dir), e->d_name, &st, 0) != 0) continue;
+    if (folders ? !S_ISDIR(st.st_mode) : !S_ISREG(st.st_mode)) continue;
+    entries.append({shownName(name), folder.child(name)});
+  }
+  ::closedir(dir);
+  sortEntries(entries);
+  return entries;
+}
+
+#endif
 
 }  // namespace
 
@@ -54,26 +91,56 @@ QString sortKey(const QString& name) {
   return key;
 }
 
-void sortNames(QStringList& names) {
+namespace {
+
+void sortEntries(FolderEntries& entries) {
   std::vector<std::pair<QString, qsizetype>> keys;
-  keys.reserve(names.size());
-  for (qsizetype i = 0; i < names.size(); ++i) keys.emplace_back(sortKey(names[i]), i);
-  std::sort(keys.begin(), keys.end(), [&names](const auto& a, const auto& b) {
+  keys.reserve(entries.size());
+  for (qsizetype i = 0; i < entries.size(); ++i) keys.emplace_back(sortKey(entries[i].name), i);
+  std::sort(keys.begin(), keys.end(), [&entries](const auto& a, const auto& b) {
     const int c = a.first.compare(b.first);
     if (c != 0) return c < 0;
-    return names[a.second] < names[b.second];
+    const FolderEntry& x = entries[a.second];
+    const FolderEntry& y = entries[b.second];
+    if (x.name != y.name) return x.name < y.name;
+    return x.path.bytes() < y.path.bytes();
   });
-  QStringList sorted;
-  sorted.reserve(names.size());
-  for (const auto& k : keys) sorted.append(names[k.second]);
-  names = std::move(sorted);
+  FolderEntries sorted;
+  sorted.reserve(entries.size());
+  for (const auto& k : keys) sorted.append(entries[k.second]);
+  entries = std::move(sorted);
 }
 
-std::optional<QStringList> listFiles(const QString& folder) { return list(folder, QDir::Files); }
+}  // namespace
 
-std::optional<QStringList> listSubfolders(const QString& folder) {
+void sortNames(QStringList& names) {
+  FolderEntries entries;
+  entries.reserve(names.size());
+  for (const QString& name : names) entries.append({name, {}});
+  sortEntries(entries);
+  names = shownNames(entries);
+}
+
+QStringList shownNames(const FolderEntries& entries) {
+  QStringList names;
+  names.reserve(entries.size());
+  for (const FolderEntry& e : entries) names.append(e.name);
+  return names;
+}
+
+#ifdef Q_OS_WIN
+std::optional<FolderEntries> listFiles(const NativePath& folder) {
+  return list(folder, QDir::Files);
+}
+
+std::optional<FolderEntries> listSubfolders(const NativePath& folder) {
   return list(folder, QDir::Dirs);
 }
+#else
+std::optional<FolderEntries> listFiles(const NativePath& folder) { return list(folder, false); }
+
+std::optional<FolderEntries> listSubfolders(const NativePath& folder) { return list(folder, true); }
+#endif
 
 QStringList fileSystemRoots() {
   QStringList roots;

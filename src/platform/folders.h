@@ -1,19 +1,33 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reading folders for the file and folder lists.
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <optional>
 
+#include "platform/paths.h"
+
 namespace platform {
 
+// One entry of a folder: the name the lists show (shownName) and the entry's
+// exact path, under which it is opened whatever bytes its name is made of.
+struct FolderEntry {
+  QString name;
+  NativePath path;
+};
+using FolderEntries = QList<FolderEntry>;
+
 // The ordinary files of a folder (no folders, no hidden files, no devices),
-// sorted by name as a file manager sorts them. nullopt when the folder cannot
-// be read.
-std::optional<QStringList> listFiles(const QString& folder);
+// sorted by shown name as a file manager sorts them. nullopt when the folder
+// cannot be read. An empty path names the working folder.
+std::optional<FolderEntries> listFiles(const NativePath& folder);
 
 // The subfolders of a folder, sorted the same way, hidden ones left out.
-std::optional<QStringList> listSubfolders(const QString& folder);
+std::optional<FolderEntries> listSubfolders(const NativePath& folder);
+
+// The shown names of the entries, in their order.
+QStringList shownNames(const FolderEntries& entries);
 
 // Sorts names as a file manager does: letters without regard to case, digits by value.
 void sortNames(QStringList& names);

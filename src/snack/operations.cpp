@@ -17,8 +17,8 @@ namespace {
 using platform::ByteFile;
 
 Outcome fileError(const QString& what, const ByteFile& f) {
-  return Outcome::failure(QStringLiteral("おやつファイル「%1」を%2：%3")
-                              .arg(platform::nativePath(f.path()), what, f.errorString()));
+  return Outcome::failure(
+      QStringLiteral("おやつファイル「%1」を%2：%3").arg(f.path().shown(), what, f.errorString()));
 }
 
 Outcome tooShort(const ByteFile& f) {
@@ -26,7 +26,7 @@ Outcome tooShort(const ByteFile& f) {
       QStringLiteral(
           "おやつファイル「%1」は %2 バイトしかありません。おやつファイルのヘッダーには %3 "
           "バイト以上が必要です。")
-          .arg(platform::nativePath(f.path()))
+          .arg(f.path().shown())
           .arg(f.size())
           .arg(kHeaderSize));
 }
@@ -48,7 +48,7 @@ Outcome putBack(ByteFile& f, std::span<const ByteRange> ranges, const QByteArray
 
 }  // namespace
 
-Outcome loadSnack(const QString& path, SnackRecordType& record) {
+Outcome loadSnack(const platform::NativePath& path, SnackRecordType& record) {
   ByteFile f(path);
   if (!f.open(ByteFile::Mode::Read)) return fileError(QStringLiteral("読み込めません"), f);
   if (f.size() < kHeaderSize) return tooShort(f);
@@ -87,10 +87,11 @@ void storeSaved(const HeaderValues& v, SnackRecordType& r) {
   r.Second = v.second;
 }
 
-Outcome saveSnack(const QString& path, const HeaderValues& values, SaveOptions options) {
+Outcome saveSnack(const platform::NativePath& path, const HeaderValues& values,
+                  SaveOptions options) {
   const QString write = QStringLiteral("書き込めません");
   // A folder, pipe or device at the path is refused by open below.
-  const bool existed = QFileInfo(path).isFile();
+  const bool existed = platform::isFile(path);
   ByteFile f(path);
   if (!f.open(existed ? ByteFile::Mode::Update : ByteFile::Mode::CreateUpdate))
     return fileError(write, f);
@@ -104,7 +105,7 @@ Outcome saveSnack(const QString& path, const HeaderValues& values, SaveOptions o
   auto failed = [&](const Outcome& failure) {
     if (existed) return putBack(f, kSavedRanges, original, failure);
     f.close();
-    QFile::remove(path);
+    platform::removeFile(path);
     return failure;
   };
   if (!existed && !f.resize(kHeaderSize)) return failed(fileError(write, f));
@@ -127,14 +128,14 @@ Outcome saveSnack(const QString& path, const HeaderValues& values, SaveOptions o
           QStringLiteral(
               "おやつファイル「%1」に書いた内容を読み返したところ、%2 バイト目からの内容が"
               "一致しません。ディスクを確認してください。")
-              .arg(platform::nativePath(path))
+              .arg(path.shown())
               .arg(r.offset)));
     }
   }
   return Outcome::success();
 }
 
-Outcome refreshSnack(const QString& path) {
+Outcome refreshSnack(const platform::NativePath& path) {
   const QString write = QStringLiteral("リフレッシュできません");
   ByteFile f(path);
   if (!f.open(ByteFile::Mode::Update)) return fileError(write, f);
@@ -153,13 +154,13 @@ Outcome refreshSnack(const QString& path) {
         f, kOpened, original,
         Outcome::failure(
             QStringLiteral("おやつファイル「%1」の開封日時を読み返したところ、0 になっていません。")
-                .arg(platform::nativePath(path))));
+                .arg(path.shown())));
   }
   return Outcome::success();
 }
 
 Outcome buildSnack(const QString& factoryFolder, const QString& outputName,
-                   const QString& currentSnack, qint64 piece) {
+                   const platform::NativePath& currentSnack, qint64 piece) {
   const QString folderShown = platform::nativePath(factoryFolder);
   if (outputName.isEmpty())
     return Outcome::failure(
@@ -211,7 +212,7 @@ Outcome buildSnack(const QString& factoryFolder, const QString& outputName,
             "おやつファイル「%1」は、いま読み込んでいるおやつファイル「%2」と同じファイルです。"
             "作り直すと書き込んだ内容が消えてしまうため、何も書き込みませんでした。"
             "「おやつファイル」に別の名前を入力してください。")
-            .arg(platform::nativePath(outPath), platform::nativePath(currentSnack)));
+            .arg(platform::nativePath(outPath), currentSnack.shown()));
   }
   if (outInfo.isDir()) return writeFailed(QStringLiteral("同じ名前のフォルダがあります"));
   if (outInfo.exists() && !outInfo.isWritable())

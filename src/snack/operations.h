@@ -6,6 +6,7 @@
 #include <QString>
 #include <cstdint>
 
+#include "platform/paths.h"
 #include "snack/layout.h"
 
 namespace snack {
@@ -19,7 +20,7 @@ struct Outcome {
 
 // Reads the header of an existing file of at least 904 bytes into `record`.
 // On failure `record` is left as it was. Never writes.
-Outcome loadSnack(const QString& path, SnackRecordType& record);
+Outcome loadSnack(const platform::NativePath& path, SnackRecordType& record);
 
 struct SaveOptions {
   // Off only for throwaway files whose durability does not matter (benchmarks).
@@ -28,7 +29,8 @@ struct SaveOptions {
 
 // Writes exactly the saved byte ranges in place, flushes them to the disk and
 // reads them back. A missing file is created 904 bytes long.
-Outcome saveSnack(const QString& path, const HeaderValues& values, SaveOptions options = {});
+Outcome saveSnack(const platform::NativePath& path, const HeaderValues& values,
+                  SaveOptions options = {});
 
 // The 904-byte image of the header a save would produce on a zero-filled file.
 QByteArray headerImage(const HeaderValues& values);
@@ -37,7 +39,7 @@ QByteArray headerImage(const HeaderValues& values);
 void storeSaved(const HeaderValues& values, SnackRecordType& record);
 
 // Zeroes offsets 889 to 902 of an existing snack file.
-Outcome refreshSnack(const QString& path);
+Outcome refreshSnack(const platform::NativePath& path);
 
 inline const QString kFactoryFolder = QStringLiteral("おやつ工場");
 inline const char* const kFactoryParts[3] = {"head.dat", "Image.bmp", "mask.bmp"};
@@ -47,6 +49,6 @@ inline const char* const kFactoryParts[3] = {"head.dat", "Image.bmp", "mask.bmp"
 // moved into place only when complete. An output that is the file
 // `currentSnack` (the snack being edited), by any path or link, is refused.
 Outcome buildSnack(const QString& factoryFolder, const QString& outputName,
-                   const QString& currentSnack = {}, qint64 piece = 1 << 20);
+                   const platform::NativePath& currentSnack = {}, qint64 piece = 1 << 20);
 
 }  // namespace snack

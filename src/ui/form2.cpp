@@ -3,7 +3,6 @@
 
 #include <QCloseEvent>
 #include <QDir>
-#include <QFileInfo>
 
 #include "app/module1.h"
 #include "app/settings.h"
@@ -17,45 +16,39 @@
 
 using namespace ui;
 
-namespace {
-constexpr int kFolderRole = Qt::UserRole + 1;
-}
-
 FolderList::FolderList(QWidget* parent) : QListWidget(parent) {
   connect(this, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
-    const QString target = item->data(kFolderRole).toString();
-    if (target == path_) return;
+    const int r = row(item);
+    if (r < 0 || r >= targets_.size()) return;
+    const platform::NativePath target = targets_[r];
+    if (target == folder_) return;
     if (setPath(target))
       emit changed();
     else
-      emit refused(target);
+      emit refused(target.shown());
   });
 }
 
-bool FolderList::setPath(const QString& folder) {
-  const QString absolute = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+bool FolderList::setPath(const platform::NativePath& folder) {
+  const platform::NativePath absolute = folder.absolute();
   const auto subfolders = platform::listSubfolders(absolute);
   if (!subfolders) return false;
-  path_ = absolute;
+  folder_ = absolute;
   clear();
+  targets_.clear();
   // The chain of folders from the root down to this one.
-  QStringList chain;
-  QDir dir(absolute);
-  chain.prepend(dir.absolutePath());
-  while (dir.cdUp()) chain.prepend(dir.absolutePath());
   const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
   const QIcon closed = style()->standardIcon(QStyle::SP_DirIcon);
   int depth = 0;
-  for (const QString& p : chain) {
-    const QString name = QDir(p).isRoot() ? platform::nativePath(p) : QFileInfo(p).fileName();
-    auto* item = new QListWidgetItem(open, QString(depth * 2, QLatin1Char(' ')) + name, this);
-    item->setData(kFolderRole, p);
+  for (const platform::NativePath& p : absolute.chain()) {
+    new QListWidgetItem(open, QString(depth * 2, QLatin1Char(' ')) + p.shownFileName(), this);
+    targets_.append(p);
     ++depth;
   }
   setCurrentRow(count() - 1);
-  for (const QString& sub : *subfolders) {
-    auto* item = new QListWidgetItem(closed, QString(depth * 2, QLatin1Char(' ')) + sub, this);
-    item->setData(kFolderRole, QDir(absolute).filePath(sub));
+  for (const platform::FolderEntry& sub : *subfolders) {
+    new QListWidgetItem(closed, QString(depth * 2, QLatin1Char(' ')) + sub.name, this);
+    targets_.append(sub.path);
   }
   return true;
 }
@@ -108,7 +101,7 @@ Form2::Form2() {
   connect(Dir1, &FolderList::changed, this, &Form2::Dir1_Change);
   connect(Dir1, &FolderList::refused, this, [this](const QString& folder) {
     ShowError(this, QStringLiteral("フォルダ「%1」を読み込めません。別のフォルダを選んでください。")
-                        .arg(platform::nativePath(folder)));
+                        .arg(folder));
   });
   connect(File1, &QListView::clicked, this, &Form2::File1_Click);
   connect(Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
@@ -135,8 +128,9 @@ void Form2::selectDriveOf(const QString& folder) {
 
 void Form2::Form_Load() {
   // The lists start on the working folder, whatever SnackFolder holds.
-  if (Dir1->setPath(QDir::currentPath())) {
-    File1Names->setStringList(platform::listFiles(Dir1->path()).value_or(QStringList()));
+  if (Dir1->setPath(platform::currentFolder())) {
+    File1Names->setStringList(platform::shownNames(
+        platform::listFiles(Dir1->folder()).value_or(platform::FolderEntries())));
   }
   selectDriveOf(Dir1->path());
   Text1->setText(platform::folderText(Dir1->path()));
@@ -157,8 +151,8 @@ void Form2::Drive1_Change() {
 }
 
 void Form2::Dir1_Change() {
-  const auto files = platform::listFiles(Dir1->path());
-  File1Names->setStringList(files.value_or(QStringList()));
+  const auto files = platform::listFiles(Dir1->folder());
+  File1Names->setStringList(platform::shownNames(files.value_or(platform::FolderEntries())));
   selectDriveOf(Dir1->path());
   Text1->setText(platform::folderText(Dir1->path()));
 }

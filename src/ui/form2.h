@@ -2,6 +2,7 @@
 #pragma once
 // Folder selection: drive list, folder list, file list and the folder text.
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -10,22 +11,28 @@
 #include <QStringListModel>
 #include <QWidget>
 
+#include "platform/paths.h"
+
 // A folder list in the classic style: the path from the root down to the
 // current folder, then its subfolders. Opening an entry moves there.
 class FolderList : public QListWidget {
   Q_OBJECT
  public:
   explicit FolderList(QWidget* parent);
-  const QString& path() const { return path_; }
+  // The current folder as shown (with "/" as Qt writes paths), and as the
+  // file system holds it.
+  QString path() const { return QDir::fromNativeSeparators(folder_.shown()); }
+  const platform::NativePath& folder() const { return folder_; }
   // Moves to a folder; false (and no change) when it cannot be read.
-  bool setPath(const QString& folder);
+  bool setPath(const platform::NativePath& folder);
  signals:
   void changed();
   // An entry was opened whose folder cannot be read; the list stays as it was.
   void refused(const QString& folder);
 
  private:
-  QString path_;
+  platform::NativePath folder_;
+  QList<platform::NativePath> targets_;  // the folder each row opens
 };
 
 class Form2 : public QWidget {

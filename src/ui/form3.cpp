@@ -46,9 +46,11 @@ Form3::Form3() {
 }
 
 void Form3::Form_Load() {
-  const auto files = platform::listFiles(Module1::SnackFolder);
+  // The folder text is as the user saw it; its names may be code page 932 bytes on disk.
+  const auto files = platform::listFiles(platform::resolveShownPath(Module1::SnackFolder));
   if (files) {
-    File1Names->setStringList(*files);
+    files_ = *files;
+    File1Names->setStringList(platform::shownNames(files_));
   } else {
     ShowError(this, QStringLiteral("おやつフォルダ「%1」を開けません。\n"
                                    "「ファイル」メニューの「おやつフォルダ再設定」（Ctrl+"
@@ -65,9 +67,10 @@ QString Form3::SelectedName() const {
 }
 
 void Form3::Command1_Click() {
-  const QString name = SelectedName();
-  if (name.isEmpty()) return;
-  const QString path = platform::joinPath(Module1::SnackFolder, name);
+  const QModelIndexList rows = File1->selectionModel()->selectedRows();
+  if (rows.isEmpty() || rows.first().row() >= files_.size()) return;
+  const QString name = files_[rows.first().row()].name;
+  const platform::NativePath path = files_[rows.first().row()].path;
   snack::SnackRecordType record;
   const snack::Outcome done = snack::loadSnack(path, record);
   if (!done.ok) {

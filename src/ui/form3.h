@@ -7,6 +7,8 @@
 #include <QStringListModel>
 #include <QWidget>
 
+#include "platform/folders.h"
+
 class Form3 : public QWidget {
   Q_OBJECT
  public:
@@ -17,7 +19,7 @@ class Form3 : public QWidget {
   QLabel* Label1;
   QPushButton *Command1, *Command2;
 
-  // The name of the selected entry, empty when none is selected.
+  // The name of the selected entry as shown, empty when none is selected.
   QString SelectedName() const;
 
  public slots:
@@ -29,4 +31,6 @@ class Form3 : public QWidget {
 
  private:
   void Form_Load();
+  // The file each row of File1 stands for, under its exact path.
+  platform::FolderEntries files_;
 };

@@ -2,9 +2,9 @@
 #include "ui/form4.h"
 
 #include <QCloseEvent>
-#include <QFileInfo>
 
 #include "app/module1.h"
+#include "platform/bytefile.h"
 #include "platform/paths.h"
 #include "snack/operations.h"
 #include "ui/form1.h"
@@ -36,7 +36,7 @@ Form4::Form4() {
 
 void Form4::Command1_Click() {
   Form1* main = MainForm();
-  const QString path = Module1::CurrentSnackPath();
+  const platform::NativePath path = Module1::CurrentSnackPath();
   if (path.isEmpty()) {
     ShowError(
         this,
@@ -45,10 +45,10 @@ void Form4::Command1_Click() {
     Form4Window.unload();
     return;
   }
-  if (!QFileInfo::exists(path)) {
+  if (!platform::exists(path)) {
     ShowError(this, QStringLiteral("おやつファイル「%1」がありません。読み込んだ後に移されたか"
                                    "消されたようです。ファイルを読み込み直してください。")
-                        .arg(platform::nativePath(path)));
+                        .arg(path.shown()));
     Form4Window.unload();
     return;
   }
