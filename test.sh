@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds and runs every test headless: the plain build,
-# the same suite with AddressSanitizer and UndefinedBehaviorSanitizer, and the
-# fuzz targets. Ends with one line counting the cases of all runs.
+# the same suite with AddressSanitizer and UndefinedBehaviorSanitizer, the fuzz
+# targets, and the Windows build's suite under Wine (with the Windows zip). Ends
+# with one line counting the cases of all runs.
+# CRUMB_WINDOWS=0 leaves the Windows part out.
 set -uo pipefail
 cd "$(dirname "$0")"
 tools/ensure-packages.sh dpkg-dev appstream desktop-file-utils \
@@ -33,6 +35,24 @@ run_suite asan
 run_suite fuzz
 echo "== fuzzing =="
 if fuzz/run.sh build/fuzz "${CRUMB_FUZZ_SECONDS:-20}"; then fuzzed=1; else fuzzed=0; status=1; fi
+
+# Windows: a static Qt built once from Debian's source package (cached outside
+# the repository), the cross build, its suite under Wine, and the zip.
+if [ "${CRUMB_WINDOWS:-1}" != 0 ]; then
+  echo "== windows =="
+  if tools/ensure-packages.sh g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 \
+       librsvg2-bin icoutils zip \
+     && CRUMB_QT_WINDOWS=$(tools/build-qt-windows.sh); then
+    export CRUMB_QT_WINDOWS
+    run_suite windows
+    (cd build/windows && cpack -G ZIP >/dev/null && echo "Windows zip: $(ls "$PWD"/crumbwright-*.zip)") \
+      || { echo "the Windows zip could not be made"; status=1; extra_failed=$((extra_failed + 1)); }
+  else
+    echo "the Qt for Windows could not be built"
+    status=1
+    extra_failed=$((extra_failed + 1))
+  fi
+fi
 
 read -r passed failed skipped < <(tools/count-tests.sh "$results"/*.xml)
 passed=$((passed + fuzzed))

@@ -24,6 +24,10 @@ void sortEntries(FolderEntries& entries);
 std::optional<FolderEntries> list(const NativePath& folder, QDir::Filters filters) {
   // An empty folder text names the working folder.
   const QString path = folder.isEmpty() ? QStringLiteral(".") : folder.text();
+  // No Windows path is longer than 32,767 characters; longer text names no folder
+  // (Wine answers such a path as if it were the working folder).
+  constexpr qsizetype kLongestPath = 32767;
+  if (path.size() > kLongestPath) return std::nullopt;
   const QFileInfo info(path);
   if (!info.isDir() || !info.isReadable()) return std::nullopt;
   QDir dir(path);

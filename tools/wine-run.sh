@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Runs a Windows program of the cross build under Wine, headless: the emulator
+# CMake runs the Windows tests and build steps through.
+#
+# Wine hides every variable that begins with QT_ from the Windows side; it passes
+# WINEQT_X on as QT_X, so each QT_ variable is handed over that way. The offscreen
+# platform reads its fonts from QT_QPA_FONTDIR: a folder of links to the IPA fonts.
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+export WINEPREFIX=${CRUMB_WINEPREFIX:-$here/build/wineprefix}
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEARCH=win64
+
+# One prefix, made once; parallel tests wait for it.
+mkdir -p "$(dirname "$WINEPREFIX")"
+(
+  flock 9
+  if [ ! -f "$WINEPREFIX/.crumbwright-ready" ]; then
+    wineboot -i >/dev/null 2>&1 || true
+    wineserver -w || true
+    mkdir -p "$WINEPREFIX/crumbwright-fonts"
+    ln -sf /usr/share/fonts/opentype/ipafont-gothic/*.ttf \
+      /usr/share/fonts/opentype/ipafont-mincho/*.ttf "$WINEPREFIX/crumbwright-fonts/" 2>/dev/null || true
+    touch "$WINEPREFIX/.crumbwright-ready"
+  fi
+) 9>"$WINEPREFIX.lock"
+
+if [ "${QT_QPA_PLATFORM:-}" = offscreen ] && [ -z "${QT_QPA_FONTDIR:-}" ]; then
+  export QT_QPA_FONTDIR="Z:${WINEPREFIX//\//\\}\\crumbwright-fonts"
+fi
+while IFS='=' read -r name _; do
+  case $name in QT_*) export "WINE$name=${!name}" ;; esac
+done < <(env)
+exec wine "$@"
