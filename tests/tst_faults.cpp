@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "app/settings.h"
-#include "snack/layout.h"
+#include "header_table.h"
 #include "snack/operations.h"
 #include "support.h"
 #include "ui/form1.h"
@@ -136,7 +136,7 @@ class FullDevice {
 // (a link to nothing), "loop" (a link to itself), "fifo" (a named pipe).
 bool spoil(const QString& path, const QString& how) {
   const QByteArray p = QFile::encodeName(path);
-  if (how == QLatin1String("short")) return QFile::resize(path, kHeaderSize - 1);
+  if (how == QLatin1String("short")) return QFile::resize(path, hdr::kUsable - 1);
   if (how == QLatin1String("empty")) return QFile::resize(path, 0);
   if (!QFile::remove(path)) return false;
   if (how == QLatin1String("vanished")) return true;
@@ -216,7 +216,7 @@ void checkUsable(testing::Workspace& ws, Form1& form) {
   form.Text4->setText(QStringLiteral("77"));
   form.FILE_SAVE->trigger();
   QCOMPARE(ws.messages.mid(messages), QStringList());
-  QCOMPARE(bytesOf(ws.snack(QStringLiteral("mugen.pac"))).mid(kNumber, 2),
+  QCOMPARE(bytesOf(ws.snack(QStringLiteral("mugen.pac"))).mid(hdr::Number.at, 2),
            QByteArray("\x4d\x00", 2));
   QCOMPARE(ws.endCalls, 0);
 }
@@ -492,7 +492,7 @@ void TstFaults::saveFailsPartWay() {
   // Without the limit the same save goes through.
   form.FILE_SAVE->trigger();
   QCOMPARE(ws.messages.size(), 1);
-  QCOMPARE(bytesOf(path).mid(kNumber, 2), QByteArray("\xe7\x03", 2));
+  QCOMPARE(bytesOf(path).mid(hdr::Number.at, 2), QByteArray("\xe7\x03", 2));
   checkUsable(ws, form);
 }
 
@@ -531,9 +531,9 @@ void TstFaults::saveOnFullDevice() {
     QCOMPARE(ws.messages, QStringList());
     const QByteArray now = bytesOf(path);
     QCOMPARE(now.size(), old.size());
-    QCOMPARE(now.mid(kNumber, 2), QByteArray("\xe7\x03", 2));
-    QCOMPARE(now.left(kNumber), old.left(kNumber));
-    QCOMPARE(now.mid(kHeaderSize), old.mid(kHeaderSize));
+    QCOMPARE(now.mid(hdr::Number.at, 2), QByteArray("\xe7\x03", 2));
+    QCOMPARE(now.left(hdr::Number.at), old.left(hdr::Number.at));
+    QCOMPARE(now.mid(hdr::kUsable), old.mid(hdr::kUsable));
     noteCase(ws, QStringLiteral("the saved ranges only (12–13 now E7 03)"));
   }
   QVERIFY(QFile::remove(ws.path(QStringLiteral("snacks/filler.bin"))));
@@ -593,7 +593,7 @@ void TstFaults::refreshSpoiledFile() {
   QCOMPARE(windowState(form), shown);
   QVERIFY(!Form4Window.loaded());
   QVERIFY(form.isVisible());
-  noteCase(ws, limit > kOpenedYear ? kPutBack : kNothing);
+  noteCase(ws, limit > hdr::OpenedYear.at ? kPutBack : kNothing);
   readOnly.reset();
   checkUsable(ws, form);
 }
@@ -938,11 +938,12 @@ void TstFaults::boxTexts_data() {
     int offset;
     bool twoBytes;
   };
-  const Box numbers[] = {{"Text4", kNumber, true},         {"Text5", kQuantity, true},
-                         {"Text6", kBestBeforeDays, true}, {"Text7", kCalories, true},
-                         {"Text8", kOpenedYear, true},     {"Text9", kOpenedMonth, false},
-                         {"Text10", kOpenedDay, false},    {"Text11", kOpenedHour, false},
-                         {"Text12", kOpenedMinute, false}, {"Text13", kOpenedSecond, false}};
+  const Box numbers[] = {
+      {"Text4", hdr::Number.at, true},         {"Text5", hdr::Quantity.at, true},
+      {"Text6", hdr::BestBeforeDays.at, true}, {"Text7", hdr::Calories.at, true},
+      {"Text8", hdr::OpenedYear.at, true},     {"Text9", hdr::OpenedMonth.at, false},
+      {"Text10", hdr::OpenedDay.at, false},    {"Text11", hdr::OpenedHour.at, false},
+      {"Text12", hdr::OpenedMinute.at, false}, {"Text13", hdr::OpenedSecond.at, false}};
   for (const Box& b : numbers) {
     auto row = [&](const char* label, const QString& text, const QByteArray& two,
                    const QByteArray& one, const char* says) {
@@ -967,7 +968,7 @@ void TstFaults::boxTexts_data() {
     const QByteArray sjis127 = samplegen::sjis(a127);
     auto area = [](const QByteArray& bytes) {
       return QByteArray(1, static_cast<char>(bytes.size())) + bytes +
-             QByteArray(kTextArea - bytes.size(), '\0');
+             QByteArray(hdr::NameText.size - bytes.size(), '\0');
     };
     QTest::addRow("%s 254 bytes", t)
         << QString::fromLatin1(t) << a127 << area(sjis127) << QString();
@@ -1007,11 +1008,13 @@ void TstFaults::boxTexts() {
   const QByteArray saved = bytesOf(path);
 
   const QMap<QString, int> offsets = {
-      {"Text1", kNameLength},   {"Text2", kDescriptionLength}, {"Text3", kAuthorLength},
-      {"Text4", kNumber},       {"Text5", kQuantity},          {"Text6", kBestBeforeDays},
-      {"Text7", kCalories},     {"Text8", kOpenedYear},        {"Text9", kOpenedMonth},
-      {"Text10", kOpenedDay},   {"Text11", kOpenedHour},       {"Text12", kOpenedMinute},
-      {"Text13", kOpenedSecond}};
+      {"Text1", hdr::NameLength.at},   {"Text2", hdr::DescriptionLength.at},
+      {"Text3", hdr::AuthorLength.at}, {"Text4", hdr::Number.at},
+      {"Text5", hdr::Quantity.at},     {"Text6", hdr::BestBeforeDays.at},
+      {"Text7", hdr::Calories.at},     {"Text8", hdr::OpenedYear.at},
+      {"Text9", hdr::OpenedMonth.at},  {"Text10", hdr::OpenedDay.at},
+      {"Text11", hdr::OpenedHour.at},  {"Text12", hdr::OpenedMinute.at},
+      {"Text13", hdr::OpenedSecond.at}};
   const QMap<QString, QWidget*> boxes = {
       {"Text1", form.Text1},   {"Text2", form.Text2},   {"Text3", form.Text3},
       {"Text4", form.Text4},   {"Text5", form.Text5},   {"Text6", form.Text6},
