@@ -7,7 +7,9 @@
 // the bytes the operation owns may change), that the program has not ended,
 // and that its windows still load and save afterwards.
 #include <fcntl.h>
+#include <grp.h>
 #include <linux/fs.h>
+#include <pwd.h>
 #include <signal.h>
 #include <sys/ioctl.h>
 #include <sys/mount.h>
@@ -16,6 +18,7 @@
 #include <unistd.h>
 
 #include <QFile>
+#include <QProcess>
 #include <QTest>
 #include <functional>
 #include <memory>
@@ -33,13 +36,19 @@ namespace {
 
 // ---- Faults made with the kernel's own means ------------------------------
 
-// Makes a file or folder immutable (read-only even for root, ext4 and most
-// other Linux file systems), and mutable again on destruction.
+// Makes a file or folder read-only, and writable again on destruction: with
+// the immutable flag (read-only even for root; ext4 and most other Linux file
+// systems), or by clearing its write permissions as chmod a-w does, which
+// binds only a user who is not root (see runAsNobody).
 class ReadOnly {
  public:
-  explicit ReadOnly(const QString& path) : path_(path) { ok_ = setFlag(true); }
+  explicit ReadOnly(const QString& path, bool immutable = true)
+      : path_(path), immutable_(immutable), old_(QFile::permissions(path)) {
+    const auto write = QFile::WriteOwner | QFile::WriteUser | QFile::WriteGroup | QFile::WriteOther;
+    ok_ = immutable ? setFlag(true) : QFile::setPermissions(path, old_ & ~write);
+  }
   ~ReadOnly() {
-    if (ok_) setFlag(false);
+    if (ok_) immutable_ ? setFlag(false) : QFile::setPermissions(path_, old_);
   }
   ReadOnly(const ReadOnly&) = delete;
   ReadOnly& operator=(const ReadOnly&) = delete;
@@ -59,6 +68,8 @@ class ReadOnly {
     return done;
   }
   QString path_;
+  bool immutable_;
+  QFile::Permissions old_;
   bool ok_ = false;
 };
 
@@ -133,9 +144,11 @@ class FullDevice {
 
 // Replaces the file at `path` by something else: "vanished", "folder",
 // "short" (903 bytes), "empty", "device" (a link to /dev/full), "dangling"
-// (a link to nothing), "loop" (a link to itself), "fifo" (a named pipe).
+// (a link to nothing), "loop" (a link to itself), "fifo" (a named pipe);
+// "chmod000" keeps it but takes every permission away.
 bool spoil(const QString& path, const QString& how) {
   const QByteArray p = QFile::encodeName(path);
+  if (how == QLatin1String("chmod000")) return QFile::setPermissions(path, {});
   if (how == QLatin1String("short")) return QFile::resize(path, hdr::kUsable - 1);
   if (how == QLatin1String("empty")) return QFile::resize(path, 0);
   if (!QFile::remove(path)) return false;
@@ -260,11 +273,9 @@ QMap<QString, QByteArray> sumsWithout(const testing::Workspace& ws, const QStrin
 
 // ---- The table of cases --------------------------------------------------------
 
-struct CaseRow {
-  QString test, message, written;
-};
-std::vector<CaseRow>& caseRows() {
-  static std::vector<CaseRow> rows;
+// Rows of a Markdown table: test, message, what was written.
+QStringList& caseRows() {
+  static QStringList rows;
   return rows;
 }
 
@@ -282,10 +293,45 @@ void noteCase(const testing::Workspace& ws, const QString& written) {
     if (run >= 20)
       message.replace(i, run, QStringLiteral("%1…（%2 文字）").arg(message[i]).arg(run));
   }
-  caseRows().push_back(
-      {QStringLiteral("%1(%2)").arg(QString::fromLatin1(QTest::currentTestFunction()),
-                                    QString::fromUtf8(QTest::currentDataTag())),
-       message.isEmpty() ? QStringLiteral("（なし）") : message, written});
+  caseRows().append(QStringLiteral("| `%1(%2)` | %3 | %4 |")
+                        .arg(QString::fromLatin1(QTest::currentTestFunction()),
+                             QString::fromUtf8(QTest::currentDataTag()),
+                             message.isEmpty() ? QStringLiteral("（なし）") : message, written));
+}
+
+// ---- Permissions as a user meets them ------------------------------------------
+
+// root writes through permission bits. A case that takes permissions away
+// ("chmod…") is therefore run, when this program runs as root, by a child
+// process of this program that runs that case alone as the user "nobody": it
+// gives up root at start (TstFaults::initMain) and then makes its own working
+// folder and files.
+const char kAsNobody[] = "CRUMB_TEST_AS_NOBODY";
+
+bool needsChild(const QString& how) {
+  return how.startsWith(QLatin1String("chmod")) && ::geteuid() == 0;
+}
+
+// Runs the current case in that child and takes over the rows it noted.
+void runAsNobody() {
+  const QString rows = QDir::temp().filePath(QStringLiteral("crumb-rows-%1.md").arg(::getpid()));
+  QFile::remove(rows);
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QString::fromLatin1(kAsNobody), QStringLiteral("1"));
+  env.insert(QStringLiteral("CRUMB_RELIABILITY_TABLE"), rows);
+  QProcess child;
+  child.setProcessEnvironment(env);
+  child.setProcessChannelMode(QProcess::MergedChannels);
+  const QString function = QString::fromLatin1(QTest::currentTestFunction());
+  const QString tag = QString::fromUtf8(QTest::currentDataTag());
+  child.start(QCoreApplication::applicationFilePath(), {function + QLatin1Char(':') + tag});
+  QVERIFY(child.waitForFinished(60000));
+  const QString out = QString::fromUtf8(child.readAll());
+  QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0 &&
+               out.contains(QStringLiteral("PASS   : TstFaults::%1(%2)").arg(function, tag)),
+           qPrintable(out));
+  caseRows() += QString::fromUtf8(samplegen::readFile(rows)).split('\n', Qt::SkipEmptyParts);
+  QFile::remove(rows);
 }
 
 const QString kNothing = QStringLiteral("nothing");
@@ -296,10 +342,21 @@ const QString kPutBack =
 
 class TstFaults : public QObject {
   Q_OBJECT
+ public:
+  // In the child of runAsNobody: gives up root for good before anything else.
+  static void initMain() {
+    if (!qEnvironmentVariableIsSet(kAsNobody) || ::geteuid() != 0) return;
+    const passwd* nobody = ::getpwnam("nobody");
+    if (!nobody || ::setgroups(0, nullptr) != 0 || ::setgid(nobody->pw_gid) != 0 ||
+        ::setuid(nobody->pw_uid) != 0) {
+      std::fprintf(stderr, "cannot become the user nobody\n");
+      std::_Exit(3);
+    }
+  }
+
  private slots:
   void cleanup() { testing::unloadDialogs(); }
   void cleanupTestCase();
-
   void loadSpoiledFile_data();
   void loadSpoiledFile();
   void saveSpoiledFile_data();
@@ -327,10 +384,7 @@ class TstFaults : public QObject {
 void TstFaults::cleanupTestCase() {
   const QString out = qEnvironmentVariable("CRUMB_RELIABILITY_TABLE");
   if (out.isEmpty()) return;
-  QByteArray text;
-  for (const CaseRow& r : caseRows())
-    text += QStringLiteral("| `%1` | %2 | %3 |\n").arg(r.test, r.message, r.written).toUtf8();
-  QVERIFY(samplegen::writeFile(out, text));
+  QVERIFY(samplegen::writeFile(out, (caseRows().join(QLatin1Char('\n')) + '\n').toUtf8()));
 }
 
 // ---- Loading -----------------------------------------------------------------------
@@ -354,6 +408,8 @@ void TstFaults::loadSpoiledFile_data() {
                              << "ありません";
   QTest::newRow("named pipe") << "fifo"
                               << "通常のファイルではありません";
+  QTest::newRow("unreadable (chmod 000, as a user)") << "chmod000"
+                                                     << "読み込めません";
 }
 
 // The file is listed, then changes before Apply: a message that names it,
@@ -361,6 +417,7 @@ void TstFaults::loadSpoiledFile_data() {
 void TstFaults::loadSpoiledFile() {
   QFETCH(QString, how);
   QFETCH(QString, says);
+  if (needsChild(how)) return runAsNobody();
   testing::Workspace ws;
   Form1 form;
   form.show();
@@ -407,6 +464,10 @@ void TstFaults::saveSpoiledFile_data() {
                              << "書き込めません";
   QTest::newRow("snack folder removed") << "nofolder"
                                         << "書き込めません";
+  QTest::newRow("read-only (chmod 444, as a user)") << "chmod"
+                                                    << "書き込めません";
+  QTest::newRow("removed from a read-only folder (as a user)") << "chmodfolder"
+                                                               << "書き込めません";
 }
 
 // The current file changes after loading; the save is refused with a message
@@ -414,6 +475,7 @@ void TstFaults::saveSpoiledFile_data() {
 void TstFaults::saveSpoiledFile() {
   QFETCH(QString, how);
   QFETCH(QString, says);
+  if (needsChild(how)) return runAsNobody();
   testing::Workspace ws;
   Form1 form;
   form.show();
@@ -425,6 +487,11 @@ void TstFaults::saveSpoiledFile() {
   if (how == QLatin1String("readonly")) {
     readOnly = std::make_unique<ReadOnly>(path);
     if (!readOnly->ok()) QSKIP("this file system cannot make a file immutable");
+  } else if (how == QLatin1String("chmod")) {
+    readOnly = std::make_unique<ReadOnly>(path, false);
+  } else if (how == QLatin1String("chmodfolder")) {
+    QVERIFY(QFile::remove(path));
+    readOnly = std::make_unique<ReadOnly>(ws.path(QStringLiteral("snacks")), false);
   } else if (how == QLatin1String("nofolder")) {
     QVERIFY(QDir(ws.path(QStringLiteral("snacks"))).removeRecursively());
   } else {
@@ -552,6 +619,8 @@ void TstFaults::refreshSpoiledFile_data() {
   QTest::newRow("903 bytes") << "short" << qint64(-1) << "903 バイトしかありません";
   QTest::newRow("empty") << "empty" << qint64(-1) << "0 バイトしかありません";
   QTest::newRow("read-only") << "readonly" << qint64(-1) << "リフレッシュできません";
+  QTest::newRow("read-only (chmod 444, as a user)")
+      << "chmod" << qint64(-1) << "リフレッシュできません";
   QTest::newRow("link to /dev/full") << "device" << qint64(-1) << "通常のファイルではありません";
   QTest::newRow("named pipe") << "fifo" << qint64(-1) << "通常のファイルではありません";
   QTest::newRow("write stops at 889") << "" << qint64(889) << "リフレッシュできません";
@@ -564,6 +633,7 @@ void TstFaults::refreshSpoiledFile() {
   QFETCH(QString, how);
   QFETCH(qint64, limit);
   QFETCH(QString, says);
+  if (needsChild(how)) return runAsNobody();
   testing::Workspace ws;
   Form1 form;
   QVERIFY(testing::showActive(&form));
@@ -573,6 +643,8 @@ void TstFaults::refreshSpoiledFile() {
   if (how == QLatin1String("readonly")) {
     readOnly = std::make_unique<ReadOnly>(path);
     if (!readOnly->ok()) QSKIP("this file system cannot make a file immutable");
+  } else if (how == QLatin1String("chmod")) {
+    readOnly = std::make_unique<ReadOnly>(path, false);
   } else if (!how.isEmpty() && how != QLatin1String("unloaded")) {
     QVERIFY(spoil(path, how));
   }
@@ -638,6 +710,12 @@ void TstFaults::factoryRefuses_data() {
   QTest::newRow("factory folder read-only") << "x.pac"
                                             << "readonlyfactory"
                                             << "x.pac";
+  QTest::newRow("older output chmod 444 (as a user)") << "old.pac"
+                                                      << "chmodout"
+                                                      << "書き込みが禁止されています";
+  QTest::newRow("factory folder chmod 555 (as a user)") << "x.pac"
+                                                        << "chmodfactory"
+                                                        << "x.pac";
 }
 
 // Ctrl+N with a bad name or a broken factory: a message, and neither the
@@ -646,6 +724,7 @@ void TstFaults::factoryRefuses() {
   QFETCH(QString, name);
   QFETCH(QString, fault);
   QFETCH(QString, says);
+  if (needsChild(fault)) return runAsNobody();
   testing::Workspace ws;
   const QString factory = ws.path(kFactoryFolder);
   QVERIFY(samplegen::writeFile(factory + QStringLiteral("/old.pac"), QByteArray(5000, 'o')));
@@ -663,6 +742,10 @@ void TstFaults::factoryRefuses() {
     readOnly = std::make_unique<ReadOnly>(factory + QStringLiteral("/old.pac"));
   } else if (fault == QLatin1String("readonlyfactory")) {
     readOnly = std::make_unique<ReadOnly>(factory);
+  } else if (fault == QLatin1String("chmodout")) {
+    readOnly = std::make_unique<ReadOnly>(factory + QStringLiteral("/old.pac"), false);
+  } else if (fault == QLatin1String("chmodfactory")) {
+    readOnly = std::make_unique<ReadOnly>(factory, false);
   } else if (!fault.isEmpty()) {
     QVERIFY(QFile::remove(factory + QStringLiteral("/") + fault));
   }
@@ -748,6 +831,12 @@ void TstFaults::folderApplyFails_data() {
   QTest::newRow("read-only working folder") << "/tmp/x/"
                                             << "readonlyfolder"
                                             << "cookenv.ini";
+  QTest::newRow("cookenv.ini chmod 444 (as a user)") << "/tmp/x/"
+                                                     << "chmod"
+                                                     << "cookenv.ini";
+  QTest::newRow("working folder chmod 555 (as a user)") << "/tmp/x/"
+                                                        << "chmodfolder"
+                                                        << "cookenv.ini";
   QTest::newRow("cookenv.ini is a folder") << "/tmp/x/"
                                            << "folder"
                                            << "cookenv.ini";
@@ -768,6 +857,7 @@ void TstFaults::folderApplyFails() {
   QFETCH(QString, folder);
   QFETCH(QString, fault);
   QFETCH(QString, says);
+  if (needsChild(fault)) return runAsNobody();
   testing::Workspace ws;
   std::unique_ptr<ReadOnly> readOnly;
   std::unique_ptr<FullDevice> device;
@@ -777,6 +867,9 @@ void TstFaults::folderApplyFails() {
   if (fault == QLatin1String("readonly")) readOnly = std::make_unique<ReadOnly>(cookenv);
   if (fault == QLatin1String("readonlyfolder"))
     readOnly = std::make_unique<ReadOnly>(ws.path(QString()));
+  if (fault == QLatin1String("chmod")) readOnly = std::make_unique<ReadOnly>(cookenv, false);
+  if (fault == QLatin1String("chmodfolder"))
+    readOnly = std::make_unique<ReadOnly>(ws.path(QString()), false);
   if (readOnly && !readOnly->ok()) QSKIP("this file system cannot make a file immutable");
   if (fault == QLatin1String("folder")) {
     QVERIFY(QFile::remove(cookenv));
@@ -831,6 +924,8 @@ void TstFaults::settingsAtStart_data() {
         << file << "folder" << named + "を読み込めません" << cookenv;
     QTest::addRow("%s link loop", f.constData())
         << file << "loop" << named + "を読み込めません" << cookenv;
+    QTest::addRow("%s unreadable (chmod 000, as a user)", f.constData())
+        << file << "chmod000" << named + "を読み込めません" << cookenv;
     QTest::addRow("%s line of 1 MiB", f.constData()) << file << "long" << QString() << false;
     QTest::addRow("%s binary garbage", f.constData()) << file << "garbage" << QString() << false;
     QTest::addRow("%s CR only, lone lead byte", f.constData())
@@ -851,6 +946,7 @@ void TstFaults::settingsAtStart() {
   QFETCH(QString, how);
   QFETCH(QString, says);
   QFETCH(bool, firstRun);
+  if (needsChild(how)) return runAsNobody();
   testing::Workspace ws;
   const QString path = ws.path(file);
   const bool cookenv = file == kCookenvFile;
@@ -885,6 +981,8 @@ void TstFaults::settingsAtStart() {
     QVERIFY(QFile::remove(path));
     QVERIFY(::symlink(QFile::encodeName(path).constData(), QFile::encodeName(path).constData()) ==
             0);
+  } else if (how == QLatin1String("chmod000")) {
+    QVERIFY(spoil(path, how));
   } else {
     QVERIFY(samplegen::writeFile(path, content));
   }
@@ -919,6 +1017,8 @@ void TstFaults::settingsAtStart() {
       (cookenv && how == QLatin1String("odd"))) {
     // The snack folder is unusable; choose it again as a user would.
     if (how == QLatin1String("folder")) QVERIFY(QDir().rmdir(path));
+    if (how == QLatin1String("chmod000"))
+      QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
     if (!Form2Window.loaded()) form.FILE_FOLDER->trigger();
     Form2* f2 = Form2Window.get();
     f2->Text1->setText(ws.snackFolder());
