@@ -33,6 +33,7 @@ void TstSettings::entries_data() {
   QTest::newRow("blank line is an empty entry") << "\r\n001 a\r\n" << QStringList{"", "001 a"};
   QTest::newRow("empty file") << "" << QStringList{};
   QTest::newRow("LF only") << "x\ny\n" << QStringList{"x", "y"};
+  QTest::newRow("CR only, also at the end") << "x\ry\r" << QStringList{"x", "y"};
 }
 
 void TstSettings::entries() {

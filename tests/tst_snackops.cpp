@@ -99,6 +99,7 @@ void TstSnackOps::numberParsing_data() {
   QTest::newRow("above 65535") << "100000" << true << 65535;
   QTest::newRow("huge") << "99999999999999999999999" << false << 65535;
   QTest::newRow("full-width digits") << "１２３" << true << 123;
+  QTest::newRow("full-width 9 and 0") << "９０" << true << 90;
   QTest::newRow("blanks") << " 7 　" << true << 7;
   QTest::newRow("empty") << "" << true << -1;
   QTest::newRow("negative") << "-1" << true << -1;
