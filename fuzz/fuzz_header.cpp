@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "fuzz_common.h"
+#include "header_table.h"
 #include "platform/sjis.h"
 #include "snack/fields.h"
 #include "snack/layout.h"
@@ -28,7 +29,7 @@ std::uint8_t byteAt(const QByteArray& b, int offset) {
 
 bool sameBuffer(const std::array<std::uint8_t, kTextBuffer>& buffer, const QByteArray& b,
                 int offset) {
-  return std::memcmp(buffer.data(), b.constData() + offset, kTextBuffer) == 0;
+  return std::memcmp(buffer.data(), b.constData() + offset, 257) == 0;  // area and 2 more
 }
 
 // The text a box shows for stored bytes, and how code page 932 treats it.
@@ -65,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const SnackRecordType before = record;
   const Outcome loaded = loadSnack(path, record);
   FUZZ_CHECK(fuzz::readFile(path) == bytes);
-  if (size < static_cast<std::size_t>(kHeaderSize)) {
+  if (size < static_cast<std::size_t>(hdr::kUsable)) {
     FUZZ_CHECK(!loaded.ok);
     FUZZ_CHECK(!loaded.message.isEmpty());
     FUZZ_CHECK(record == before);
@@ -75,29 +76,31 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // The last 904 bytes, without a copy: they end where libFuzzer's buffer
   // ends, so a read past the header is caught by AddressSanitizer.
   const SnackRecordType tail = decodeHeader(QByteArray::fromRawData(
-      reinterpret_cast<const char*>(data) + size - kHeaderSize, kHeaderSize));
-  FUZZ_CHECK(tail.Second == data[size - kHeaderSize + kOpenedSecond]);
+      reinterpret_cast<const char*>(data) + size - hdr::kUsable, hdr::kUsable));
+  FUZZ_CHECK(tail.Second == data[size - hdr::kUsable + hdr::OpenedSecond.at]);
 
-  FUZZ_CHECK(record.NameLength == byteAt(bytes, kNameLength));
-  FUZZ_CHECK(record.DescriptionLength == byteAt(bytes, kDescriptionLength));
-  FUZZ_CHECK(record.AuthorLength == byteAt(bytes, kAuthorLength));
-  FUZZ_CHECK(sameBuffer(record.NameBytes, bytes, kNameText));
-  FUZZ_CHECK(sameBuffer(record.DescriptionBytes, bytes, kDescriptionText));
-  FUZZ_CHECK(sameBuffer(record.AuthorBytes, bytes, kAuthorText));
-  FUZZ_CHECK(join16(record.NumberHigh, record.NumberLow) == le16(bytes, kNumber));
-  FUZZ_CHECK(join16(record.QuantityHigh, record.QuantityLow) == le16(bytes, kQuantity));
-  FUZZ_CHECK(join16(record.BestBeforeHigh, record.BestBeforeLow) == le16(bytes, kBestBeforeDays));
-  FUZZ_CHECK(join16(record.CaloriesHigh, record.CaloriesLow) == le16(bytes, kCalories));
-  FUZZ_CHECK(join16(record.YearHigh, record.YearLow) == le16(bytes, kOpenedYear));
-  FUZZ_CHECK(record.TypeIndex == byteAt(bytes, kTypeIndex));
-  FUZZ_CHECK(record.SoundIndex == byteAt(bytes, kSoundIndex));
-  FUZZ_CHECK(record.Month == byteAt(bytes, kOpenedMonth));
-  FUZZ_CHECK(record.Day == byteAt(bytes, kOpenedDay));
-  FUZZ_CHECK(record.Hour == byteAt(bytes, kOpenedHour));
-  FUZZ_CHECK(record.Minute == byteAt(bytes, kOpenedMinute));
-  FUZZ_CHECK(record.Second == byteAt(bytes, kOpenedSecond));
-  const bool anyDateByte = (bytes[kOpenedMonth] | bytes[kOpenedDay] | bytes[kOpenedHour] |
-                            bytes[kOpenedMinute] | bytes[kOpenedSecond]) != 0;
+  FUZZ_CHECK(record.NameLength == byteAt(bytes, hdr::NameLength.at));
+  FUZZ_CHECK(record.DescriptionLength == byteAt(bytes, hdr::DescriptionLength.at));
+  FUZZ_CHECK(record.AuthorLength == byteAt(bytes, hdr::AuthorLength.at));
+  FUZZ_CHECK(sameBuffer(record.NameBytes, bytes, hdr::NameText.at));
+  FUZZ_CHECK(sameBuffer(record.DescriptionBytes, bytes, hdr::DescriptionText.at));
+  FUZZ_CHECK(sameBuffer(record.AuthorBytes, bytes, hdr::AuthorText.at));
+  FUZZ_CHECK(join16(record.NumberHigh, record.NumberLow) == le16(bytes, hdr::Number.at));
+  FUZZ_CHECK(join16(record.QuantityHigh, record.QuantityLow) == le16(bytes, hdr::Quantity.at));
+  FUZZ_CHECK(join16(record.BestBeforeHigh, record.BestBeforeLow) ==
+             le16(bytes, hdr::BestBeforeDays.at));
+  FUZZ_CHECK(join16(record.CaloriesHigh, record.CaloriesLow) == le16(bytes, hdr::Calories.at));
+  FUZZ_CHECK(join16(record.YearHigh, record.YearLow) == le16(bytes, hdr::OpenedYear.at));
+  FUZZ_CHECK(record.TypeIndex == byteAt(bytes, hdr::TypeIndex.at));
+  FUZZ_CHECK(record.SoundIndex == byteAt(bytes, hdr::SoundIndex.at));
+  FUZZ_CHECK(record.Month == byteAt(bytes, hdr::OpenedMonth.at));
+  FUZZ_CHECK(record.Day == byteAt(bytes, hdr::OpenedDay.at));
+  FUZZ_CHECK(record.Hour == byteAt(bytes, hdr::OpenedHour.at));
+  FUZZ_CHECK(record.Minute == byteAt(bytes, hdr::OpenedMinute.at));
+  FUZZ_CHECK(record.Second == byteAt(bytes, hdr::OpenedSecond.at));
+  const bool anyDateByte =
+      (bytes[hdr::OpenedMonth.at] | bytes[hdr::OpenedDay.at] | bytes[hdr::OpenedHour.at] |
+       bytes[hdr::OpenedMinute.at] | bytes[hdr::OpenedSecond.at]) != 0;
   FUZZ_CHECK(isOpened(record) == anyDateByte);
 
   // What a save of the unedited window writes: the loaded text bytes and the
@@ -125,12 +128,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const QByteArray after = fuzz::readFile(path);
   FUZZ_CHECK(after.size() == bytes.size());
   const QByteArray image = headerImage(v);
-  std::array<bool, kHeaderSize> owned{};
-  for (const ByteRange& r : kSavedRanges)
-    for (int i = r.offset; i < r.offset + r.size; ++i) owned[static_cast<std::size_t>(i)] = true;
-  for (int i = 0; i < kHeaderSize; ++i)
+  std::array<bool, hdr::kUsable> owned{};
+  for (const hdr::Field& r : hdr::kSaved)
+    for (int i = r.at; i < r.at + r.size; ++i) owned[static_cast<std::size_t>(i)] = true;
+  for (int i = 0; i < hdr::kUsable; ++i)
     FUZZ_CHECK(after[i] == (owned[static_cast<std::size_t>(i)] ? image[i] : bytes[i]));
-  FUZZ_CHECK(after.mid(kHeaderSize) == bytes.mid(kHeaderSize));
+  FUZZ_CHECK(after.mid(hdr::kUsable) == bytes.mid(hdr::kUsable));
 
   SnackRecordType reloaded;
   FUZZ_CHECK(loadSnack(path, reloaded).ok);

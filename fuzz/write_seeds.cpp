@@ -7,8 +7,8 @@
 #include <QFile>
 #include <cstdio>
 
+#include "header_table.h"
 #include "samplegen.h"
-#include "snack/layout.h"
 
 namespace {
 
@@ -40,12 +40,12 @@ int main(int argc, char** argv) {
   longName.description = QStringLiteral("一行目\r\n二行目");
   ok = ok && put(header, QStringLiteral("name255"), samplegen::header(longName));
   QByteArray split = samplegen::header(samplegen::sampleSnacks().first());
-  split[snack::kNameLength] = 3;  // ends inside the second character
+  split[hdr::NameLength.at] = 3;  // ends inside the second character
   ok = ok && put(header, QStringLiteral("split-lead-byte"), split);
-  ok = ok && put(header, QStringLiteral("exact904"), samplegen::headerTemplate(snack::kHeaderSize));
+  ok = ok && put(header, QStringLiteral("exact904"), samplegen::headerTemplate(hdr::kUsable));
   ok = ok && put(header, QStringLiteral("short903"),
-                 samplegen::headerTemplate(snack::kHeaderSize).left(snack::kHeaderSize - 1));
-  ok = ok && put(header, QStringLiteral("all-ff"), QByteArray(snack::kHeaderSize, '\xff'));
+                 samplegen::headerTemplate(hdr::kUsable).left(hdr::kUsable - 1));
+  ok = ok && put(header, QStringLiteral("all-ff"), QByteArray(hdr::kUsable, '\xff'));
 
   // Name files and the folder file.
   const QString names = out.filePath(QStringLiteral("name_table"));

@@ -17,9 +17,9 @@
 #endif
 
 #include "app/module1.h"
+#include "header_table.h"
 #include "platform/windows.h"
 #include "samplegen.h"
-#include "snack/layout.h"
 #include "ui/form2.h"
 #include "ui/form3.h"
 #include "ui/form4.h"
@@ -96,8 +96,8 @@ class Workspace {
 // Offsets a save may change.
 inline std::set<int> savedOffsets() {
   std::set<int> s;
-  for (const snack::ByteRange& r : snack::kSavedRanges)
-    for (int i = r.offset; i < r.offset + r.size; ++i) s.insert(i);
+  for (const hdr::Field& r : hdr::kSaved)
+    for (int i = r.at; i < r.at + r.size; ++i) s.insert(i);
   return s;
 }
 

@@ -4,13 +4,11 @@
 #include <filesystem>
 #include <fstream>
 
-#include "snack/layout.h"
+#include "header_table.h"
 #include "snack/operations.h"
 #include "support.h"
 #include "ui/form1.h"
 #include "ui/look.h"
-
-using namespace snack;
 
 namespace {
 
@@ -216,8 +214,8 @@ void TstEditing::loadThenSaveChangesNothing() {
   QFETCH(int, length);
   testing::Workspace ws;
   QByteArray file = samplegen::readFile(ws.snack("ichigo.pac"));
-  file[kNameLength] = static_cast<char>(length);
-  file.replace(kNameText, name.size(), name);
+  file[hdr::NameLength.at] = static_cast<char>(length);
+  file.replace(hdr::NameText.at, name.size(), name);
   QVERIFY(samplegen::writeFile(ws.snack("odd.pac"), file));
   Form1 form;
   form.show();
@@ -226,13 +224,14 @@ void TstEditing::loadThenSaveChangesNothing() {
   QVERIFY2(ws.messages.isEmpty(), qPrintable(ws.messages.join('\n')));
   const QByteArray after = samplegen::readFile(ws.snack("odd.pac"));
   // The name area after the text is zero-filled; every other byte stays.
-  QCOMPARE(after.mid(kNameText, length), file.mid(kNameText, length));
-  QCOMPARE(after.mid(kNameText + length, kTextArea - length), QByteArray(kTextArea - length, 0));
-  QCOMPARE(after[kNameLength], file[kNameLength]);
+  QCOMPARE(after.mid(hdr::NameText.at, length), file.mid(hdr::NameText.at, length));
+  QCOMPARE(after.mid(hdr::NameText.at + length, hdr::NameText.size - length),
+           QByteArray(hdr::NameText.size - length, 0));
+  QCOMPARE(after[hdr::NameLength.at], file[hdr::NameLength.at]);
   testing::compareOutside(file, after, testing::savedOffsets());
   const int description = samplegen::sjis(samplegen::sampleSnacks()[0].description).size();
-  QCOMPARE(after.mid(kDescriptionLength, 1 + description),
-           file.mid(kDescriptionLength, 1 + description));
+  QCOMPARE(after.mid(hdr::DescriptionLength.at, 1 + description),
+           file.mid(hdr::DescriptionLength.at, 1 + description));
   // A second save without edits gives the same file.
   save(form);
   QCOMPARE(samplegen::readFile(ws.snack("odd.pac")), after);
@@ -265,17 +264,17 @@ void TstEditing::editAndSave() {
   const QByteArray after = samplegen::readFile(path);
   testing::compareOutside(before, after, testing::savedOffsets());
   const QByteArray name = samplegen::sjis("新しい\r\nなまえ");
-  QCOMPARE(int(uchar(after[kNameLength])), name.size());
-  QCOMPARE(after.mid(kNameText, name.size()), name);
-  QCOMPARE(after.mid(kAuthorLength, 256), QByteArray(256, 0));
-  QCOMPARE(after.mid(kNumber, 2), QByteArray("\xff\xff"));
-  QCOMPARE(after.mid(kTypeIndex, 7), QByteArray("\xff\x00\x01\xff\xff\x7b\x00", 7));
-  QCOMPARE(after.mid(kOpenedYear, 14),
+  QCOMPARE(int(uchar(after[hdr::NameLength.at])), name.size());
+  QCOMPARE(after.mid(hdr::NameText.at, name.size()), name);
+  QCOMPARE(after.mid(hdr::AuthorLength.at, 256), QByteArray(256, 0));
+  QCOMPARE(after.mid(hdr::Number.at, 2), QByteArray("\xff\xff"));
+  QCOMPARE(after.mid(hdr::TypeIndex.at, 7), QByteArray("\xff\x00\x01\xff\xff\x7b\x00", 7));
+  QCOMPARE(after.mid(hdr::OpenedYear.at, 14),
            QByteArray("\xd0\x07\x00", 3) + before.mid(892, 1) + QByteArray("\x00", 1) +
                before.mid(894, 1) + QByteArray("\x17", 1) + before.mid(896, 1) +
                QByteArray("\x3b", 1) + before.mid(898, 1) + QByteArray("\x1e", 1) +
                before.mid(900, 1) + QByteArray(2, 0));
-  QCOMPARE(int(uchar(after[kSoundIndex])), 0);
+  QCOMPARE(int(uchar(after[hdr::SoundIndex.at])), 0);
   QCOMPARE(form.Text6->text(), QString("100000"));
   QCOMPARE(form.Label18->text(), QString("開封"));  // not evaluated again by a save
   QCOMPARE(Module1::SnackRecord.QuantityHigh, std::uint8_t(1));
@@ -457,9 +456,9 @@ void TstEditing::refresh() {
   testing::processDeletes();
   QVERIFY(!Form4Window.loaded());
   const QByteArray after = samplegen::readFile(path);
-  QCOMPARE(after.mid(kOpenedYear, 14), QByteArray(14, 0));
-  QCOMPARE(after.left(kOpenedYear), before.left(kOpenedYear));
-  QCOMPARE(after.mid(kSoundIndex), before.mid(kSoundIndex));
+  QCOMPARE(after.mid(hdr::OpenedYear.at, 14), QByteArray(14, 0));
+  QCOMPARE(after.left(hdr::OpenedYear.at), before.left(hdr::OpenedYear.at));
+  QCOMPARE(after.mid(hdr::SoundIndex.at), before.mid(hdr::SoundIndex.at));
   QCOMPARE(form.Label18->text(), QString("未開封"));
   for (QLineEdit* box :
        {form.Text8, form.Text9, form.Text10, form.Text11, form.Text12, form.Text13})

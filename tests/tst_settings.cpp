@@ -33,6 +33,7 @@ void TstSettings::entries_data() {
   QTest::newRow("blank line is an empty entry") << "\r\n001 a\r\n" << QStringList{"", "001 a"};
   QTest::newRow("empty file") << "" << QStringList{};
   QTest::newRow("LF only") << "x\ny\n" << QStringList{"x", "y"};
+  QTest::newRow("CR only, also at the end") << "x\ry\r" << QStringList{"x", "y"};
 }
 
 void TstSettings::entries() {
@@ -47,14 +48,18 @@ void TstSettings::nameTable_data() {
   using M = IndexNames;
   QTest::newRow("index and blank") << "012 あめ\r\n" << M{{12, "あめ"}};
   QTest::newRow("full-width separator") << "012　あめ\r\n" << M{{12, "あめ"}};
-  QTest::newRow("four characters: empty name") << "012 \r\n003 x\r\n" << M{{3, "x"}};
+  QTest::newRow("four characters: empty name") << "012 old\r\n012 \r\n003 x\r\n" << M{{3, "x"}};
   QTest::newRow("later line wins") << "005 a\r\n005 b\r\n" << M{{5, "b"}};
   QTest::newRow("index 256 stored") << "256 last\r\n" << M{{256, "last"}};
   QTest::newRow("comma makes a second entry") << "001 a,002 b\r\n" << M{{1, "a"}, {2, "b"}};
   QTest::newRow("letters give index 0") << "abc name\r\n" << M{{0, "name"}};
-  QTest::newRow("short lines skipped") << "01\r\n\r\n002 ok\r\n" << M{{2, "ok"}};
-  QTest::newRow("index 999 skipped") << "999 no\r\n001 yes\r\n" << M{{1, "yes"}};
-  QTest::newRow("index -1 skipped") << "-1 no\r\n001 yes\r\n" << M{{1, "yes"}};
+  QTest::newRow("separator is a digit") << "0019x\r\n" << M{{1, "x"}};
+  // A bad line comes after the good one it could overwrite.
+  QTest::newRow("short lines skipped") << "002 ok\r\n002\r\n01\r\n\r\n" << M{{2, "ok"}};
+  QTest::newRow("index 257 skipped") << "001 yes\r\n257 no\r\n" << M{{1, "yes"}};
+  QTest::newRow("index 999 skipped") << "001 yes\r\n999 no\r\n" << M{{1, "yes"}};
+  QTest::newRow("index -1 skipped") << "001 yes\r\n-1 no\r\n" << M{{1, "yes"}};
+  QTest::newRow("index -01 skipped") << "001 yes\r\n-01 no\r\n" << M{{1, "yes"}};
   QTest::newRow("any order") << "009 z\r\n001 a\r\n" << M{{1, "a"}, {9, "z"}};
 }
 

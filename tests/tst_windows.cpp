@@ -165,6 +165,8 @@ void TstWindows::applyRefusals_data() {
   QTest::addColumn<QString>("mentioned");
   QTest::newRow("no Shift-JIS form") << "/home/한/" << false << "한";
   QTest::newRow("cookenv.ini cannot be written") << "/x/" << true << "cookenv.ini";
+  QTest::newRow("line feed") << "/x/\n/y/" << false << "改行";
+  QTest::newRow("carriage return") << "/x\r/" << false << "改行";
 }
 
 void TstWindows::applyRefusals() {

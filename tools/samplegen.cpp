@@ -9,12 +9,12 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "header_table.h"
 #include "platform/sjis.h"
-#include "snack/layout.h"
 
 namespace samplegen {
 
-using namespace snack;
+using snack::HeaderValues;
 
 QByteArray sjis(const QString& text) {
   const platform::SjisEncoding e = platform::toSjis(text);
@@ -62,11 +62,27 @@ HeaderValues values(const SampleSnack& s) {
   return v;
 }
 
-QByteArray header(const SampleSnack& s, int size) {
-  QByteArray h = headerTemplate(size);
-  putHeaderValues(h, values(s));
+// Written byte by byte from the file format, not by the editor's own code.
+QByteArray withFields(QByteArray h, const SampleSnack& s) {
+  hdr::putText(h, hdr::NameLength, sjis(s.name));
+  hdr::putText(h, hdr::DescriptionLength, sjis(s.description));
+  hdr::putText(h, hdr::AuthorLength, sjis(s.author));
+  hdr::put16(h, hdr::Number, s.number);
+  hdr::put16(h, hdr::Quantity, s.quantity);
+  hdr::put16(h, hdr::BestBeforeDays, s.bestBeforeDays);
+  hdr::put16(h, hdr::Calories, s.calories);
+  hdr::putByte(h, hdr::TypeIndex, s.typeIndex);
+  hdr::putByte(h, hdr::SoundIndex, s.soundIndex);
+  hdr::put16(h, hdr::OpenedYear, s.year);
+  hdr::putByte(h, hdr::OpenedMonth, s.month);
+  hdr::putByte(h, hdr::OpenedDay, s.day);
+  hdr::putByte(h, hdr::OpenedHour, s.hour);
+  hdr::putByte(h, hdr::OpenedMinute, s.minute);
+  hdr::putByte(h, hdr::OpenedSecond, s.second);
   return h;
 }
+
+QByteArray header(const SampleSnack& s, int size) { return withFields(headerTemplate(size), s); }
 
 QByteArray pictureBmp(int seed, int width, int height) {
   QImage image(width, height, QImage::Format_RGB888);
@@ -139,9 +155,9 @@ QList<SampleSnack> sampleSnacks() {
   b.description = QStringLiteral("いくら食べてもなくならない、ふしぎなクッキー。");
   b.author = QStringLiteral("おかしの森");
   b.number = 65535;
-  b.quantity = kUnlimited;
-  b.bestBeforeDays = kUnlimited;
-  b.calories = kUnlimited;
+  b.quantity = 0xFFFF;  // unlimited
+  b.bestBeforeDays = 0xFFFF;
+  b.calories = 0xFFFF;
   b.typeIndex = 7;
   b.soundIndex = 2;
   list.append(b);

@@ -28,6 +28,8 @@ QByteArray headerTemplate(int size = 1024);
 // A header with the fields of `sample` set; text areas keep pattern bytes after
 // the text, as a file not written by the editor may.
 QByteArray header(const SampleSnack& sample, int size = 1024);
+// `base` with the fields of `sample` written into it, byte by byte.
+QByteArray withFields(QByteArray base, const SampleSnack& sample);
 // 24-bit BMP pictures drawn from a seed.
 QByteArray pictureBmp(int seed, int width = 64, int height = 64);
 QByteArray maskBmp(int seed, int width = 64, int height = 64);
