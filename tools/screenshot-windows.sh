@@ -24,7 +24,7 @@ trap 'kill "$app" 2>/dev/null || true; wineserver -k 2>/dev/null || true; rm -rf
 unset QT_QPA_PLATFORM
 repo=$PWD
 tools/wine-run.sh "$build/crumbwright-demo.exe" "Z:${ws//\//\\}" >/dev/null 2>&1
-(cd "$ws" && exec "$repo/tools/wine-run.sh" "$build/crumbwright.exe") >/dev/null 2>&1 &
+(cd "$ws" && exec "$repo/tools/wine-run.sh" "$build/crumbwright.exe" ${CRUMB_SHOTS_ARGS:-}) >/dev/null 2>&1 &
 app=$!
 for _ in $(seq 60); do
   win=$(xdotool search --name 'Crumbwright for POSTPET' 2>/dev/null | head -n1 || true)
