@@ -33,7 +33,7 @@ namespace testing {
 // While it lives, writes past `bytes` bytes of any file fail ("File too large").
 class FileSizeLimit {
  public:
-  explicit FileSizeLimit(long bytes) {
+  explicit FileSizeLimit(qint64 bytes) {
     ::signal(SIGXFSZ, SIG_IGN);
     ::getrlimit(RLIMIT_FSIZE, &old_);
     const rlimit limit{static_cast<rlim_t>(bytes), old_.rlim_max};

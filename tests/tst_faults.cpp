@@ -76,21 +76,7 @@ class ReadOnly {
 // While it lives, no file of the process can grow past `bytes`: a write that
 // crosses the limit stops there and the next one fails (EFBIG), for files
 // written in place as much as for new ones.
-class WriteLimit {
- public:
-  explicit WriteLimit(qint64 bytes) {
-    ::signal(SIGXFSZ, SIG_IGN);
-    ::getrlimit(RLIMIT_FSIZE, &old_);
-    const rlimit limit{static_cast<rlim_t>(bytes), old_.rlim_max};
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~WriteLimit() { ::setrlimit(RLIMIT_FSIZE, &old_); }
-  WriteLimit(const WriteLimit&) = delete;
-  WriteLimit& operator=(const WriteLimit&) = delete;
-
- private:
-  rlimit old_{};
-};
+using WriteLimit = testing::FileSizeLimit;
 
 // A small memory file system mounted over a folder, with its contents kept,
 // then filled so that only `room` bytes are left. Needs CAP_SYS_ADMIN.
