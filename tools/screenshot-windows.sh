@@ -4,6 +4,9 @@
 # "windows" platform, on the demo workspace (under Xvfb):
 #   tools/screenshot-windows.sh [BUILD_DIR [OUT_FILE]]
 # BUILD_DIR defaults to build/windows, OUT_FILE to docs/screenshots/windows-main.png.
+# Under Wine, GDI draws nothing of the desktop font at the text boxes' size (their
+# texts stay blank at 1x, and show at 2x), so the picture is taken with Qt's own
+# FreeType engine of the windows platform; CRUMB_SHOTS_ARGS replaces that choice.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=$(realpath "${1:-build/windows}")
@@ -24,7 +27,7 @@ trap 'kill "$app" 2>/dev/null || true; wineserver -k 2>/dev/null || true; rm -rf
 unset QT_QPA_PLATFORM
 repo=$PWD
 tools/wine-run.sh "$build/crumbwright-demo.exe" "Z:${ws//\//\\}" >/dev/null 2>&1
-(cd "$ws" && exec "$repo/tools/wine-run.sh" "$build/crumbwright.exe" ${CRUMB_SHOTS_ARGS:-}) >/dev/null 2>&1 &
+(cd "$ws" && exec "$repo/tools/wine-run.sh" "$build/crumbwright.exe" ${CRUMB_SHOTS_ARGS--platform windows:fontengine=freetype}) >/dev/null 2>&1 &
 app=$!
 for _ in $(seq 60); do
   win=$(xdotool search --name 'Crumbwright for POSTPET' 2>/dev/null | head -n1 || true)
