@@ -18,7 +18,11 @@ mkdir -p "$(dirname "$WINEPREFIX")"
 (
   flock 9
   if [ ! -f "$WINEPREFIX/.crumbwright-ready" ]; then
+    # A new prefix goes on starting its services after wineboot returns; programs
+    # run before that settles may hang at their exit. Wait for it.
     wineboot -i >/dev/null 2>&1 || true
+    wineserver -w || true
+    wine cmd.exe /c exit >/dev/null 2>&1 || true
     wineserver -w || true
     mkdir -p "$WINEPREFIX/crumbwright-fonts"
     ln -sf /usr/share/fonts/opentype/ipafont-gothic/*.ttf \
