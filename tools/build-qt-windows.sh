@@ -25,7 +25,8 @@ g++-mingw-w64-x86-64-posix=$(version_of g++-mingw-w64-x86-64-posix)
 options=${options[*]}
 toolchain=$(sha256sum < "$toolchain" | cut -c1-16)"
 key=$(printf '%s' "$key_text" | sha256sum | cut -c1-16)
-cache="${XDG_CACHE_HOME:-$HOME/.cache}/crumbwright"
+home=${HOME:-$(getent passwd "$(id -u)" | cut -d: -f6)}
+cache="${XDG_CACHE_HOME:-$home/.cache}/crumbwright"
 prefix="$cache/qt6-windows-$key"
 
 if [ -f "$prefix/.complete" ]; then

@@ -8,6 +8,7 @@
 # platform reads its fonts from QT_QPA_FONTDIR: a folder of links to the IPA fonts.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
+export HOME=${HOME:-$(getent passwd "$(id -u)" | cut -d: -f6)}
 export WINEPREFIX=${CRUMB_WINEPREFIX:-$here/build/wineprefix}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml="
