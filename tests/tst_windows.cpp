@@ -155,7 +155,7 @@ void TstWindows::applyStoresTypedText() {
   f3->File1->setCurrentIndex(f3->File1Names->index(0));
   f3->Command1_Click();
   testing::processDeletes();
-  QCOMPARE(Module1::CurrentSnackPath(), typed + sep() + "fruit10.pac");
+  QCOMPARE(Module1::SnackFilePath, typed + sep() + "fruit10.pac");
   QVERIFY(ws.messages.isEmpty());
 }
 

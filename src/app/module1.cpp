@@ -11,7 +11,6 @@ NameTable FoodTypeNames;
 NameTable SoundNames;
 snack::SnackRecordType SnackRecord;
 
-platform::NativePath CurrentSnackPath() { return SnackFilePath; }
 
 void Reset() {
   SnackFolder.clear();

@@ -27,8 +27,6 @@ extern NameTable FoodTypeNames;
 extern NameTable SoundNames;
 extern snack::SnackRecordType SnackRecord;
 
-// The current snack file (SnackFilePath); empty before the first load.
-platform::NativePath CurrentSnackPath();
 
 // Back to the state at start (tests start each case from it).
 void Reset();

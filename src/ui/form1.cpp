@@ -279,7 +279,7 @@ void Form1::FILE_READ_Click() {
 }
 
 void Form1::FILE_SAVE_Click() {
-  if (Module1::CurrentSnackPath().isEmpty()) {
+  if (Module1::SnackFilePath.isEmpty()) {
     ShowError(this,
               QStringLiteral("おやつファイルがまだ読み込まれていません。"
                              "「おやつファイルの読込」でファイルを選んでから書き込んでください。"));
@@ -337,7 +337,7 @@ void Form1::FILE_SAVE_Click() {
     }
     *value = static_cast<std::uint8_t>(position);
   }
-  const snack::Outcome done = snack::saveSnack(Module1::CurrentSnackPath(), v);
+  const snack::Outcome done = snack::saveSnack(Module1::SnackFilePath, v);
   if (!done.ok) return ShowError(this, done.message);
   snack::storeSaved(v, Module1::SnackRecord);
 }
@@ -350,7 +350,7 @@ void Form1::FILE_FOLDER_Click() {
 
 void Form1::FILE_NEW_Click() {
   const snack::Outcome done =
-      snack::buildSnack(snack::kFactoryFolder, Text14->text(), Module1::CurrentSnackPath());
+      snack::buildSnack(snack::kFactoryFolder, Text14->text(), Module1::SnackFilePath);
   if (!done.ok) ShowError(this, done.message);
 }
 

@@ -36,7 +36,7 @@ Form4::Form4() {
 
 void Form4::Command1_Click() {
   Form1* main = MainForm();
-  const platform::NativePath path = Module1::CurrentSnackPath();
+  const platform::NativePath path = Module1::SnackFilePath;
   if (path.isEmpty()) {
     ShowError(
         this,
