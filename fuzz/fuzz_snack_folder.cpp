@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Arbitrary bytes as cookenv.ini, and arbitrary text as the folder a user
 // applies. Reading gives the first line without its line end (an empty one
-// names the working folder), or a message naming the file when it is empty. Writing either stores exactly the
-// Shift-JIS of the text and CR LF, which reads back as the same text, or is
-// refused with a message and leaves the file byte for byte as it was.
+// names the working folder), or a message naming the file when it is empty. Writing either stores
+// exactly the Shift-JIS of the text and CR LF, which reads back as the same text, or is refused
+// with a message and leaves the file byte for byte as it was.
 #include "app/settings.h"
 #include "fuzz_common.h"
 #include "platform/sjis.h"

@@ -12,8 +12,9 @@
 #include <QTest>
 #include <set>
 #ifdef Q_OS_UNIX
-#include <csignal>
 #include <sys/resource.h>
+
+#include <csignal>
 #endif
 
 #include "app/module1.h"

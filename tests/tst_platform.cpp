@@ -19,17 +19,35 @@ void TstPlatform::paths_data() {
   QTest::addColumn<QString>("text");    // the folder text, one separator at the end ("": none)
   QTest::addColumn<QString>("joined");  // with the file "a.pac"
 #ifdef Q_OS_WIN
-  QTest::newRow("drive root") << "C:\\" << "C:\\" << "C:\\a.pac";
-  QTest::newRow("root with slash") << "C:/" << "C:\\" << "C:/a.pac";
-  QTest::newRow("folder") << "C:\\おやつ" << "C:\\おやつ\\" << "C:\\おやつ\\a.pac";
-  QTest::newRow("folder with separator") << "D:\\x\\" << "D:\\x\\" << "D:\\x\\a.pac";
-  QTest::newRow("slashes") << "C:/p/q" << "C:\\p\\q\\" << "C:/p/q\\a.pac";
+  QTest::newRow("drive root") << "C:\\"
+                              << "C:\\"
+                              << "C:\\a.pac";
+  QTest::newRow("root with slash") << "C:/"
+                                   << "C:\\"
+                                   << "C:/a.pac";
+  QTest::newRow("folder") << "C:\\おやつ"
+                          << "C:\\おやつ\\"
+                          << "C:\\おやつ\\a.pac";
+  QTest::newRow("folder with separator") << "D:\\x\\"
+                                         << "D:\\x\\"
+                                         << "D:\\x\\a.pac";
+  QTest::newRow("slashes") << "C:/p/q"
+                           << "C:\\p\\q\\"
+                           << "C:/p/q\\a.pac";
 #else
-  QTest::newRow("root") << "/" << "/" << "/a.pac";
-  QTest::newRow("folder") << "/home/おやつ" << "/home/おやつ/" << "/home/おやつ/a.pac";
-  QTest::newRow("folder with separator") << "/x/" << "/x/" << "/x/a.pac";
+  QTest::newRow("root") << "/"
+                        << "/"
+                        << "/a.pac";
+  QTest::newRow("folder") << "/home/おやつ"
+                          << "/home/おやつ/"
+                          << "/home/おやつ/a.pac";
+  QTest::newRow("folder with separator") << "/x/"
+                                         << "/x/"
+                                         << "/x/a.pac";
 #endif
-  QTest::newRow("empty: the working folder") << "" << "" << "a.pac";
+  QTest::newRow("empty: the working folder") << ""
+                                             << ""
+                                             << "a.pac";
 }
 
 void TstPlatform::paths() {

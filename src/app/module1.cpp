@@ -11,7 +11,6 @@ NameTable FoodTypeNames;
 NameTable SoundNames;
 snack::SnackRecordType SnackRecord;
 
-
 void Reset() {
   SnackFolder.clear();
   SnackFileName.clear();

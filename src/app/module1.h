@@ -27,7 +27,6 @@ extern NameTable FoodTypeNames;
 extern NameTable SoundNames;
 extern snack::SnackRecordType SnackRecord;
 
-
 // Back to the state at start (tests start each case from it).
 void Reset();
 

@@ -126,7 +126,8 @@ QString colourRule(const QColor& c) {
 void putCaptionOnBorder(QGroupBox* frame) {
   const int half = QFontMetrics(frame->font()).height() / 2;
   const QVariant frameColour = frame->property(kTextColour);
-  const QString colour = frameColour.isValid() ? colourRule(frameColour.value<QColor>()) : QString();
+  const QString colour =
+      frameColour.isValid() ? colourRule(frameColour.value<QColor>()) : QString();
   const QString sheet = QStringLiteral(
                             "QGroupBox { border: 1px solid palette(mid); border-radius: 3px;"
                             " margin-top: %1px; %2 }"
