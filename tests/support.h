@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// Shared fixtures: a working folder made by our generator, with messages and
-// the program's end recorded instead of shown.
-#include <QAbstractItemView>
+// Shared fixtures of every test: a working folder made by our generator and
+// byte comparisons. Window tests add window_support.h.
 #include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
@@ -19,14 +18,15 @@
 
 #include "app/module1.h"
 #include "header_table.h"
-#include "platform/windows.h"
 #include "samplegen.h"
-#include "ui/form2.h"
-#include "ui/form3.h"
-#include "ui/form4.h"
-#include "ui/form5.h"
-#include "ui/forms.h"
-#include "ui/messages.h"
+
+// Runs a helper that checks with QVERIFY or QCOMPARE, and ends the test
+// function when the helper failed.
+#define CHECKED(call)                       \
+  do {                                      \
+    call;                                   \
+    if (QTest::currentTestFailed()) return; \
+  } while (false)
 
 namespace testing {
 
@@ -50,21 +50,16 @@ class FileSizeLimit {
 #endif
 
 // A fresh working folder, made current; the process goes back on destruction.
+// A folder that cannot be made ends the run: no test can go on without it.
 class Workspace {
  public:
   explicit Workspace(bool firstRun = false) : previous_(QDir::currentPath()) {
-    QVERIFY(dir_.isValid());
-    QVERIFY(samplegen::writeWorkspace(dir_.path(), firstRun));
+    if (!dir_.isValid() || !samplegen::writeWorkspace(dir_.path(), firstRun))
+      qFatal("cannot make a working folder in %s", qPrintable(QDir::tempPath()));
     QDir::setCurrent(dir_.path());
     Module1::Reset();
-    ui::SetMessageRecorder([this](const QString& m) { messages.append(m); });
-    platform::setEndProgramHook([this] { ++endCalls; });
   }
-  ~Workspace() {
-    ui::SetMessageRecorder({});
-    platform::setEndProgramHook({});
-    QDir::setCurrent(previous_);
-  }
+  ~Workspace() { QDir::setCurrent(previous_); }
   Workspace(const Workspace&) = delete;
   Workspace& operator=(const Workspace&) = delete;
 
@@ -86,9 +81,6 @@ class Workspace {
     return sums;
   }
 
-  QStringList messages;
-  int endCalls = 0;
-
  private:
   QTemporaryDir dir_;
   QString previous_;
@@ -102,41 +94,13 @@ inline std::set<int> savedOffsets() {
   return s;
 }
 
-// Every byte outside `owned`, and the length, are the same.
+// Every byte outside `owned`, and the length, are the same (use with CHECKED).
 inline void compareOutside(const QByteArray& before, const QByteArray& after,
                            const std::set<int>& owned) {
   QCOMPARE(after.size(), before.size());
   for (int i = 0; i < before.size(); ++i)
     if (!owned.count(i) && before[i] != after[i])
       QFAIL(qPrintable(QStringLiteral("byte %1 changed").arg(i)));
-}
-
-// Lets deferred deletions (unloaded windows) happen.
-inline void processDeletes() {
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  QCoreApplication::processEvents();
-}
-
-// Shows a window and makes it the active one, so its shortcuts work.
-inline bool showActive(QWidget* w) {
-  w->show();
-  w->activateWindow();
-  return QTest::qWaitForWindowActive(w);
-}
-
-// Lays out an item view so its items have their places on screen.
-inline void layOut(QAbstractItemView* view) {
-  view->doItemsLayout();
-  QCoreApplication::processEvents();
-}
-
-// Unloads every dialog window, so the next test starts with none.
-inline void unloadDialogs() {
-  Form2Window.unload();
-  Form3Window.unload();
-  Form4Window.unload();
-  Form5Window.unload();
-  processDeletes();
 }
 
 }  // namespace testing

@@ -13,9 +13,9 @@
 #include <QTest>
 #include <functional>
 
-#include "support.h"
 #include "ui/form1.h"
 #include "ui/look.h"
+#include "window_support.h"
 
 namespace {
 
@@ -106,7 +106,7 @@ void TstDesktop::japaneseFontsStandIn() {
 }
 
 void TstDesktop::inputMethodInEveryBox() {
-  testing::Workspace ws;
+  testing::WindowWorkspace ws;
   Form1 form;
   const QList<QWidget*> windows = openWindows(&form);
   QList<QWidget*> boxes;
@@ -156,12 +156,12 @@ void TstDesktop::captionsStayWhole() {
   QFont desktop(family);
   desktop.setPointSizeF(points);
   QApplication::setFont(desktop);
-  testing::Workspace ws;
+  testing::WindowWorkspace ws;
   Form1 form;
   // A loaded snack fills the boxes with their widest texts.
   form.FILE_READ_Click();
   Form3* f3 = Form3Window.get();
-  f3->File1->setCurrentIndex(f3->File1Names->index(0));
+  testing::child<QListView>(f3, "File1")->setCurrentIndex(testing::names(f3)->index(0));
   f3->Command1_Click();
   testing::processDeletes();
 
@@ -188,11 +188,15 @@ void TstDesktop::captionsStayWhole() {
   QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QLatin1Char('\n'))));
   QVERIFY2(captions >= 45, qPrintable(QString::number(captions)));
   // The control geometry stays that of the layout in twips.
-  QCOMPARE(form.Text8->geometry(), QRect(48, 16, 33, 18));
-  QCOMPARE(form.Frame1->geometry(), QRect(208, 112, 209, 73));
+  QCOMPARE(testing::child<QLineEdit>(&form, "Text8")->geometry(), QRect(48, 16, 33, 18));
+  QCOMPARE(testing::child<QGroupBox>(&form, "Frame1")->geometry(), QRect(208, 112, 209, 73));
   // The date boxes of the frame look alike.
-  for (QLineEdit* box : {form.Text9, form.Text10, form.Text11, form.Text12, form.Text13})
-    QCOMPARE(box->font().pointSizeF(), form.Text8->font().pointSizeF());
+  for (QLineEdit* box :
+       {testing::child<QLineEdit>(&form, "Text9"), testing::child<QLineEdit>(&form, "Text10"),
+        testing::child<QLineEdit>(&form, "Text11"), testing::child<QLineEdit>(&form, "Text12"),
+        testing::child<QLineEdit>(&form, "Text13")})
+    QCOMPARE(box->font().pointSizeF(),
+             testing::child<QLineEdit>(&form, "Text8")->font().pointSizeF());
 }
 
 QTEST_MAIN(TstDesktop)

@@ -6,9 +6,9 @@
 
 #include "header_table.h"
 #include "snack/operations.h"
-#include "support.h"
 #include "ui/form1.h"
 #include "ui/look.h"
+#include "window_support.h"
 
 namespace {
 
@@ -18,19 +18,21 @@ void loadThroughWindow(Form1& form, const QString& name) {
   QTest::keyClick(&form, Qt::Key_L, Qt::ControlModifier);
   Form3* f3 = Form3Window.get();
   QVERIFY(f3 && f3->isVisible());
-  testing::layOut(f3->File1);
-  const int row = f3->File1Names->stringList().indexOf(name);
+  testing::layOut(testing::child<QListView>(f3, "File1"));
+  const int row = testing::names(f3)->stringList().indexOf(name);
   QVERIFY2(row >= 0, qPrintable(name));
-  const QRect rect = f3->File1->visualRect(f3->File1Names->index(row));
-  QTest::mouseClick(f3->File1->viewport(), Qt::LeftButton, {}, rect.center());
-  QVERIFY(f3->Command1->isEnabled());
-  QTest::mouseClick(f3->Command1, Qt::LeftButton);
+  const QRect rect =
+      testing::child<QListView>(f3, "File1")->visualRect(testing::names(f3)->index(row));
+  QTest::mouseClick(testing::child<QListView>(f3, "File1")->viewport(), Qt::LeftButton, {},
+                    rect.center());
+  QVERIFY(testing::child<QPushButton>(f3, "Command1")->isEnabled());
+  QTest::mouseClick(testing::child<QPushButton>(f3, "Command1"), Qt::LeftButton);
   testing::processDeletes();
 }
 
 void save(Form1& form) {
   QVERIFY(testing::showActive(&form));
-  QTest::keyClick(form.Text14, Qt::Key_S, Qt::ControlModifier);
+  QTest::keyClick(testing::child<QLineEdit>(&form, "Text14"), Qt::Key_S, Qt::ControlModifier);
 }
 
 // Chooses a folder in Form2 as a user does: Ctrl+O, the folder text, Apply.
@@ -39,8 +41,9 @@ void chooseFolder(Form1& form, const QString& folder) {
   QTest::keyClick(&form, Qt::Key_O, Qt::ControlModifier);
   Form2* f2 = Form2Window.get();
   QVERIFY(f2 && f2->isVisible());
-  f2->Text1->setText(QDir::toNativeSeparators(folder) + QDir::separator());
-  QTest::mouseClick(f2->Command1, Qt::LeftButton);
+  testing::child<QLineEdit>(f2, "Text1")
+      ->setText(QDir::toNativeSeparators(folder) + QDir::separator());
+  QTest::mouseClick(testing::child<QPushButton>(f2, "Command1"), Qt::LeftButton);
   QVERIFY(form.isVisible());
 }
 
@@ -58,9 +61,9 @@ bool writeRaw(const std::string& path, const QByteArray& bytes) {
 #endif
 
 void refreshThroughWindow(Form1& form) {
-  QTest::mouseDClick(form.Label18, Qt::LeftButton);
+  QTest::mouseDClick(testing::child<ClickLabel>(&form, "Label18"), Qt::LeftButton);
   QVERIFY(Form4Window.loaded());
-  QTest::mouseClick(Form4Window.get()->Command1, Qt::LeftButton);
+  QTest::mouseClick(testing::child<QPushButton>(Form4Window.get(), "Command1"), Qt::LeftButton);
   testing::processDeletes();
 }
 
@@ -92,7 +95,7 @@ class TstEditing : public QObject {
 };
 
 void TstEditing::selectionWindowListsFolder() {
-  testing::Workspace ws;
+  testing::WindowWorkspace ws;
   for (const char* n : {"a10.pac", "b1.pac", "a9.pac", "B.pac", "a.pac", ".hidden"})
     QVERIFY(samplegen::writeFile(ws.snack(n), "x"));
   QVERIFY(QDir().mkpath(ws.snack("subfolder")));
@@ -103,11 +106,12 @@ void TstEditing::selectionWindowListsFolder() {
   QVERIFY(!form.isVisible());
   Form3* f3 = Form3Window.get();
   QCOMPARE(f3->windowTitle(), QString("おやつファイル選択"));
-  QCOMPARE(f3->Label1->text(), QString("ＰＯＳＴＰＥＴのおやつを選択してね。"));
-  QCOMPARE(f3->Command1->text(), QString("適　用"));
-  QVERIFY(!f3->Command1->isEnabled());
+  QCOMPARE(testing::child<QLabel>(f3, "Label1")->text(),
+           QString("ＰＯＳＴＰＥＴのおやつを選択してね。"));
+  QCOMPARE(testing::child<QPushButton>(f3, "Command1")->text(), QString("適　用"));
+  QVERIFY(!testing::child<QPushButton>(f3, "Command1")->isEnabled());
   // As file managers order them: punctuation, then digits by value, then letters.
-  QCOMPARE(f3->File1Names->stringList(),
+  QCOMPARE(testing::names(f3)->stringList(),
            QStringList({"a.pac", "a9.pac", "a10.pac", "B.pac", "b1.pac", "fruit10.pac",
                         "houjicha.pac", "ichigo.pac", "mugen.pac"}));
   // Apply with nothing selected does nothing.
@@ -175,26 +179,34 @@ void TstEditing::loadShowsFields() {
   QFETCH(int, type);
   QFETCH(int, sound);
   QFETCH(QString, state);
-  testing::Workspace ws;
+  testing::WindowWorkspace ws;
   const QByteArray before = samplegen::readFile(ws.snack(file));
   Form1 form;
   form.show();
-  loadThroughWindow(form, file);
+  CHECKED(loadThroughWindow(form, file));
   QVERIFY(form.isVisible());
   QVERIFY(!Form3Window.loaded());
   QCOMPARE(Module1::SnackFileName, file);
-  QCOMPARE(form.Text14->text(), file);
-  const QStringList shown = {
-      form.Text1->toPlainText(), form.Text2->toPlainText(), form.Text3->toPlainText(),
-      form.Text4->text(),        form.Text5->text(),        form.Text6->text(),
-      form.Text7->text(),        form.Text8->text(),        form.Text9->text(),
-      form.Text10->text(),       form.Text11->text(),       form.Text12->text(),
-      form.Text13->text()};
+  QCOMPARE(testing::child<QLineEdit>(&form, "Text14")->text(), file);
+  const QStringList shown = {testing::child<QPlainTextEdit>(&form, "Text1")->toPlainText(),
+                             testing::child<QPlainTextEdit>(&form, "Text2")->toPlainText(),
+                             testing::child<QPlainTextEdit>(&form, "Text3")->toPlainText(),
+                             testing::child<QLineEdit>(&form, "Text4")->text(),
+                             testing::child<QLineEdit>(&form, "Text5")->text(),
+                             testing::child<QLineEdit>(&form, "Text6")->text(),
+                             testing::child<QLineEdit>(&form, "Text7")->text(),
+                             testing::child<QLineEdit>(&form, "Text8")->text(),
+                             testing::child<QLineEdit>(&form, "Text9")->text(),
+                             testing::child<QLineEdit>(&form, "Text10")->text(),
+                             testing::child<QLineEdit>(&form, "Text11")->text(),
+                             testing::child<QLineEdit>(&form, "Text12")->text(),
+                             testing::child<QLineEdit>(&form, "Text13")->text()};
   QCOMPARE(shown, boxes);
-  QCOMPARE(form.Combo2->currentIndex(), type);
-  QCOMPARE(form.Combo1->currentIndex(), sound);
-  QCOMPARE(form.Label18->text(), state);
-  if (type == 3) QCOMPARE(form.Combo2->currentText(), QString("--------"));
+  QCOMPARE(testing::child<QComboBox>(&form, "Combo2")->currentIndex(), type);
+  QCOMPARE(testing::child<QComboBox>(&form, "Combo1")->currentIndex(), sound);
+  QCOMPARE(testing::child<ClickLabel>(&form, "Label18")->text(), state);
+  if (type == 3)
+    QCOMPARE(testing::child<QComboBox>(&form, "Combo2")->currentText(), QString("--------"));
   QCOMPARE(samplegen::readFile(ws.snack(file)), before);
   QVERIFY(ws.messages.isEmpty());
 }
@@ -212,15 +224,15 @@ void TstEditing::loadThenSaveChangesNothing_data() {
 void TstEditing::loadThenSaveChangesNothing() {
   QFETCH(QByteArray, name);
   QFETCH(int, length);
-  testing::Workspace ws;
+  testing::WindowWorkspace ws;
   QByteArray file = samplegen::readFile(ws.snack("ichigo.pac"));
   file[hdr::NameLength.at] = static_cast<char>(length);
   file.replace(hdr::NameText.at, name.size(), name);
   QVERIFY(samplegen::writeFile(ws.snack("odd.pac"), file));
   Form1 form;
   form.show();
-  loadThroughWindow(form, "odd.pac");
-  save(form);
+  CHECKED(loadThroughWindow(form, "odd.pac"));
+  CHECKED(save(form));
   QVERIFY2(ws.messages.isEmpty(), qPrintable(ws.messages.join('\n')));
   const QByteArray after = samplegen::readFile(ws.snack("odd.pac"));
   // The name area after the text is zero-filled; every other byte stays.
@@ -228,41 +240,41 @@ void TstEditing::loadThenSaveChangesNothing() {
   QCOMPARE(after.mid(hdr::NameText.at + length, hdr::NameText.size - length),
            QByteArray(hdr::NameText.size - length, 0));
   QCOMPARE(after[hdr::NameLength.at], file[hdr::NameLength.at]);
-  testing::compareOutside(file, after, testing::savedOffsets());
+  CHECKED(testing::compareOutside(file, after, testing::savedOffsets()));
   const int description = samplegen::sjis(samplegen::sampleSnacks()[0].description).size();
   QCOMPARE(after.mid(hdr::DescriptionLength.at, 1 + description),
            file.mid(hdr::DescriptionLength.at, 1 + description));
   // A second save without edits gives the same file.
-  save(form);
+  CHECKED(save(form));
   QCOMPARE(samplegen::readFile(ws.snack("odd.pac")), after);
 }
 
 void TstEditing::editAndSave() {
-  testing::Workspace ws;
+  testing::WindowWorkspace ws;
   const QString path = ws.snack("houjicha.pac");
   const QByteArray before = samplegen::readFile(path);
   Form1 form;
   form.show();
-  loadThroughWindow(form, "houjicha.pac");
-  form.Text1->setPlainText("新しい\nなまえ");
-  form.Text3->clear();
-  form.Text4->setText("無制限");
-  form.Text5->setText("256");
-  form.Text6->setText("100000");
-  form.Text7->setText("１２３");
-  form.Text8->setText(" 2000 ");
-  form.Text9->setText("0");
-  form.Text10->setText("0");
-  form.Text11->setText("23");
-  form.Text12->setText("59");
-  form.Text13->setText("30");
-  form.Combo2->setCurrentIndex(255);
-  form.Combo1->setCurrentIndex(0);
-  form.Text14->setText("other.pac");  // not the file a save writes
-  save(form);
+  CHECKED(loadThroughWindow(form, "houjicha.pac"));
+  testing::child<QPlainTextEdit>(&form, "Text1")->setPlainText("新しい\nなまえ");
+  testing::child<QPlainTextEdit>(&form, "Text3")->clear();
+  testing::child<QLineEdit>(&form, "Text4")->setText("無制限");
+  testing::child<QLineEdit>(&form, "Text5")->setText("256");
+  testing::child<QLineEdit>(&form, "Text6")->setText("100000");
+  testing::child<QLineEdit>(&form, "Text7")->setText("１２３");
+  testing::child<QLineEdit>(&form, "Text8")->setText(" 2000 ");
+  testing::child<QLineEdit>(&form, "Text9")->setText("0");
+  testing::child<QLineEdit>(&form, "Text10")->setText("0");
+  testing::child<QLineEdit>(&form, "Text11")->setText("23");
+  testing::child<QLineEdit>(&form, "Text12")->setText("59");
+  testing::child<QLineEdit>(&form, "Text13")->setText("30");
+  testing::child<QComboBox>(&form, "Combo2")->setCurrentIndex(255);
+  testing::child<QComboBox>(&form, "Combo1")->setCurrentIndex(0);
+  testing::child<QLineEdit>(&form, "Text14")->setText("other.pac");  // not the file a save writes
+  CHECKED(save(form));
   QVERIFY2(ws.messages.isEmpty(), qPrintable(ws.messages.join('\n')));
   const QByteArray after = samplegen::readFile(path);
-  testing::compareOutside(before, after, testing::savedOffsets());
+  CHECKED(testing::compareOutside(before, after, testing::savedOffsets()));
   const QByteArray name = samplegen::sjis("新しい\r\nなまえ");
   QCOMPARE(int(uchar(after[hdr::NameLength.at])), name.size());
   QCOMPARE(after.mid(hdr::NameText.at, name.size()), name);
@@ -275,16 +287,18 @@ void TstEditing::editAndSave() {
                QByteArray("\x3b", 1) + before.mid(898, 1) + QByteArray("\x1e", 1) +
                before.mid(900, 1) + QByteArray(2, 0));
   QCOMPARE(int(uchar(after[hdr::SoundIndex.at])), 0);
-  QCOMPARE(form.Text6->text(), QString("100000"));
-  QCOMPARE(form.Label18->text(), QString("開封"));  // not evaluated again by a save
+  QCOMPARE(testing::child<QLineEdit>(&form, "Text6")->text(), QString("100000"));
+  QCOMPARE(testing::child<ClickLabel>(&form, "Label18")->text(),
+           QString("開封"));  // not evaluated again by a save
   QCOMPARE(Module1::SnackRecord.QuantityHigh, std::uint8_t(1));
   QVERIFY(!QFile::exists(ws.snack("other.pac")));
   // A new load shows what was stored.
-  loadThroughWindow(form, "houjicha.pac");
-  QCOMPARE(form.Text1->toPlainText(), QString("新しい\nなまえ"));
-  QCOMPARE(form.Text6->text(), QString("無制限"));
-  QCOMPARE(form.Text4->text(), QString("65535"));
-  QCOMPARE(form.Label18->text(), QString("開封"));
+  CHECKED(loadThroughWindow(form, "houjicha.pac"));
+  QCOMPARE(testing::child<QPlainTextEdit>(&form, "Text1")->toPlainText(),
+           QString("新しい\nなまえ"));
+  QCOMPARE(testing::child<QLineEdit>(&form, "Text6")->text(), QString("無制限"));
+  QCOMPARE(testing::child<QLineEdit>(&form, "Text4")->text(), QString("65535"));
+  QCOMPARE(testing::child<ClickLabel>(&form, "Label18")->text(), QString("開封"));
 }
 
 void TstEditing::saveRefusesBadFields_data() {
@@ -331,25 +345,31 @@ void TstEditing::saveRefusesBadFields() {
   QFETCH(QString, box);
   QFETCH(QString, text);
   QFETCH(QString, mentioned);
-  testing::Workspace ws;
+  testing::WindowWorkspace ws;
   Form1 form;
   form.show();
-  loadThroughWindow(form, "ichigo.pac");
+  CHECKED(loadThroughWindow(form, "ichigo.pac"));
   const auto before = ws.checksums();
   const auto record = Module1::SnackRecord;
   // Every other field also holds an edit, so nothing may be written.
-  form.Text3->setPlainText("かわった");
-  form.Text5->setText("9");
-  const QMap<QString, QWidget*> boxes = {
-      {"Text1", form.Text1},   {"Text2", form.Text2},  {"Text4", form.Text4},
-      {"Text5", form.Text5},   {"Text6", form.Text6},  {"Text7", form.Text7},
-      {"Text8", form.Text8},   {"Text9", form.Text9},  {"Text13", form.Text13},
-      {"Combo1", form.Combo1}, {"Combo2", form.Combo2}};
+  testing::child<QPlainTextEdit>(&form, "Text3")->setPlainText("かわった");
+  testing::child<QLineEdit>(&form, "Text5")->setText("9");
+  const QMap<QString, QWidget*> boxes = {{"Text1", testing::child<QPlainTextEdit>(&form, "Text1")},
+                                         {"Text2", testing::child<QPlainTextEdit>(&form, "Text2")},
+                                         {"Text4", testing::child<QLineEdit>(&form, "Text4")},
+                                         {"Text5", testing::child<QLineEdit>(&form, "Text5")},
+                                         {"Text6", testing::child<QLineEdit>(&form, "Text6")},
+                                         {"Text7", testing::child<QLineEdit>(&form, "Text7")},
+                                         {"Text8", testing::child<QLineEdit>(&form, "Text8")},
+                                         {"Text9", testing::child<QLineEdit>(&form, "Text9")},
+                                         {"Text13", testing::child<QLineEdit>(&form, "Text13")},
+                                         {"Combo1", testing::child<QComboBox>(&form, "Combo1")},
+                                         {"Combo2", testing::child<QComboBox>(&form, "Combo2")}};
   QWidget* w = boxes.value(box);
   if (auto* area = qobject_cast<QPlainTextEdit*>(w)) area->setPlainText(text);
   if (auto* line = qobject_cast<QLineEdit*>(w)) line->setText(text);
   if (auto* combo = qobject_cast<QComboBox*>(w)) combo->lineEdit()->setText(text);
-  save(form);
+  CHECKED(save(form));
   QCOMPARE(ws.messages.size(), 1);
   QVERIFY2(ws.messages.first().contains(mentioned), qPrintable(ws.messages.first()));
   QCOMPARE(ws.checksums(), before);
@@ -357,7 +377,7 @@ void TstEditing::saveRefusesBadFields() {
 }
 
 void TstEditing::saveWithoutLoad() {
-  testing::Workspace ws;
+  testing::WindowWorkspace ws;
   const auto before = ws.checksums();
   Form1 form;
   form.show();
@@ -368,102 +388,107 @@ void TstEditing::saveWithoutLoad() {
 }
 
 void TstEditing::cancelAndFrameClose() {
-  testing::Workspace ws;
+  testing::WindowWorkspace ws;
   Form1 form;
   form.show();
-  loadThroughWindow(form, "ichigo.pac");
-  form.Text1->setPlainText("edited");
+  CHECKED(loadThroughWindow(form, "ichigo.pac"));
+  testing::child<QPlainTextEdit>(&form, "Text1")->setPlainText("edited");
   for (int way = 0; way < 2; ++way) {
     QVERIFY(testing::showActive(&form));
     QTest::keyClick(&form, Qt::Key_L, Qt::ControlModifier);
     Form3* f3 = Form3Window.get();
-    f3->File1->setCurrentIndex(f3->File1Names->index(0));
+    testing::child<QListView>(f3, "File1")->setCurrentIndex(testing::names(f3)->index(0));
     if (way == 0)
-      QTest::mouseClick(f3->Command2, Qt::LeftButton);
+      QTest::mouseClick(testing::child<QPushButton>(f3, "Command2"), Qt::LeftButton);
     else
       f3->close();
     testing::processDeletes();
     QVERIFY(form.isVisible());
     QVERIFY(!Form3Window.loaded());
     QCOMPARE(Module1::SnackFileName, QString("ichigo.pac"));
-    QCOMPARE(form.Text14->text(), QString("ichigo.pac"));
-    QCOMPARE(form.Text1->toPlainText(), QString("edited"));
+    QCOMPARE(testing::child<QLineEdit>(&form, "Text14")->text(), QString("ichigo.pac"));
+    QCOMPARE(testing::child<QPlainTextEdit>(&form, "Text1")->toPlainText(), QString("edited"));
   }
   QCOMPARE(ws.endCalls, 0);
 }
 
 void TstEditing::applyOnVanishedFile() {
-  testing::Workspace ws;
+  testing::WindowWorkspace ws;
   Form1 form;
   form.show();
-  loadThroughWindow(form, "ichigo.pac");
+  CHECKED(loadThroughWindow(form, "ichigo.pac"));
   const auto record = Module1::SnackRecord;
   QVERIFY(testing::showActive(&form));
   QTest::keyClick(&form, Qt::Key_L, Qt::ControlModifier);
   Form3* f3 = Form3Window.get();
-  f3->File1->setCurrentIndex(
-      f3->File1Names->index(f3->File1Names->stringList().indexOf("mugen.pac")));
+  testing::child<QListView>(f3, "File1")
+      ->setCurrentIndex(
+          testing::names(f3)->index(testing::names(f3)->stringList().indexOf("mugen.pac")));
   QVERIFY(QFile::remove(ws.snack("mugen.pac")));
-  QTest::mouseClick(f3->Command1, Qt::LeftButton);
+  QTest::mouseClick(testing::child<QPushButton>(f3, "Command1"), Qt::LeftButton);
   QCOMPARE(ws.messages.size(), 1);
   QVERIFY(ws.messages.first().contains("mugen.pac"));
   QVERIFY(f3->isVisible());
   QCOMPARE(Module1::SnackFileName, QString("ichigo.pac"));
   QVERIFY(Module1::SnackRecord == record);
-  QCOMPARE(form.Text1->toPlainText(), QString("いちごのショートケーキ"));
+  QCOMPARE(testing::child<QPlainTextEdit>(&form, "Text1")->toPlainText(),
+           QString("いちごのショートケーキ"));
   QVERIFY(!QFile::exists(ws.snack("mugen.pac")));
 }
 
 void TstEditing::missingSnackFolder() {
-  testing::Workspace ws;
+  testing::WindowWorkspace ws;
   Form1 form;
   QVERIFY(testing::showActive(&form));
   Module1::SnackFolder = ws.path("nowhere/");
   QTest::keyClick(&form, Qt::Key_L, Qt::ControlModifier);
   QCOMPARE(ws.messages.size(), 1);
   QVERIFY(ws.messages.first().contains("おやつフォルダ再設定"));
-  QVERIFY(Form3Window.get()->File1Names->stringList().isEmpty());
-  QTest::mouseClick(Form3Window.get()->Command2, Qt::LeftButton);
+  QVERIFY(testing::names(Form3Window.get())->stringList().isEmpty());
+  QTest::mouseClick(testing::child<QPushButton>(Form3Window.get(), "Command2"), Qt::LeftButton);
   testing::processDeletes();
   QVERIFY(form.isVisible());
 }
 
 void TstEditing::refresh() {
-  testing::Workspace ws;
+  testing::WindowWorkspace ws;
   const QString path = ws.snack("houjicha.pac");
   QByteArray before = samplegen::readFile(path);
   before[894] = 3;
   QVERIFY(samplegen::writeFile(path, before));
   Form1 form;
-  loadThroughWindow(form, "houjicha.pac");
-  form.Text1->setPlainText("unsaved edit");
-  QTest::mouseDClick(form.Label18, Qt::LeftButton);
+  CHECKED(loadThroughWindow(form, "houjicha.pac"));
+  testing::child<QPlainTextEdit>(&form, "Text1")->setPlainText("unsaved edit");
+  QTest::mouseDClick(testing::child<ClickLabel>(&form, "Label18"), Qt::LeftButton);
   Form4* f4 = Form4Window.get();
   QVERIFY(f4 && f4->isVisible());
   QVERIFY(form.isVisible());
-  QTest::mouseDClick(form.Label18, Qt::LeftButton);
+  QTest::mouseDClick(testing::child<ClickLabel>(&form, "Label18"), Qt::LeftButton);
   QCOMPARE(Form4Window.get(), f4);
   // "リフレッシュしない" changes nothing.
-  QTest::mouseClick(f4->Command2, Qt::LeftButton);
+  QTest::mouseClick(testing::child<QPushButton>(f4, "Command2"), Qt::LeftButton);
   testing::processDeletes();
   QVERIFY(!Form4Window.loaded());
   QCOMPARE(samplegen::readFile(path), before);
-  QCOMPARE(form.Label18->text(), QString("開封"));
+  QCOMPARE(testing::child<ClickLabel>(&form, "Label18")->text(), QString("開封"));
 
-  QTest::mouseDClick(form.Label18, Qt::LeftButton);
-  QCOMPARE(Form4Window.get()->Command1->text(), QString("リフレッシュする"));
-  QTest::mouseClick(Form4Window.get()->Command1, Qt::LeftButton);
+  QTest::mouseDClick(testing::child<ClickLabel>(&form, "Label18"), Qt::LeftButton);
+  QCOMPARE(testing::child<QPushButton>(Form4Window.get(), "Command1")->text(),
+           QString("リフレッシュする"));
+  QTest::mouseClick(testing::child<QPushButton>(Form4Window.get(), "Command1"), Qt::LeftButton);
   testing::processDeletes();
   QVERIFY(!Form4Window.loaded());
   const QByteArray after = samplegen::readFile(path);
   QCOMPARE(after.mid(hdr::OpenedYear.at, 14), QByteArray(14, 0));
   QCOMPARE(after.left(hdr::OpenedYear.at), before.left(hdr::OpenedYear.at));
   QCOMPARE(after.mid(hdr::SoundIndex.at), before.mid(hdr::SoundIndex.at));
-  QCOMPARE(form.Label18->text(), QString("未開封"));
+  QCOMPARE(testing::child<ClickLabel>(&form, "Label18")->text(), QString("未開封"));
   for (QLineEdit* box :
-       {form.Text8, form.Text9, form.Text10, form.Text11, form.Text12, form.Text13})
+       {testing::child<QLineEdit>(&form, "Text8"), testing::child<QLineEdit>(&form, "Text9"),
+        testing::child<QLineEdit>(&form, "Text10"), testing::child<QLineEdit>(&form, "Text11"),
+        testing::child<QLineEdit>(&form, "Text12"), testing::child<QLineEdit>(&form, "Text13")})
     QCOMPARE(box->text(), QString("0"));
-  QCOMPARE(form.Text1->toPlainText(), QString("unsaved edit"));
+  QCOMPARE(testing::child<QPlainTextEdit>(&form, "Text1")->toPlainText(), QString("unsaved edit"));
   QCOMPARE(Module1::SnackRecord.YearLow, std::uint8_t(0));
   QCOMPARE(Module1::SnackRecord.Second, std::uint8_t(56));
   QVERIFY(ws.messages.isEmpty());
@@ -477,7 +502,7 @@ void TstEditing::shiftJisNames() {
   QSKIP("file names are Unicode on Windows, never code page 932 bytes");
 #else
   namespace fs = std::filesystem;
-  testing::Workspace ws;
+  testing::WindowWorkspace ws;
   const std::string folder = QDir::currentPath().toStdString() + "/\x82\xa8\x82\xe2\x82\xc2";
   const std::string purin = folder + "/\x82\xd5\x82\xe8\x82\xf1.pac";  // ぷりん.pac
   const std::string odd = folder + "/\xff.pac";                        // neither
@@ -500,26 +525,27 @@ void TstEditing::shiftJisNames() {
     QVERIFY(testing::showActive(&form));
     QTest::keyClick(&form, Qt::Key_O, Qt::ControlModifier);
     Form2* f2 = Form2Window.get();
-    testing::layOut(f2->Dir1);
-    const auto items = f2->Dir1->findItems("おやつ", Qt::MatchEndsWith);
+    testing::layOut(testing::child<FolderList>(f2, "Dir1"));
+    const auto items =
+        testing::child<FolderList>(f2, "Dir1")->findItems("おやつ", Qt::MatchEndsWith);
     QCOMPARE(items.size(), 1);
-    const QPoint at = f2->Dir1->visualItemRect(items[0]).center();
-    QTest::mouseClick(f2->Dir1->viewport(), Qt::LeftButton, {}, at);
-    QTest::mouseDClick(f2->Dir1->viewport(), Qt::LeftButton, {}, at);
-    QCOMPARE(f2->Text1->text(), shownFolder);
-    QCOMPARE(f2->File1Names->stringList(), QStringList({"\uFFFD.pac", "ぷりん.pac"}));
-    QTest::mouseClick(f2->Command1, Qt::LeftButton);
+    const QPoint at = testing::child<FolderList>(f2, "Dir1")->visualItemRect(items[0]).center();
+    QTest::mouseClick(testing::child<FolderList>(f2, "Dir1")->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(testing::child<FolderList>(f2, "Dir1")->viewport(), Qt::LeftButton, {}, at);
+    QCOMPARE(testing::child<QLineEdit>(f2, "Text1")->text(), shownFolder);
+    QCOMPARE(testing::names(f2)->stringList(), QStringList({"\uFFFD.pac", "ぷりん.pac"}));
+    QTest::mouseClick(testing::child<QPushButton>(f2, "Command1"), Qt::LeftButton);
     QCOMPARE(samplegen::readFile("cookenv.ini"), QByteArray::fromStdString(folder) + "/\r\n");
   }
   testing::unloadDialogs();
   Form1 form;  // the next start
   QCOMPARE(Module1::SnackFolder, shownFolder);
-  loadThroughWindow(form, "ぷりん.pac");
+  CHECKED(loadThroughWindow(form, "ぷりん.pac"));
   QCOMPARE(Module1::SnackFileName, QString("ぷりん.pac"));
-  QCOMPARE(form.Text14->text(), QString("ぷりん.pac"));
-  QCOMPARE(form.Text1->toPlainText(), QString("ほうじ茶ラテ"));
-  form.Text1->setPlainText("ぷりん");
-  save(form);
+  QCOMPARE(testing::child<QLineEdit>(&form, "Text14")->text(), QString("ぷりん.pac"));
+  QCOMPARE(testing::child<QPlainTextEdit>(&form, "Text1")->toPlainText(), QString("ほうじ茶ラテ"));
+  testing::child<QPlainTextEdit>(&form, "Text1")->setPlainText("ぷりん");
+  CHECKED(save(form));
   QByteArray expected = before;
   expected[32] = 6;
   expected.replace(33, 255, QByteArray("\x82\xd5\x82\xe8\x82\xf1") + QByteArray(249, 0));
@@ -530,12 +556,12 @@ void TstEditing::shiftJisNames() {
   }
   expected.replace(901, 2, QByteArray(2, 0));  // the spare bytes after the second
   QCOMPARE(readRaw(purin), expected);
-  refreshThroughWindow(form);
+  CHECKED(refreshThroughWindow(form));
   expected.replace(889, 14, QByteArray(14, 0));
   QCOMPARE(readRaw(purin), expected);
   QCOMPARE(readRaw(odd), oddBytes);
   // What the factory makes is named in the system's own form.
-  form.FILE_NEW->trigger();
+  testing::child<QAction>(&form, "FILE_NEW")->trigger();
   QVERIFY(QFile::exists("おやつ工場/ぷりん.pac"));
   // No file or folder under the names' UTF-8 form was made.
   std::set<std::string> names;
@@ -547,7 +573,7 @@ void TstEditing::shiftJisNames() {
 }
 
 void TstEditing::refreshWithoutCurrentFile() {
-  testing::Workspace ws;
+  testing::WindowWorkspace ws;
   const auto before = ws.checksums();
   Form1 form;
   form.show();
@@ -556,7 +582,7 @@ void TstEditing::refreshWithoutCurrentFile() {
   testing::processDeletes();
   QCOMPARE(ws.messages.size(), 1);
   QCOMPARE(ws.checksums(), before);
-  QCOMPARE(form.Text8->text(), QString("0000"));
+  QCOMPARE(testing::child<QLineEdit>(&form, "Text8")->text(), QString("0000"));
   // A current file that has been removed since it was loaded.
   Module1::SnackFileName = "gone.pac";
   Module1::SnackFilePath = ws.snack("gone.pac");
@@ -566,14 +592,14 @@ void TstEditing::refreshWithoutCurrentFile() {
   QCOMPARE(ws.messages.size(), 2);
   QVERIFY(ws.messages.last().contains("gone.pac"));
   QCOMPARE(ws.checksums(), before);
-  QCOMPARE(form.Label18->text(), QString("未開封"));
-  QCOMPARE(form.Text8->text(), QString("0000"));
+  QCOMPARE(testing::child<ClickLabel>(&form, "Label18")->text(), QString("未開封"));
+  QCOMPARE(testing::child<QLineEdit>(&form, "Text8")->text(), QString("0000"));
 }
 
 // The file loaded from one folder stays the file that saves and refreshes
 // write after another folder, holding a file of the same name, is chosen.
 void TstEditing::saveAndRefreshKeepToLoadedFile() {
-  testing::Workspace ws;
+  testing::WindowWorkspace ws;
   const QString loaded = ws.snack("ichigo.pac");
   const QString other = ws.path("other/ichigo.pac");
   QVERIFY(QDir().mkpath(ws.path("other")));
@@ -581,20 +607,20 @@ void TstEditing::saveAndRefreshKeepToLoadedFile() {
   QVERIFY(samplegen::writeFile(other, otherBytes));
   Form1 form;
   form.show();
-  loadThroughWindow(form, "ichigo.pac");
+  CHECKED(loadThroughWindow(form, "ichigo.pac"));
   save(form);  // the stored form of what was loaded
   QByteArray expected = samplegen::readFile(loaded);
 
-  chooseFolder(form, ws.path("other"));
-  QCOMPARE(form.Text14->text(), QString("ichigo.pac"));
-  form.Text4->setText("4660");
-  save(form);
+  CHECKED(chooseFolder(form, ws.path("other")));
+  QCOMPARE(testing::child<QLineEdit>(&form, "Text14")->text(), QString("ichigo.pac"));
+  testing::child<QLineEdit>(&form, "Text4")->setText("4660");
+  CHECKED(save(form));
   QVERIFY2(ws.messages.isEmpty(), qPrintable(ws.messages.join('\n')));
   expected.replace(12, 2, QByteArray("\x34\x12", 2));
   QCOMPARE(samplegen::readFile(loaded), expected);
   QCOMPARE(samplegen::readFile(other), otherBytes);
 
-  refreshThroughWindow(form);
+  CHECKED(refreshThroughWindow(form));
   QVERIFY2(ws.messages.isEmpty(), qPrintable(ws.messages.join('\n')));
   expected.replace(889, 14, QByteArray(14, 0));
   QCOMPARE(samplegen::readFile(loaded), expected);
@@ -603,7 +629,7 @@ void TstEditing::saveAndRefreshKeepToLoadedFile() {
   // Removed since the load: made again at its own path, 904 bytes of which
   // only the saved ones are not zero.
   QVERIFY(QFile::remove(loaded));
-  save(form);
+  CHECKED(save(form));
   QVERIFY2(ws.messages.isEmpty(), qPrintable(ws.messages.join('\n')));
   const auto saved = testing::savedOffsets();
   QByteArray remade(904, 0);
@@ -615,23 +641,23 @@ void TstEditing::saveAndRefreshKeepToLoadedFile() {
 }
 
 void TstEditing::factory() {
-  testing::Workspace ws;
+  testing::WindowWorkspace ws;
   Form1 form;
   QVERIFY(testing::showActive(&form));
-  QTest::keyClick(form.Text1, Qt::Key_N, Qt::ControlModifier);
+  QTest::keyClick(testing::child<QPlainTextEdit>(&form, "Text1"), Qt::Key_N, Qt::ControlModifier);
   QVERIFY(ws.messages.isEmpty());
   const QByteArray parts = samplegen::readFile(ws.path("おやつ工場/head.dat")) +
                            samplegen::readFile(ws.path("おやつ工場/Image.bmp")) +
                            samplegen::readFile(ws.path("おやつ工場/mask.bmp"));
   QCOMPARE(samplegen::readFile(ws.path("おやつ工場/おやつw.pac")), parts);
   // After a load the factory writes a file of that name into its own folder.
-  loadThroughWindow(form, "ichigo.pac");
+  CHECKED(loadThroughWindow(form, "ichigo.pac"));
   const QByteArray loaded = samplegen::readFile(ws.snack("ichigo.pac"));
   QVERIFY(testing::showActive(&form));
-  QTest::keyClick(form.Text1, Qt::Key_N, Qt::ControlModifier);
+  QTest::keyClick(testing::child<QPlainTextEdit>(&form, "Text1"), Qt::Key_N, Qt::ControlModifier);
   QCOMPARE(samplegen::readFile(ws.path("おやつ工場/ichigo.pac")), parts);
   QCOMPARE(samplegen::readFile(ws.snack("ichigo.pac")), loaded);
-  form.Text14->clear();
+  testing::child<QLineEdit>(&form, "Text14")->clear();
   form.FILE_NEW_Click();
   QCOMPARE(ws.messages.size(), 1);
   QVERIFY(ws.messages.first().contains("おやつファイル"));
@@ -650,20 +676,20 @@ void TstEditing::factoryKeepsCurrentFile_data() {
 void TstEditing::factoryKeepsCurrentFile() {
   QFETCH(QString, output);
   QFETCH(int, link);
-  testing::Workspace ws;
+  testing::WindowWorkspace ws;
   const QString made = ws.path("おやつ工場/made.pac");
   const QByteArray parts = samplegen::readFile(ws.path("おやつ工場/head.dat")) +
                            samplegen::readFile(ws.path("おやつ工場/Image.bmp")) +
                            samplegen::readFile(ws.path("おやつ工場/mask.bmp"));
   Form1 form;
   QVERIFY(testing::showActive(&form));
-  form.Text14->setText("made.pac");
-  QTest::keyClick(form.Text14, Qt::Key_N, Qt::ControlModifier);
+  testing::child<QLineEdit>(&form, "Text14")->setText("made.pac");
+  QTest::keyClick(testing::child<QLineEdit>(&form, "Text14"), Qt::Key_N, Qt::ControlModifier);
   QCOMPARE(samplegen::readFile(made), parts);
-  chooseFolder(form, ws.path("おやつ工場"));
-  loadThroughWindow(form, "made.pac");
-  form.Text4->setText("4660");
-  save(form);
+  CHECKED(chooseFolder(form, ws.path("おやつ工場")));
+  CHECKED(loadThroughWindow(form, "made.pac"));
+  testing::child<QLineEdit>(&form, "Text4")->setText("4660");
+  CHECKED(save(form));
   QVERIFY2(ws.messages.isEmpty(), qPrintable(ws.messages.join('\n')));
   const QByteArray saved = samplegen::readFile(made);
   QCOMPARE(saved.size(), parts.size());
@@ -677,8 +703,8 @@ void TstEditing::factoryKeepsCurrentFile() {
   const auto before = ws.checksums();
 
   QVERIFY(testing::showActive(&form));
-  form.Text14->setText(output);
-  QTest::keyClick(form.Text14, Qt::Key_N, Qt::ControlModifier);
+  testing::child<QLineEdit>(&form, "Text14")->setText(output);
+  QTest::keyClick(testing::child<QLineEdit>(&form, "Text14"), Qt::Key_N, Qt::ControlModifier);
   QCOMPARE(samplegen::readFile(made), saved);
   QCOMPARE(samplegen::readFile(linked), saved);
   QCOMPARE(ws.checksums(), before);
@@ -688,8 +714,8 @@ void TstEditing::factoryKeepsCurrentFile() {
            qPrintable(ws.messages[0]));
 
   // Any other name is made as before.
-  form.Text14->setText("other.pac");
-  QTest::keyClick(form.Text14, Qt::Key_N, Qt::ControlModifier);
+  testing::child<QLineEdit>(&form, "Text14")->setText("other.pac");
+  QTest::keyClick(testing::child<QLineEdit>(&form, "Text14"), Qt::Key_N, Qt::ControlModifier);
   QCOMPARE(ws.messages.size(), 1);
   QCOMPARE(samplegen::readFile(ws.path("おやつ工場/other.pac")), parts);
   QCOMPARE(samplegen::readFile(made), saved);

@@ -27,8 +27,8 @@
 #include "app/settings.h"
 #include "header_table.h"
 #include "snack/operations.h"
-#include "support.h"
 #include "ui/form1.h"
+#include "window_support.h"
 
 using namespace snack;
 
@@ -152,15 +152,17 @@ bool spoil(const QString& path, const QString& how) {
 
 // FILE_READ, select the file in the list, Apply.
 void loadFile(Form1& form, const QString& name) {
-  form.FILE_READ->trigger();
+  testing::child<QAction>(&form, "FILE_READ")->trigger();
   Form3* f3 = Form3Window.get();
   QVERIFY(f3 && f3->isVisible());
-  const int row = f3->File1Names->stringList().indexOf(name);
+  const int row = testing::names(f3)->stringList().indexOf(name);
   QVERIFY2(row >= 0, qPrintable(name));
-  f3->File1->selectionModel()->setCurrentIndex(
-      f3->File1Names->index(row), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-  QVERIFY(f3->Command1->isEnabled());
-  f3->Command1->click();
+  testing::child<QListView>(f3, "File1")
+      ->selectionModel()
+      ->setCurrentIndex(testing::names(f3)->index(row),
+                        QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  QVERIFY(testing::child<QPushButton>(f3, "Command1")->isEnabled());
+  testing::child<QPushButton>(f3, "Command1")->click();
   testing::processDeletes();
 }
 
@@ -170,23 +172,23 @@ QStringList windowState(const Form1& form) {
   const SnackRecordType& r = Module1::SnackRecord;
   QByteArray record;
   record.append(reinterpret_cast<const char*>(&r), sizeof r);
-  return {form.Text1->toPlainText(),
-          form.Text2->toPlainText(),
-          form.Text3->toPlainText(),
-          form.Text4->text(),
-          form.Text5->text(),
-          form.Text6->text(),
-          form.Text7->text(),
-          form.Text8->text(),
-          form.Text9->text(),
-          form.Text10->text(),
-          form.Text11->text(),
-          form.Text12->text(),
-          form.Text13->text(),
-          form.Text14->text(),
-          form.Label18->text(),
-          QString::number(form.Combo1->currentIndex()),
-          QString::number(form.Combo2->currentIndex()),
+  return {testing::child<QPlainTextEdit>(&form, "Text1")->toPlainText(),
+          testing::child<QPlainTextEdit>(&form, "Text2")->toPlainText(),
+          testing::child<QPlainTextEdit>(&form, "Text3")->toPlainText(),
+          testing::child<QLineEdit>(&form, "Text4")->text(),
+          testing::child<QLineEdit>(&form, "Text5")->text(),
+          testing::child<QLineEdit>(&form, "Text6")->text(),
+          testing::child<QLineEdit>(&form, "Text7")->text(),
+          testing::child<QLineEdit>(&form, "Text8")->text(),
+          testing::child<QLineEdit>(&form, "Text9")->text(),
+          testing::child<QLineEdit>(&form, "Text10")->text(),
+          testing::child<QLineEdit>(&form, "Text11")->text(),
+          testing::child<QLineEdit>(&form, "Text12")->text(),
+          testing::child<QLineEdit>(&form, "Text13")->text(),
+          testing::child<QLineEdit>(&form, "Text14")->text(),
+          testing::child<ClickLabel>(&form, "Label18")->text(),
+          QString::number(testing::child<QComboBox>(&form, "Combo1")->currentIndex()),
+          QString::number(testing::child<QComboBox>(&form, "Combo2")->currentIndex()),
           Module1::SnackFolder,
           Module1::SnackFileName,
           QString::fromLatin1(record.toHex())};
@@ -198,22 +200,23 @@ QByteArray bytesOf(const QString& path) { return samplegen::readFile(path); }
 // fault left open is closed with its own button, the main window is shown,
 // and a load followed by a save of another file goes through without a
 // message.
-void checkUsable(testing::Workspace& ws, Form1& form) {
+void checkUsable(testing::WindowWorkspace& ws, Form1& form) {
   QCOMPARE(ws.endCalls, 0);
-  if (Form3Window.loaded()) Form3Window.get()->Command2->click();
-  if (Form4Window.loaded()) Form4Window.get()->Command2->click();
+  if (Form3Window.loaded()) testing::child<QPushButton>(Form3Window.get(), "Command2")->click();
+  if (Form4Window.loaded()) testing::child<QPushButton>(Form4Window.get(), "Command2")->click();
   if (Form2Window.loaded() && Form2Window.get()->isVisible()) {
     QCOMPARE(Module1::DialogMode, Module1::kModeFolderAgain);
-    Form2Window.get()->Command2->click();
+    testing::child<QPushButton>(Form2Window.get(), "Command2")->click();
   }
   testing::processDeletes();
   QVERIFY(form.isVisible());
   const qsizetype messages = ws.messages.size();
-  loadFile(form, QStringLiteral("mugen.pac"));
+  CHECKED(loadFile(form, QStringLiteral("mugen.pac")));
   QCOMPARE(Module1::SnackFileName, QStringLiteral("mugen.pac"));
-  QCOMPARE(form.Text1->toPlainText(), QStringLiteral("むげんクッキー"));
-  form.Text4->setText(QStringLiteral("77"));
-  form.FILE_SAVE->trigger();
+  QCOMPARE(testing::child<QPlainTextEdit>(&form, "Text1")->toPlainText(),
+           QStringLiteral("むげんクッキー"));
+  testing::child<QLineEdit>(&form, "Text4")->setText(QStringLiteral("77"));
+  testing::child<QAction>(&form, "FILE_SAVE")->trigger();
   QCOMPARE(ws.messages.mid(messages), QStringList());
   QCOMPARE(bytesOf(ws.snack(QStringLiteral("mugen.pac"))).mid(hdr::Number.at, 2),
            QByteArray("\x4d\x00", 2));
@@ -224,7 +227,7 @@ void checkUsable(testing::Workspace& ws, Form1& form) {
 // bytes, a link by its target, a folder or special file by its kind. (Links
 // to devices and named pipes are not read: /dev/full never ends and a pipe
 // blocks.)
-QMap<QString, QByteArray> snapshot(const testing::Workspace& ws) {
+QMap<QString, QByteArray> snapshot(const testing::WindowWorkspace& ws) {
   QMap<QString, QByteArray> sums;
   const QDir root(ws.path(QString()));
   QDirIterator it(root.path(),
@@ -251,7 +254,8 @@ QMap<QString, QByteArray> snapshot(const testing::Workspace& ws) {
 }
 
 // The same with `owned` (relative paths) left out.
-QMap<QString, QByteArray> sumsWithout(const testing::Workspace& ws, const QStringList& owned) {
+QMap<QString, QByteArray> sumsWithout(const testing::WindowWorkspace& ws,
+                                      const QStringList& owned) {
   QMap<QString, QByteArray> sums = snapshot(ws);
   for (const QString& p : owned) sums.remove(p);
   return sums;
@@ -267,7 +271,7 @@ QStringList& caseRows() {
 
 // Notes the current case for docs/reliability.md: the message the user saw
 // (the working folder shown as "…") and what was written.
-void noteCase(const testing::Workspace& ws, const QString& written) {
+void noteCase(const testing::WindowWorkspace& ws, const QString& written) {
   QString message = ws.messages.join(QStringLiteral(" ／ "));
   message.replace(ws.path(QString()), QStringLiteral("…"));
   message.replace(QLatin1Char('\n'), QLatin1Char(' '));
@@ -404,19 +408,21 @@ void TstFaults::loadSpoiledFile() {
   QFETCH(QString, how);
   QFETCH(QString, says);
   if (needsChild(how)) return runAsNobody();
-  testing::Workspace ws;
+  testing::WindowWorkspace ws;
   Form1 form;
   form.show();
-  loadFile(form, QStringLiteral("ichigo.pac"));
+  CHECKED(loadFile(form, QStringLiteral("ichigo.pac")));
   const QStringList shown = windowState(form);
-  form.FILE_READ->trigger();
+  testing::child<QAction>(&form, "FILE_READ")->trigger();
   Form3* f3 = Form3Window.get();
-  const int row = f3->File1Names->stringList().indexOf(QStringLiteral("houjicha.pac"));
-  f3->File1->selectionModel()->setCurrentIndex(
-      f3->File1Names->index(row), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  const int row = testing::names(f3)->stringList().indexOf(QStringLiteral("houjicha.pac"));
+  testing::child<QListView>(f3, "File1")
+      ->selectionModel()
+      ->setCurrentIndex(testing::names(f3)->index(row),
+                        QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
   QVERIFY(spoil(ws.snack(QStringLiteral("houjicha.pac")), how));
   const auto before = snapshot(ws);
-  f3->Command1->click();
+  testing::child<QPushButton>(f3, "Command1")->click();
   testing::processDeletes();
 
   QCOMPARE(snapshot(ws), before);
@@ -426,7 +432,7 @@ void TstFaults::loadSpoiledFile() {
   QVERIFY(f3->isVisible());
   QCOMPARE(windowState(form), shown);
   noteCase(ws, kNothing);
-  checkUsable(ws, form);
+  CHECKED(checkUsable(ws, form));
 }
 
 // ---- Saving --------------------------------------------------------------------------
@@ -462,12 +468,12 @@ void TstFaults::saveSpoiledFile() {
   QFETCH(QString, how);
   QFETCH(QString, says);
   if (needsChild(how)) return runAsNobody();
-  testing::Workspace ws;
+  testing::WindowWorkspace ws;
   Form1 form;
   form.show();
-  loadFile(form, QStringLiteral("ichigo.pac"));
-  form.Text1->setPlainText(QStringLiteral("新しい名前"));
-  form.Text5->setText(QStringLiteral("9"));
+  CHECKED(loadFile(form, QStringLiteral("ichigo.pac")));
+  testing::child<QPlainTextEdit>(&form, "Text1")->setPlainText(QStringLiteral("新しい名前"));
+  testing::child<QLineEdit>(&form, "Text5")->setText(QStringLiteral("9"));
   const QString path = ws.snack(QStringLiteral("ichigo.pac"));
   std::unique_ptr<ReadOnly> readOnly;
   if (how == QLatin1String("readonly")) {
@@ -485,7 +491,7 @@ void TstFaults::saveSpoiledFile() {
   }
   const QStringList shown = windowState(form);
   const auto before = snapshot(ws);
-  form.FILE_SAVE->trigger();
+  testing::child<QAction>(&form, "FILE_SAVE")->trigger();
 
   QCOMPARE(snapshot(ws), before);
   QCOMPARE(ws.messages.size(), 1);
@@ -495,7 +501,7 @@ void TstFaults::saveSpoiledFile() {
   noteCase(ws, kNothing);
   readOnly.reset();
   if (how == QLatin1String("nofolder")) QVERIFY(samplegen::writeWorkspace(ws.path(QString())));
-  checkUsable(ws, form);
+  CHECKED(checkUsable(ws, form));
 }
 
 void TstFaults::saveFailsPartWay_data() {
@@ -515,26 +521,26 @@ void TstFaults::saveFailsPartWay_data() {
 void TstFaults::saveFailsPartWay() {
   QFETCH(bool, vanished);
   QFETCH(qint64, limit);
-  testing::Workspace ws;
+  testing::WindowWorkspace ws;
   Form1 form;
   form.show();
-  loadFile(form, QStringLiteral("houjicha.pac"));
+  CHECKED(loadFile(form, QStringLiteral("houjicha.pac")));
   // New values in every field, so any byte that got through would show.
-  form.Text1->setPlainText(QStringLiteral("かわった名前"));
-  form.Text2->setPlainText(QString(120, QChar(0x3044)));
-  form.Text3->setPlainText(QStringLiteral("だれか"));
-  form.Text4->setText(QStringLiteral("999"));
-  form.Text5->setText(QStringLiteral("5"));
-  form.Text8->setText(QStringLiteral("1999"));
-  form.Text13->setText(QStringLiteral("1"));
-  form.Combo1->setCurrentIndex(9);
+  testing::child<QPlainTextEdit>(&form, "Text1")->setPlainText(QStringLiteral("かわった名前"));
+  testing::child<QPlainTextEdit>(&form, "Text2")->setPlainText(QString(120, QChar(0x3044)));
+  testing::child<QPlainTextEdit>(&form, "Text3")->setPlainText(QStringLiteral("だれか"));
+  testing::child<QLineEdit>(&form, "Text4")->setText(QStringLiteral("999"));
+  testing::child<QLineEdit>(&form, "Text5")->setText(QStringLiteral("5"));
+  testing::child<QLineEdit>(&form, "Text8")->setText(QStringLiteral("1999"));
+  testing::child<QLineEdit>(&form, "Text13")->setText(QStringLiteral("1"));
+  testing::child<QComboBox>(&form, "Combo1")->setCurrentIndex(9);
   const QString path = ws.snack(QStringLiteral("houjicha.pac"));
   if (vanished) QVERIFY(QFile::remove(path));
   const QStringList shown = windowState(form);
   const auto before = snapshot(ws);
   {
     WriteLimit cap(limit);
-    form.FILE_SAVE->trigger();
+    testing::child<QAction>(&form, "FILE_SAVE")->trigger();
   }
   QCOMPARE(snapshot(ws), before);
   QCOMPARE(ws.messages.size(), 1);
@@ -543,10 +549,10 @@ void TstFaults::saveFailsPartWay() {
   noteCase(ws, vanished ? QStringLiteral("nothing (the file it made is removed)") : kPutBack);
 
   // Without the limit the same save goes through.
-  form.FILE_SAVE->trigger();
+  testing::child<QAction>(&form, "FILE_SAVE")->trigger();
   QCOMPARE(ws.messages.size(), 1);
   QCOMPARE(bytesOf(path).mid(hdr::Number.at, 2), QByteArray("\xe7\x03", 2));
-  checkUsable(ws, form);
+  CHECKED(checkUsable(ws, form));
 }
 
 void TstFaults::saveOnFullDevice_data() {
@@ -562,18 +568,18 @@ void TstFaults::saveOnFullDevice_data() {
 void TstFaults::saveOnFullDevice() {
   QFETCH(bool, vanished);
   QFETCH(qint64, room);
-  testing::Workspace ws;
+  testing::WindowWorkspace ws;
   FullDevice device(ws.path(QStringLiteral("snacks")), room);
   if (!device.ok()) QSKIP("cannot mount a small tmpfs here (needs CAP_SYS_ADMIN)");
   Form1 form;
   form.show();
-  loadFile(form, QStringLiteral("houjicha.pac"));
-  form.Text4->setText(QStringLiteral("999"));
+  CHECKED(loadFile(form, QStringLiteral("houjicha.pac")));
+  testing::child<QLineEdit>(&form, "Text4")->setText(QStringLiteral("999"));
   const QString path = ws.snack(QStringLiteral("houjicha.pac"));
   const QByteArray old = bytesOf(path);
   if (vanished) QVERIFY(QFile::remove(path) && device.fill(room));
   const auto before = sumsWithout(ws, {QStringLiteral("snacks/houjicha.pac")});
-  form.FILE_SAVE->trigger();
+  testing::child<QAction>(&form, "FILE_SAVE")->trigger();
   QCOMPARE(sumsWithout(ws, {QStringLiteral("snacks/houjicha.pac")}), before);
   if (vanished) {
     QCOMPARE(ws.messages.size(), 1);
@@ -590,7 +596,7 @@ void TstFaults::saveOnFullDevice() {
     noteCase(ws, QStringLiteral("the saved ranges only (12–13 now E7 03)"));
   }
   QVERIFY(QFile::remove(ws.path(QStringLiteral("snacks/filler.bin"))));
-  checkUsable(ws, form);
+  CHECKED(checkUsable(ws, form));
 }
 
 // ---- Refresh -------------------------------------------------------------------------
@@ -620,7 +626,7 @@ void TstFaults::refreshSpoiledFile() {
   QFETCH(qint64, limit);
   QFETCH(QString, says);
   if (needsChild(how)) return runAsNobody();
-  testing::Workspace ws;
+  testing::WindowWorkspace ws;
   Form1 form;
   QVERIFY(testing::showActive(&form));
   if (how != QLatin1String("unloaded")) loadFile(form, QStringLiteral("houjicha.pac"));
@@ -636,13 +642,13 @@ void TstFaults::refreshSpoiledFile() {
   }
   const QStringList shown = windowState(form);
   const auto before = snapshot(ws);
-  QTest::mouseDClick(form.Label18, Qt::LeftButton);
+  QTest::mouseDClick(testing::child<ClickLabel>(&form, "Label18"), Qt::LeftButton);
   Form4* f4 = Form4Window.get();
   QVERIFY(f4 && f4->isVisible());
   {
     std::unique_ptr<WriteLimit> cap;
     if (limit >= 0) cap = std::make_unique<WriteLimit>(limit);
-    f4->Command1->click();
+    testing::child<QPushButton>(f4, "Command1")->click();
   }
   testing::processDeletes();
   QCOMPARE(snapshot(ws), before);
@@ -653,7 +659,7 @@ void TstFaults::refreshSpoiledFile() {
   QVERIFY(form.isVisible());
   noteCase(ws, limit > hdr::OpenedYear.at ? kPutBack : kNothing);
   readOnly.reset();
-  checkUsable(ws, form);
+  CHECKED(checkUsable(ws, form));
 }
 
 // ---- Factory -------------------------------------------------------------------------
@@ -711,7 +717,7 @@ void TstFaults::factoryRefuses() {
   QFETCH(QString, fault);
   QFETCH(QString, says);
   if (needsChild(fault)) return runAsNobody();
-  testing::Workspace ws;
+  testing::WindowWorkspace ws;
   const QString factory = ws.path(kFactoryFolder);
   QVERIFY(samplegen::writeFile(factory + QStringLiteral("/old.pac"), QByteArray(5000, 'o')));
   std::unique_ptr<ReadOnly> readOnly;
@@ -738,10 +744,10 @@ void TstFaults::factoryRefuses() {
   if (readOnly && !readOnly->ok()) QSKIP("this file system cannot make a file immutable");
   Form1 form;
   QVERIFY(testing::showActive(&form));
-  form.Text14->setText(name);
+  testing::child<QLineEdit>(&form, "Text14")->setText(name);
   const QStringList shown = windowState(form);
   const auto before = snapshot(ws);
-  QTest::keyClick(form.Text14, Qt::Key_N, Qt::ControlModifier);
+  QTest::keyClick(testing::child<QLineEdit>(&form, "Text14"), Qt::Key_N, Qt::ControlModifier);
   QCOMPARE(snapshot(ws), before);
   QCOMPARE(ws.messages.size(), 1);
   QVERIFY2(ws.messages[0].contains(says), qPrintable(ws.messages[0]));
@@ -749,7 +755,7 @@ void TstFaults::factoryRefuses() {
   noteCase(ws, kNothing);
   readOnly.reset();
   if (fault == QLatin1String("nofactory")) QVERIFY(samplegen::writeWorkspace(ws.path(QString())));
-  checkUsable(ws, form);
+  CHECKED(checkUsable(ws, form));
 }
 
 void TstFaults::factoryFailsPartWay_data() {
@@ -770,7 +776,7 @@ void TstFaults::factoryFailsPartWay() {
   QFETCH(QString, name);
   QFETCH(qint64, limit);
   QFETCH(qint64, room);
-  testing::Workspace ws;
+  testing::WindowWorkspace ws;
   const QString factory = ws.path(kFactoryFolder);
   QVERIFY(samplegen::writeFile(factory + QStringLiteral("/old.pac"), QByteArray(5000, 'o')));
   std::unique_ptr<FullDevice> device;
@@ -780,12 +786,12 @@ void TstFaults::factoryFailsPartWay() {
   }
   Form1 form;
   QVERIFY(testing::showActive(&form));
-  form.Text14->setText(name);
+  testing::child<QLineEdit>(&form, "Text14")->setText(name);
   const auto before = snapshot(ws);
   {
     std::unique_ptr<WriteLimit> cap;
     if (limit >= 0) cap = std::make_unique<WriteLimit>(limit);
-    form.FILE_NEW->trigger();
+    testing::child<QAction>(&form, "FILE_NEW")->trigger();
   }
   QCOMPARE(snapshot(ws), before);
   QCOMPARE(ws.messages.size(), 1);
@@ -793,13 +799,13 @@ void TstFaults::factoryFailsPartWay() {
   noteCase(ws, QStringLiteral("nothing (the unfinished output beside it is removed)"));
   if (device) QVERIFY(QFile::remove(factory + QStringLiteral("/filler.bin")));
   // With room again, the same command makes the whole output.
-  form.FILE_NEW->trigger();
+  testing::child<QAction>(&form, "FILE_NEW")->trigger();
   QCOMPARE(ws.messages.size(), 1);
   QCOMPARE(bytesOf(factory + QStringLiteral("/") + name),
            bytesOf(factory + QStringLiteral("/head.dat")) +
                bytesOf(factory + QStringLiteral("/Image.bmp")) +
                bytesOf(factory + QStringLiteral("/mask.bmp")));
-  checkUsable(ws, form);
+  CHECKED(checkUsable(ws, form));
 }
 
 // ---- cookenv.ini ---------------------------------------------------------------------
@@ -844,7 +850,7 @@ void TstFaults::folderApplyFails() {
   QFETCH(QString, fault);
   QFETCH(QString, says);
   if (needsChild(fault)) return runAsNobody();
-  testing::Workspace ws;
+  testing::WindowWorkspace ws;
   std::unique_ptr<ReadOnly> readOnly;
   std::unique_ptr<FullDevice> device;
   const QString cookenv = ws.path(kCookenvFile);
@@ -866,16 +872,16 @@ void TstFaults::folderApplyFails() {
     if (!device->ok()) QSKIP("cannot mount a small tmpfs here (needs CAP_SYS_ADMIN)");
   }
   const QString snackFolder = Module1::SnackFolder;
-  form.FILE_FOLDER->trigger();
+  testing::child<QAction>(&form, "FILE_FOLDER")->trigger();
   Form2* f2 = Form2Window.get();
   QVERIFY(f2 && f2->isVisible());
-  f2->Text1->setText(folder);
+  testing::child<QLineEdit>(f2, "Text1")->setText(folder);
   const auto before = snapshot(ws);
   {
     std::unique_ptr<WriteLimit> cap;
     if (fault.startsWith(QLatin1String("limit")))
       cap = std::make_unique<WriteLimit>(fault.mid(5).toLongLong());
-    f2->Command1->click();
+    testing::child<QPushButton>(f2, "Command1")->click();
   }
   QCOMPARE(snapshot(ws), before);
   QCOMPARE(ws.messages.size(), 1);
@@ -886,9 +892,9 @@ void TstFaults::folderApplyFails() {
   noteCase(ws, kNothing);
   readOnly.reset();
   if (device) QVERIFY(QFile::remove(ws.path(QStringLiteral("filler.bin"))));
-  f2->Command2->click();
+  testing::child<QPushButton>(f2, "Command2")->click();
   testing::processDeletes();
-  checkUsable(ws, form);
+  CHECKED(checkUsable(ws, form));
 }
 
 // ---- Settings files at start ------------------------------------------------------------
@@ -933,7 +939,7 @@ void TstFaults::settingsAtStart() {
   QFETCH(QString, says);
   QFETCH(bool, firstRun);
   if (needsChild(how)) return runAsNobody();
-  testing::Workspace ws;
+  testing::WindowWorkspace ws;
   const QString path = ws.path(file);
   const bool cookenv = file == kCookenvFile;
   QByteArray content;
@@ -983,8 +989,8 @@ void TstFaults::settingsAtStart() {
     QCOMPARE(ws.messages.size(), 1);
     QVERIFY2(ws.messages[0].contains(says), qPrintable(ws.messages[0]));
   }
-  QCOMPARE(form.Combo1->count(), 256);
-  QCOMPARE(form.Combo2->count(), 256);
+  QCOMPARE(testing::child<QComboBox>(&form, "Combo1")->count(), 256);
+  QCOMPARE(testing::child<QComboBox>(&form, "Combo2")->count(), 256);
   QCOMPARE(form.hiddenByLoad(), firstRun);
   if (firstRun) {
     QCOMPARE(Module1::SnackFolder, kNoFolder);
@@ -992,9 +998,11 @@ void TstFaults::settingsAtStart() {
     QVERIFY(Form2Window.loaded() && Form2Window.get()->isVisible());
   }
   if (how == QLatin1String("index")) {
-    QComboBox* list = file == kFoodTypeFile ? form.Combo2 : form.Combo1;
+    QComboBox* list = file == kFoodTypeFile ? testing::child<QComboBox>(&form, "Combo2")
+                                            : testing::child<QComboBox>(&form, "Combo1");
     QCOMPARE(list->itemText(2), QStringLiteral("ふつう"));
-    for (QComboBox* l : {form.Combo1, form.Combo2})
+    for (QComboBox* l :
+         {testing::child<QComboBox>(&form, "Combo1"), testing::child<QComboBox>(&form, "Combo2")})
       for (const char* bad : {"大きい", "負の番号", "負", "大きすぎ"})
         QCOMPARE(l->findText(QString::fromUtf8(bad)), -1);
   }
@@ -1005,14 +1013,14 @@ void TstFaults::settingsAtStart() {
     if (how == QLatin1String("folder")) QVERIFY(QDir().rmdir(path));
     if (how == QLatin1String("chmod000"))
       QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
-    if (!Form2Window.loaded()) form.FILE_FOLDER->trigger();
+    if (!Form2Window.loaded()) testing::child<QAction>(&form, "FILE_FOLDER")->trigger();
     Form2* f2 = Form2Window.get();
-    f2->Text1->setText(ws.snackFolder());
-    f2->Command1->click();
+    testing::child<QLineEdit>(f2, "Text1")->setText(ws.snackFolder());
+    testing::child<QPushButton>(f2, "Command1")->click();
     QVERIFY(form.isVisible());
     QCOMPARE(ws.endCalls, 0);
   }
-  checkUsable(ws, form);
+  CHECKED(checkUsable(ws, form));
 }
 
 // ---- Texts in the boxes -----------------------------------------------------------------
@@ -1087,11 +1095,11 @@ void TstFaults::boxTexts() {
   QFETCH(QString, text);
   QFETCH(QByteArray, stored);
   QFETCH(QString, says);
-  testing::Workspace ws;
+  testing::WindowWorkspace ws;
   Form1 form;
   QVERIFY(testing::showActive(&form));
-  loadFile(form, QStringLiteral("ichigo.pac"));
-  form.FILE_SAVE->trigger();  // the stored form of what was loaded
+  CHECKED(loadFile(form, QStringLiteral("ichigo.pac")));
+  testing::child<QAction>(&form, "FILE_SAVE")->trigger();  // the stored form of what was loaded
   QCOMPARE(ws.messages, QStringList());
   const QString path = ws.snack(QStringLiteral("ichigo.pac"));
   const QByteArray saved = bytesOf(path);
@@ -1104,12 +1112,21 @@ void TstFaults::boxTexts() {
       {"Text9", hdr::OpenedMonth.at},  {"Text10", hdr::OpenedDay.at},
       {"Text11", hdr::OpenedHour.at},  {"Text12", hdr::OpenedMinute.at},
       {"Text13", hdr::OpenedSecond.at}};
-  const QMap<QString, QWidget*> boxes = {
-      {"Text1", form.Text1},   {"Text2", form.Text2},   {"Text3", form.Text3},
-      {"Text4", form.Text4},   {"Text5", form.Text5},   {"Text6", form.Text6},
-      {"Text7", form.Text7},   {"Text8", form.Text8},   {"Text9", form.Text9},
-      {"Text10", form.Text10}, {"Text11", form.Text11}, {"Text12", form.Text12},
-      {"Text13", form.Text13}, {"Combo1", form.Combo1}, {"Combo2", form.Combo2}};
+  const QMap<QString, QWidget*> boxes = {{"Text1", testing::child<QPlainTextEdit>(&form, "Text1")},
+                                         {"Text2", testing::child<QPlainTextEdit>(&form, "Text2")},
+                                         {"Text3", testing::child<QPlainTextEdit>(&form, "Text3")},
+                                         {"Text4", testing::child<QLineEdit>(&form, "Text4")},
+                                         {"Text5", testing::child<QLineEdit>(&form, "Text5")},
+                                         {"Text6", testing::child<QLineEdit>(&form, "Text6")},
+                                         {"Text7", testing::child<QLineEdit>(&form, "Text7")},
+                                         {"Text8", testing::child<QLineEdit>(&form, "Text8")},
+                                         {"Text9", testing::child<QLineEdit>(&form, "Text9")},
+                                         {"Text10", testing::child<QLineEdit>(&form, "Text10")},
+                                         {"Text11", testing::child<QLineEdit>(&form, "Text11")},
+                                         {"Text12", testing::child<QLineEdit>(&form, "Text12")},
+                                         {"Text13", testing::child<QLineEdit>(&form, "Text13")},
+                                         {"Combo1", testing::child<QComboBox>(&form, "Combo1")},
+                                         {"Combo2", testing::child<QComboBox>(&form, "Combo2")}};
   QWidget* w = boxes.value(box);
   QString caption;
   if (auto* line = qobject_cast<QLineEdit*>(w)) {
@@ -1125,7 +1142,7 @@ void TstFaults::boxTexts() {
   QVERIFY2(!caption.isEmpty(), qPrintable(box));
   const auto before = snapshot(ws);
   QVERIFY(testing::showActive(&form));
-  QTest::keyClick(form.Text14, Qt::Key_S, Qt::ControlModifier);
+  QTest::keyClick(testing::child<QLineEdit>(&form, "Text14"), Qt::Key_S, Qt::ControlModifier);
   if (stored.isEmpty()) {
     QCOMPARE(snapshot(ws), before);
     QCOMPARE(ws.messages.size(), 1);
@@ -1149,7 +1166,7 @@ void TstFaults::boxTexts() {
                               : QString::fromLatin1(stored.toHex(' ').toUpper())));
   }
   QCOMPARE(ws.endCalls, 0);
-  checkUsable(ws, form);
+  CHECKED(checkUsable(ws, form));
 }
 
 QTEST_MAIN(TstFaults)

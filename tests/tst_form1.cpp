@@ -4,9 +4,9 @@
 #include <QTest>
 
 #include "app/settings.h"
-#include "support.h"
 #include "ui/form1.h"
 #include "ui/look.h"
+#include "window_support.h"
 
 class TstForm1 : public QObject {
   Q_OBJECT
@@ -31,48 +31,61 @@ class TstForm1 : public QObject {
 };
 
 void TstForm1::initialState() {
-  testing::Workspace ws;
+  testing::WindowWorkspace ws;
   Form1 form;
   QVERIFY(!form.hiddenByLoad());
   QCOMPARE(form.windowTitle(), QString("Crumbwright for POSTPET　　Ver1.01    "));
   QCOMPARE(form.centralWidget()->size(), QSize(426, 251));
   QCOMPARE(Module1::SnackFolder, ws.snackFolder());
   QCOMPARE(Module1::DialogMode, std::int16_t(0));
-  QCOMPARE(form.Text14->text(), QString("おやつw.pac"));
-  QCOMPARE(form.Text8->text(), QString("0000"));
-  for (QLineEdit* box : {form.Text9, form.Text10, form.Text11, form.Text12, form.Text13})
+  QCOMPARE(testing::child<QLineEdit>(&form, "Text14")->text(), QString("おやつw.pac"));
+  QCOMPARE(testing::child<QLineEdit>(&form, "Text8")->text(), QString("0000"));
+  for (QLineEdit* box :
+       {testing::child<QLineEdit>(&form, "Text9"), testing::child<QLineEdit>(&form, "Text10"),
+        testing::child<QLineEdit>(&form, "Text11"), testing::child<QLineEdit>(&form, "Text12"),
+        testing::child<QLineEdit>(&form, "Text13")})
     QCOMPARE(box->text(), QString("00"));
-  for (QLineEdit* box : {form.Text4, form.Text5, form.Text6, form.Text7})
+  for (QLineEdit* box :
+       {testing::child<QLineEdit>(&form, "Text4"), testing::child<QLineEdit>(&form, "Text5"),
+        testing::child<QLineEdit>(&form, "Text6"), testing::child<QLineEdit>(&form, "Text7")})
     QVERIFY(box->text().isEmpty());
-  QVERIFY(form.Text1->toPlainText().isEmpty());
-  QCOMPARE(form.Label18->text(), QString("未開封"));
-  QCOMPARE(form.Frame1->title(), QString("おやつ開封日時"));
-  QCOMPARE(form.Label1->font().family(), QString("ＭＳ Ｐ明朝"));
-  QCOMPARE(form.Label18->font().family(), QString("ＭＳ Ｐゴシック"));
-  QVERIFY(form.Label18->font().bold());
-  QCOMPARE(form.Label18->palette().color(QPalette::WindowText), QColor(128, 64, 0));
-  QCOMPARE(form.Label1->palette().color(QPalette::WindowText), QColor(0, 0, 128));
-  QCOMPARE(form.Text6->geometry(), QRect(88, 164, 73, 18));
-  QCOMPARE(form.Text8->geometry(), QRect(48, 16, 33, 18));
+  QVERIFY(testing::child<QPlainTextEdit>(&form, "Text1")->toPlainText().isEmpty());
+  QCOMPARE(testing::child<ClickLabel>(&form, "Label18")->text(), QString("未開封"));
+  QCOMPARE(testing::child<QGroupBox>(&form, "Frame1")->title(), QString("おやつ開封日時"));
+  QCOMPARE(testing::child<QLabel>(&form, "Label1")->font().family(), QString("ＭＳ Ｐ明朝"));
+  QCOMPARE(testing::child<ClickLabel>(&form, "Label18")->font().family(),
+           QString("ＭＳ Ｐゴシック"));
+  QVERIFY(testing::child<ClickLabel>(&form, "Label18")->font().bold());
+  QCOMPARE(testing::child<ClickLabel>(&form, "Label18")->palette().color(QPalette::WindowText),
+           QColor(128, 64, 0));
+  QCOMPARE(testing::child<QLabel>(&form, "Label1")->palette().color(QPalette::WindowText),
+           QColor(0, 0, 128));
+  QCOMPARE(testing::child<QLineEdit>(&form, "Text6")->geometry(), QRect(88, 164, 73, 18));
+  QCOMPARE(testing::child<QLineEdit>(&form, "Text8")->geometry(), QRect(48, 16, 33, 18));
   // Captions name the boxes.
-  QCOMPARE(form.Text6->accessibleName(), QString("賞味期限"));
-  QCOMPARE(form.Combo1->accessibleName(), QString("食事音"));
+  QCOMPARE(testing::child<QLineEdit>(&form, "Text6")->accessibleName(), QString("賞味期限"));
+  QCOMPARE(testing::child<QComboBox>(&form, "Combo1")->accessibleName(), QString("食事音"));
 }
 
 // Style sheets drawn on frames must not take the colour from the captions inside them.
 void TstForm1::captionColoursWhenShown() {
-  testing::Workspace ws;
+  testing::WindowWorkspace ws;
   Form1 form;
   form.show();
   QVERIFY(QTest::qWaitForWindowExposed(&form));
   const QColor navy(0, 0, 128), brown(128, 64, 0);
-  for (QLabel* label : {form.Label1, form.Label10, form.Label11, form.Label12, form.Label13,
-                        form.Label14, form.Label15, form.Label16, form.Label17, form.Label19})
+  for (QLabel* label :
+       {testing::child<QLabel>(&form, "Label1"), testing::child<QLabel>(&form, "Label10"),
+        testing::child<QLabel>(&form, "Label11"), testing::child<QLabel>(&form, "Label12"),
+        testing::child<QLabel>(&form, "Label13"), testing::child<QLabel>(&form, "Label14"),
+        testing::child<QLabel>(&form, "Label15"), testing::child<QLabel>(&form, "Label16"),
+        testing::child<QLabel>(&form, "Label17"), testing::child<QLabel>(&form, "Label19")})
     QCOMPARE(label->palette().color(QPalette::WindowText), navy);
-  QCOMPARE(form.Frame1->palette().color(QPalette::WindowText), navy);
-  QCOMPARE(form.Label18->palette().color(QPalette::WindowText), brown);
+  QCOMPARE(testing::child<QGroupBox>(&form, "Frame1")->palette().color(QPalette::WindowText), navy);
+  QCOMPARE(testing::child<ClickLabel>(&form, "Label18")->palette().color(QPalette::WindowText),
+           brown);
   // What is drawn: the unit label 秒 has navy pixels and no black ones.
-  const QImage image = form.Label17->grab().toImage();
+  const QImage image = testing::child<QLabel>(&form, "Label17")->grab().toImage();
   bool navySeen = false;
   for (int y = 0; y < image.height(); ++y)
     for (int x = 0; x < image.width(); ++x) {
@@ -84,27 +97,27 @@ void TstForm1::captionColoursWhenShown() {
 }
 
 void TstForm1::listsHold256Items() {
-  testing::Workspace ws;
+  testing::WindowWorkspace ws;
   // Index 256 is read but never shown.
   QVERIFY(samplegen::writeFile(kSoundFile, samplegen::nameFile({{1, "a"}, {256, "hidden"}})));
   Form1 form;
-  QCOMPARE(form.Combo1->count(), 256);
-  QCOMPARE(form.Combo2->count(), 256);
+  QCOMPARE(testing::child<QComboBox>(&form, "Combo1")->count(), 256);
+  QCOMPARE(testing::child<QComboBox>(&form, "Combo2")->count(), 256);
   QCOMPARE(Module1::SoundNames[256], QString("hidden"));
-  QCOMPARE(form.Combo1->findText("hidden"), -1);
-  QCOMPARE(form.Combo1->currentIndex(), -1);
-  QCOMPARE(form.Combo2->currentIndex(), -1);
+  QCOMPARE(testing::child<QComboBox>(&form, "Combo1")->findText("hidden"), -1);
+  QCOMPARE(testing::child<QComboBox>(&form, "Combo1")->currentIndex(), -1);
+  QCOMPARE(testing::child<QComboBox>(&form, "Combo2")->currentIndex(), -1);
 }
 
 void TstForm1::nameFileGaps() {
-  testing::Workspace ws;
+  testing::WindowWorkspace ws;
   QVERIFY(samplegen::writeFile(kFoodTypeFile, samplegen::nameFile({{3, "三"}, {1, "一"}})));
   Form1 form;
-  QCOMPARE(form.Combo2->itemText(0), QString("--------"));
-  QCOMPARE(form.Combo2->itemText(1), QString("一"));
-  QCOMPARE(form.Combo2->itemText(2), QString("--------"));
-  QCOMPARE(form.Combo2->itemText(3), QString("三"));
-  QCOMPARE(form.Combo2->itemText(255), QString("--------"));
+  QCOMPARE(testing::child<QComboBox>(&form, "Combo2")->itemText(0), QString("--------"));
+  QCOMPARE(testing::child<QComboBox>(&form, "Combo2")->itemText(1), QString("一"));
+  QCOMPARE(testing::child<QComboBox>(&form, "Combo2")->itemText(2), QString("--------"));
+  QCOMPARE(testing::child<QComboBox>(&form, "Combo2")->itemText(3), QString("三"));
+  QCOMPARE(testing::child<QComboBox>(&form, "Combo2")->itemText(255), QString("--------"));
 }
 
 void TstForm1::menus_data() {
@@ -135,30 +148,45 @@ void TstForm1::menus() {
   QFETCH(QString, action);
   QFETCH(QString, text);
   QFETCH(QString, shortcut);
-  testing::Workspace ws;
+  testing::WindowWorkspace ws;
   Form1 form;
   const QMap<QString, QAction*> actions = {
-      {"FILE_READ", form.FILE_READ},     {"FILE_SAVE", form.FILE_SAVE},
-      {"FILE_FOLDER", form.FILE_FOLDER}, {"FILE_NEW", form.FILE_NEW},
-      {"FILE_QUIT", form.FILE_QUIT},     {"HELP_INFO", form.HELP_INFO}};
+      {"FILE_READ", testing::child<QAction>(&form, "FILE_READ")},
+      {"FILE_SAVE", testing::child<QAction>(&form, "FILE_SAVE")},
+      {"FILE_FOLDER", testing::child<QAction>(&form, "FILE_FOLDER")},
+      {"FILE_NEW", testing::child<QAction>(&form, "FILE_NEW")},
+      {"FILE_QUIT", testing::child<QAction>(&form, "FILE_QUIT")},
+      {"HELP_INFO", testing::child<QAction>(&form, "HELP_INFO")}};
   QAction* a = actions.value(action);
   QCOMPARE(a->text(), text);
   QCOMPARE(a->shortcut(), QKeySequence(shortcut));
-  QCOMPARE(form.MENU_FILE->title(), QString("ファイル(&F)"));
-  QCOMPARE(form.MENU_HELP->title(), QString("ヘルプ(&H)"));
-  QCOMPARE(form.MENU_FILE->actions().size(), 5);
+  QCOMPARE(testing::child<QMenu>(&form, "MENU_FILE")->title(), QString("ファイル(&F)"));
+  QCOMPARE(testing::child<QMenu>(&form, "MENU_HELP")->title(), QString("ヘルプ(&H)"));
+  QCOMPARE(testing::child<QMenu>(&form, "MENU_FILE")->actions().size(), 5);
 }
 
 void TstForm1::tabOrder() {
-  testing::Workspace ws;
+  testing::WindowWorkspace ws;
   Form1 form;
   form.show();
   QVERIFY(QTest::qWaitForWindowActive(&form));
-  const QList<QWidget*> order = {form.Text1,  form.Text2,  form.Text3,  form.Text4,
-                                 form.Combo1, form.Text5,  form.Text6,  form.Text7,
-                                 form.Text8,  form.Text9,  form.Text10, form.Text11,
-                                 form.Text12, form.Text13, form.Combo2, form.Text14};
-  form.Text1->setFocus();
+  const QList<QWidget*> order = {testing::child<QPlainTextEdit>(&form, "Text1"),
+                                 testing::child<QPlainTextEdit>(&form, "Text2"),
+                                 testing::child<QPlainTextEdit>(&form, "Text3"),
+                                 testing::child<QLineEdit>(&form, "Text4"),
+                                 testing::child<QComboBox>(&form, "Combo1"),
+                                 testing::child<QLineEdit>(&form, "Text5"),
+                                 testing::child<QLineEdit>(&form, "Text6"),
+                                 testing::child<QLineEdit>(&form, "Text7"),
+                                 testing::child<QLineEdit>(&form, "Text8"),
+                                 testing::child<QLineEdit>(&form, "Text9"),
+                                 testing::child<QLineEdit>(&form, "Text10"),
+                                 testing::child<QLineEdit>(&form, "Text11"),
+                                 testing::child<QLineEdit>(&form, "Text12"),
+                                 testing::child<QLineEdit>(&form, "Text13"),
+                                 testing::child<QComboBox>(&form, "Combo2"),
+                                 testing::child<QLineEdit>(&form, "Text14")};
+  testing::child<QPlainTextEdit>(&form, "Text1")->setFocus();
   for (int i = 1; i < order.size(); ++i) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QWidget* focus = QApplication::focusWidget();
@@ -169,54 +197,54 @@ void TstForm1::tabOrder() {
 }
 
 void TstForm1::enterAndTabInTextAreas() {
-  testing::Workspace ws;
+  testing::WindowWorkspace ws;
   Form1 form;
   form.show();
   QVERIFY(QTest::qWaitForWindowActive(&form));
-  form.Text2->setFocus();
-  QTest::keyClicks(form.Text2, "ab");
-  QTest::keyClick(form.Text2, Qt::Key_Return);
-  QTest::keyClicks(form.Text2, "c");
-  QCOMPARE(form.Text2->toPlainText(), QString("ab\nc"));
-  QTest::keyClick(form.Text2, Qt::Key_Tab);
-  QCOMPARE(QApplication::focusWidget(), form.Text3);
-  QCOMPARE(form.Text2->toPlainText(), QString("ab\nc"));
+  testing::child<QPlainTextEdit>(&form, "Text2")->setFocus();
+  QTest::keyClicks(testing::child<QPlainTextEdit>(&form, "Text2"), "ab");
+  QTest::keyClick(testing::child<QPlainTextEdit>(&form, "Text2"), Qt::Key_Return);
+  QTest::keyClicks(testing::child<QPlainTextEdit>(&form, "Text2"), "c");
+  QCOMPARE(testing::child<QPlainTextEdit>(&form, "Text2")->toPlainText(), QString("ab\nc"));
+  QTest::keyClick(testing::child<QPlainTextEdit>(&form, "Text2"), Qt::Key_Tab);
+  QCOMPARE(QApplication::focusWidget(), testing::child<QPlainTextEdit>(&form, "Text3"));
+  QCOMPARE(testing::child<QPlainTextEdit>(&form, "Text2")->toPlainText(), QString("ab\nc"));
 }
 
 void TstForm1::comboTypedTextIsNoSelection() {
-  testing::Workspace ws;
+  testing::WindowWorkspace ws;
   Form1 form;
   form.show();
-  QCOMPARE(Form1::SelectedPosition(form.Combo2), -1);
-  form.Combo2->setCurrentIndex(4);
-  QCOMPARE(Form1::SelectedPosition(form.Combo2), 4);
-  form.Combo2->lineEdit()->selectAll();
-  QTest::keyClicks(form.Combo2->lineEdit(), "typed");
-  QTest::keyClick(form.Combo2->lineEdit(), Qt::Key_Return);
-  QCOMPARE(form.Combo2->count(), 256);
-  QCOMPARE(Form1::SelectedPosition(form.Combo2), -1);
+  QCOMPARE(Form1::SelectedPosition(testing::child<QComboBox>(&form, "Combo2")), -1);
+  testing::child<QComboBox>(&form, "Combo2")->setCurrentIndex(4);
+  QCOMPARE(Form1::SelectedPosition(testing::child<QComboBox>(&form, "Combo2")), 4);
+  testing::child<QComboBox>(&form, "Combo2")->lineEdit()->selectAll();
+  QTest::keyClicks(testing::child<QComboBox>(&form, "Combo2")->lineEdit(), "typed");
+  QTest::keyClick(testing::child<QComboBox>(&form, "Combo2")->lineEdit(), Qt::Key_Return);
+  QCOMPARE(testing::child<QComboBox>(&form, "Combo2")->count(), 256);
+  QCOMPARE(Form1::SelectedPosition(testing::child<QComboBox>(&form, "Combo2")), -1);
   // Typing an item's exact text selects it.
-  form.Combo2->lineEdit()->setText("くだもの");
-  QCOMPARE(Form1::SelectedPosition(form.Combo2), 5);
+  testing::child<QComboBox>(&form, "Combo2")->lineEdit()->setText("くだもの");
+  QCOMPARE(Form1::SelectedPosition(testing::child<QComboBox>(&form, "Combo2")), 5);
 }
 
 void TstForm1::firstRun() {
-  testing::Workspace ws(true);
+  testing::WindowWorkspace ws(true);
   Form1 form;
   QVERIFY(form.hiddenByLoad());
   QVERIFY(!form.isVisible());
   QCOMPARE(Module1::DialogMode, std::int16_t(50));
   QVERIFY(Form2Window.loaded());
   QVERIFY(Form2Window.get()->isVisible());
-  QCOMPARE(Form2Window.get()->Label2->text(),
+  QCOMPARE(testing::child<QLabel>(Form2Window.get(), "Label2")->text(),
            QString("ＰＯＳＴＰＥＴのおやつフォルダを選択してね。"));
-  QCOMPARE(form.Combo1->count(), 256);
-  QCOMPARE(form.Combo2->count(), 256);
+  QCOMPARE(testing::child<QComboBox>(&form, "Combo1")->count(), 256);
+  QCOMPARE(testing::child<QComboBox>(&form, "Combo2")->count(), 256);
   QVERIFY(ws.messages.isEmpty());
 }
 
 void TstForm1::lowerCaseMarkerIsAFolder() {
-  testing::Workspace ws;
+  testing::WindowWorkspace ws;
   QVERIFY(samplegen::writeFile(kCookenvFile, "none\r\n"));
   Form1 form;
   QVERIFY(!form.hiddenByLoad());
@@ -226,14 +254,14 @@ void TstForm1::lowerCaseMarkerIsAFolder() {
 
 // An Apply with an empty folder text stores an empty line: the working folder.
 void TstForm1::emptyFolderIsWorkingFolder() {
-  testing::Workspace ws;
+  testing::WindowWorkspace ws;
   QVERIFY(samplegen::writeFile(kCookenvFile, "\r\n"));
   QVERIFY(QFile::copy(ws.snack("ichigo.pac"), "ichigo.pac"));
   Form1 form;
   QVERIFY(!form.hiddenByLoad());
   QCOMPARE(Module1::SnackFolder, QString());
   form.FILE_READ_Click();
-  QVERIFY(Form3Window.get()->File1Names->stringList().contains("ichigo.pac"));
+  QVERIFY(testing::names(Form3Window.get())->stringList().contains("ichigo.pac"));
   QVERIFY(ws.messages.isEmpty());
 }
 
@@ -248,25 +276,26 @@ void TstForm1::missingSettingsFiles_data() {
 void TstForm1::missingSettingsFiles() {
   QFETCH(QString, file);
   QFETCH(bool, firstRun);
-  testing::Workspace ws;
+  testing::WindowWorkspace ws;
   QVERIFY(QFile::remove(file));
   Form1 form;
   QCOMPARE(ws.messages.size(), 1);
   QVERIFY(ws.messages.first().contains(file));
   QCOMPARE(form.hiddenByLoad(), firstRun);
-  QCOMPARE(form.Combo1->count(), 256);
-  QCOMPARE(form.Combo2->count(), 256);
-  if (file == kSoundFile) QCOMPARE(form.Combo1->itemText(1), QString("--------"));
+  QCOMPARE(testing::child<QComboBox>(&form, "Combo1")->count(), 256);
+  QCOMPARE(testing::child<QComboBox>(&form, "Combo2")->count(), 256);
+  if (file == kSoundFile)
+    QCOMPARE(testing::child<QComboBox>(&form, "Combo1")->itemText(1), QString("--------"));
   QVERIFY(!QFile::exists(file));
   QCOMPARE(ws.endCalls, 0);
 }
 
 void TstForm1::quitAndClose() {
-  testing::Workspace ws;
+  testing::WindowWorkspace ws;
   Form1 form;
   form.show();
   QVERIFY(QTest::qWaitForWindowActive(&form));
-  form.Text1->setPlainText("unsaved");
+  testing::child<QPlainTextEdit>(&form, "Text1")->setPlainText("unsaved");
   QTest::keyClick(&form, Qt::Key_Q, Qt::ControlModifier);
   QCOMPARE(ws.endCalls, 1);
   form.close();
@@ -275,7 +304,7 @@ void TstForm1::quitAndClose() {
 }
 
 void TstForm1::startWritesNoSettingsFile() {
-  testing::Workspace ws;
+  testing::WindowWorkspace ws;
   const auto before = ws.checksums();
   {
     Form1 form;

@@ -172,7 +172,7 @@ void TstSnackOps::saveWritesOnlyItsBytes() {
   sample.author = "さくしゃ";
   QVERIFY(saveSnack(path, samplegen::values(sample)).ok);
   const QByteArray after = samplegen::readFile(path);
-  testing::compareOutside(before, after, testing::savedOffsets());
+  CHECKED(testing::compareOutside(before, after, testing::savedOffsets()));
   QCOMPARE(after.mid(hdr::NameLength.at, 3), QByteArray("\x02\x82\xdd"));
   QCOMPARE(after.mid(hdr::NameText.at + 2, 253), QByteArray(253, 0));
   QCOMPARE(after.mid(hdr::DescriptionLength.at, 256), QByteArray(256, 0));
@@ -279,7 +279,7 @@ void TstSnackOps::headerLimits() {
   std::set<int> owned;
   if (op == "save") owned = testing::savedOffsets();
   for (int i = 889; op == "refresh" && i <= 902; ++i) owned.insert(i);
-  testing::compareOutside(file, after, owned);
+  CHECKED(testing::compareOutside(file, after, owned));
   if (op == "load") QCOMPARE(int(r.SoundIndex), 9);
   if (op == "save") QCOMPARE(int(after[hdr::SoundIndex.at]), 10);
   if (op == "refresh") QCOMPARE(after.mid(hdr::OpenedGroup.at), QByteArray(14, 0) + "\x09");
@@ -330,7 +330,7 @@ void TstSnackOps::randomRoundTrip() {
     QCOMPARE(r.SoundIndex, v.soundIndex);
     QCOMPARE(r.Month, v.month);
     QCOMPARE(isOpened(r), v.month != 0 || v.second != 0);
-    testing::compareOutside(original, samplegen::readFile(path), testing::savedOffsets());
+    CHECKED(testing::compareOutside(original, samplegen::readFile(path), testing::savedOffsets()));
   }
 }
 
@@ -345,7 +345,7 @@ void TstSnackOps::refreshZeroesGroupOnly() {
   const QByteArray after = samplegen::readFile(path);
   std::set<int> group;
   for (int i = 889; i <= 902; ++i) group.insert(i);
-  testing::compareOutside(before, after, group);
+  CHECKED(testing::compareOutside(before, after, group));
   QCOMPARE(after.mid(hdr::OpenedGroup.at, hdr::OpenedGroup.size), QByteArray(14, 0));
 }
 

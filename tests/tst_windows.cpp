@@ -4,22 +4,25 @@
 #include <QTest>
 
 #include "app/settings.h"
-#include "support.h"
 #include "ui/form1.h"
 #include "ui/look.h"
+#include "window_support.h"
 
 namespace {
 
 // Opens an entry of the folder list the way a user does: double-click.
 void openFolder(Form2* f2, const QString& name) {
-  testing::layOut(f2->Dir1);
+  testing::layOut(testing::child<FolderList>(f2, "Dir1"));
   QListWidgetItem* item = nullptr;
-  for (int i = 0; i < f2->Dir1->count(); ++i)
-    if (f2->Dir1->item(i)->text().trimmed() == name) item = f2->Dir1->item(i);
+  for (int i = 0; i < testing::child<FolderList>(f2, "Dir1")->count(); ++i)
+    if (testing::child<FolderList>(f2, "Dir1")->item(i)->text().trimmed() == name)
+      item = testing::child<FolderList>(f2, "Dir1")->item(i);
   QVERIFY2(item, qPrintable(name));
-  const QRect rect = f2->Dir1->visualItemRect(item);
-  QTest::mouseClick(f2->Dir1->viewport(), Qt::LeftButton, {}, rect.center());
-  QTest::mouseDClick(f2->Dir1->viewport(), Qt::LeftButton, {}, rect.center());
+  const QRect rect = testing::child<FolderList>(f2, "Dir1")->visualItemRect(item);
+  QTest::mouseClick(testing::child<FolderList>(f2, "Dir1")->viewport(), Qt::LeftButton, {},
+                    rect.center());
+  QTest::mouseDClick(testing::child<FolderList>(f2, "Dir1")->viewport(), Qt::LeftButton, {},
+                     rect.center());
 }
 
 QString sep() { return QString(QDir::separator()); }
@@ -82,7 +85,7 @@ class TstWindows : public QObject {
 };
 
 void TstWindows::folderWindowStartsOnWorkingFolder() {
-  testing::Workspace ws;
+  testing::WindowWorkspace ws;
   Form1 form;
   QVERIFY(testing::showActive(&form));
   QTest::keyClick(&form, Qt::Key_O, Qt::ControlModifier);
@@ -91,58 +94,64 @@ void TstWindows::folderWindowStartsOnWorkingFolder() {
   Form2* f2 = Form2Window.get();
   QVERIFY(f2->isVisible());
   QCOMPARE(f2->windowTitle(), QString("フォルダ選択"));
-  QCOMPARE(f2->Text1->text(), QDir::toNativeSeparators(QDir::currentPath()) + sep());
-  QCOMPARE(f2->File1Names->stringList(), QStringList({"cookenv.ini", "Foodtype.ini", "sound.ini"}));
-  QCOMPARE(f2->Drive1->itemText(0), root());
-  QCOMPARE(f2->Label2->text(), QString("ＰＯＳＴＰＥＴのおやつフォルダを選択してね。"));
+  QCOMPARE(testing::child<QLineEdit>(f2, "Text1")->text(),
+           QDir::toNativeSeparators(QDir::currentPath()) + sep());
+  QCOMPARE(testing::names(f2)->stringList(),
+           QStringList({"cookenv.ini", "Foodtype.ini", "sound.ini"}));
+  QCOMPARE(testing::child<QComboBox>(f2, "Drive1")->itemText(0), root());
+  QCOMPARE(testing::child<QLabel>(f2, "Label2")->text(),
+           QString("ＰＯＳＴＰＥＴのおやつフォルダを選択してね。"));
 }
 
 void TstWindows::subfolderAndRoot() {
-  testing::Workspace ws;
+  testing::WindowWorkspace ws;
   Form1 form;
   form.FILE_FOLDER_Click();
   Form2* f2 = Form2Window.get();
-  openFolder(f2, "snacks");
-  QCOMPARE(f2->Text1->text(), ws.snackFolder());
-  QCOMPARE(f2->File1Names->stringList().size(), 4);
-  QCOMPARE(f2->Dir1->path(), QDir::cleanPath(ws.path("snacks")));
+  CHECKED(openFolder(f2, "snacks"));
+  QCOMPARE(testing::child<QLineEdit>(f2, "Text1")->text(), ws.snackFolder());
+  QCOMPARE(testing::names(f2)->stringList().size(), 4);
+  QCOMPARE(testing::child<FolderList>(f2, "Dir1")->path(), QDir::cleanPath(ws.path("snacks")));
   // Choosing the drive already shown keeps the opened folder.
-  emit f2->Drive1->activated(f2->Drive1->currentIndex());
-  QCOMPARE(f2->Dir1->path(), QDir::cleanPath(ws.path("snacks")));
-  QCOMPARE(f2->Text1->text(), ws.snackFolder());
+  emit testing::child<QComboBox>(f2, "Drive1")
+      ->activated(testing::child<QComboBox>(f2, "Drive1")->currentIndex());
+  QCOMPARE(testing::child<FolderList>(f2, "Dir1")->path(), QDir::cleanPath(ws.path("snacks")));
+  QCOMPARE(testing::child<QLineEdit>(f2, "Text1")->text(), ws.snackFolder());
   // Up to the root: one separator, never two.
-  openFolder(f2, root());
-  QCOMPARE(f2->Text1->text(), root());
+  CHECKED(openFolder(f2, root()));
+  QCOMPARE(testing::child<QLineEdit>(f2, "Text1")->text(), root());
   // Choosing a root from the drive list.
-  openFolder(f2, kFolderOnRoot);
-  f2->Drive1->setCurrentIndex(0);
+  CHECKED(openFolder(f2, kFolderOnRoot));
+  testing::child<QComboBox>(f2, "Drive1")->setCurrentIndex(0);
   f2->Drive1_Change();
-  QCOMPARE(f2->Text1->text(), root());
-  QCOMPARE(QDir::toNativeSeparators(f2->Dir1->path()), root());
+  QCOMPARE(testing::child<QLineEdit>(f2, "Text1")->text(), root());
+  QCOMPARE(QDir::toNativeSeparators(testing::child<FolderList>(f2, "Dir1")->path()), root());
 }
 
 void TstWindows::fileClickRestoresText() {
-  testing::Workspace ws;
+  testing::WindowWorkspace ws;
   Form1 form;
   form.FILE_FOLDER_Click();
   Form2* f2 = Form2Window.get();
-  openFolder(f2, "snacks");
-  f2->Text1->setText("edited");
-  testing::layOut(f2->File1);
-  const QRect rect = f2->File1->visualRect(f2->File1Names->index(1));
-  QTest::mouseClick(f2->File1->viewport(), Qt::LeftButton, {}, rect.center());
-  QCOMPARE(f2->Text1->text(), ws.snackFolder());
+  CHECKED(openFolder(f2, "snacks"));
+  testing::child<QLineEdit>(f2, "Text1")->setText("edited");
+  testing::layOut(testing::child<QListView>(f2, "File1"));
+  const QRect rect =
+      testing::child<QListView>(f2, "File1")->visualRect(testing::names(f2)->index(1));
+  QTest::mouseClick(testing::child<QListView>(f2, "File1")->viewport(), Qt::LeftButton, {},
+                    rect.center());
+  QCOMPARE(testing::child<QLineEdit>(f2, "Text1")->text(), ws.snackFolder());
 }
 
 void TstWindows::applyStoresTypedText() {
-  testing::Workspace ws;
+  testing::WindowWorkspace ws;
   Form1 form;
   form.show();
   form.FILE_FOLDER_Click();
   Form2* f2 = Form2Window.get();
   const QString typed = ws.path("snacks");  // no final separator
-  f2->Text1->setText(typed);
-  QTest::mouseClick(f2->Command1, Qt::LeftButton);
+  testing::child<QLineEdit>(f2, "Text1")->setText(typed);
+  QTest::mouseClick(testing::child<QPushButton>(f2, "Command1"), Qt::LeftButton);
   QCOMPARE(Module1::SnackFolder, typed);
   QCOMPARE(samplegen::readFile(kCookenvFile), samplegen::sjis(typed) + "\r\n");
   QVERIFY(!f2->isVisible());
@@ -152,7 +161,7 @@ void TstWindows::applyStoresTypedText() {
   QVERIFY(testing::showActive(&form));
   QTest::keyClick(&form, Qt::Key_L, Qt::ControlModifier);
   Form3* f3 = Form3Window.get();
-  f3->File1->setCurrentIndex(f3->File1Names->index(0));
+  testing::child<QListView>(f3, "File1")->setCurrentIndex(testing::names(f3)->index(0));
   f3->Command1_Click();
   testing::processDeletes();
   QCOMPARE(Module1::SnackFilePath, typed + sep() + "fruit10.pac");
@@ -173,7 +182,7 @@ void TstWindows::applyRefusals() {
   QFETCH(QString, text);
   QFETCH(bool, blockFile);
   QFETCH(QString, mentioned);
-  testing::Workspace ws;
+  testing::WindowWorkspace ws;
   Form1 form;
   form.show();
   if (blockFile) {
@@ -184,8 +193,8 @@ void TstWindows::applyRefusals() {
   const QString folder = Module1::SnackFolder;
   form.FILE_FOLDER_Click();
   Form2* f2 = Form2Window.get();
-  f2->Text1->setText(text);
-  QTest::mouseClick(f2->Command1, Qt::LeftButton);
+  testing::child<QLineEdit>(f2, "Text1")->setText(text);
+  QTest::mouseClick(testing::child<QPushButton>(f2, "Command1"), Qt::LeftButton);
   QCOMPARE(ws.messages.size(), 1);
   QVERIFY2(ws.messages.first().contains(mentioned), qPrintable(ws.messages.first()));
   QVERIFY(f2->isVisible());
@@ -202,23 +211,23 @@ void TstWindows::firstRunCancelAndClose_data() {
 
 void TstWindows::firstRunCancelAndClose() {
   QFETCH(bool, byFrame);
-  testing::Workspace ws(true);
+  testing::WindowWorkspace ws(true);
   Form1 form;
   Form2* f2 = Form2Window.get();
   if (byFrame)
     f2->close();
   else
-    QTest::mouseClick(f2->Command2, Qt::LeftButton);
+    QTest::mouseClick(testing::child<QPushButton>(f2, "Command2"), Qt::LeftButton);
   QCOMPARE(ws.endCalls, 1);
   QCOMPARE(samplegen::readFile(kCookenvFile), QByteArray("NONE\r\n"));
 }
 
 void TstWindows::firstRunApplyShowsMainWindow() {
-  testing::Workspace ws(true);
+  testing::WindowWorkspace ws(true);
   Form1 form;
   Form2* f2 = Form2Window.get();
-  openFolder(f2, "snacks");
-  QTest::mouseClick(f2->Command1, Qt::LeftButton);
+  CHECKED(openFolder(f2, "snacks"));
+  QTest::mouseClick(testing::child<QPushButton>(f2, "Command1"), Qt::LeftButton);
   QVERIFY(form.isVisible());
   QCOMPARE(Module1::SnackFolder, ws.snackFolder());
   QCOMPARE(samplegen::readFile(kCookenvFile), samplegen::sjis(ws.snackFolder()) + "\r\n");
@@ -226,22 +235,23 @@ void TstWindows::firstRunApplyShowsMainWindow() {
 }
 
 void TstWindows::reselectionApplyThenReopen() {
-  testing::Workspace ws;
+  testing::WindowWorkspace ws;
   Form1 form;
   form.show();
   form.FILE_FOLDER_Click();
   Form2* f2 = Form2Window.get();
-  openFolder(f2, "snacks");
-  f2->Text1->setText(f2->Text1->text() + "x");
-  QTest::mouseClick(f2->Command1, Qt::LeftButton);
+  CHECKED(openFolder(f2, "snacks"));
+  testing::child<QLineEdit>(f2, "Text1")
+      ->setText(testing::child<QLineEdit>(f2, "Text1")->text() + "x");
+  QTest::mouseClick(testing::child<QPushButton>(f2, "Command1"), Qt::LeftButton);
   form.FILE_FOLDER_Click();
   QCOMPARE(Form2Window.get(), f2);
-  QCOMPARE(f2->Text1->text(), ws.snackFolder() + "x");
-  QCOMPARE(f2->Dir1->path(), QDir::cleanPath(ws.path("snacks")));
+  QCOMPARE(testing::child<QLineEdit>(f2, "Text1")->text(), ws.snackFolder() + "x");
+  QCOMPARE(testing::child<FolderList>(f2, "Dir1")->path(), QDir::cleanPath(ws.path("snacks")));
 }
 
 void TstWindows::reselectionCancelThenReopen() {
-  testing::Workspace ws;
+  testing::WindowWorkspace ws;
   Form1 form;
   form.show();
   const QString folder = Module1::SnackFolder;
@@ -249,66 +259,70 @@ void TstWindows::reselectionCancelThenReopen() {
   for (int byFrame = 0; byFrame < 2; ++byFrame) {
     form.FILE_FOLDER_Click();
     Form2* f2 = Form2Window.get();
-    openFolder(f2, "snacks");
+    CHECKED(openFolder(f2, "snacks"));
     if (byFrame)
       f2->close();
     else
-      QTest::mouseClick(f2->Command2, Qt::LeftButton);
+      QTest::mouseClick(testing::child<QPushButton>(f2, "Command2"), Qt::LeftButton);
     testing::processDeletes();
     QVERIFY(!Form2Window.loaded());
     QVERIFY(form.isVisible());
     QCOMPARE(Module1::SnackFolder, folder);
   }
   form.FILE_FOLDER_Click();
-  QCOMPARE(Form2Window.get()->Dir1->path(), QDir::currentPath());
+  QCOMPARE(testing::child<FolderList>(Form2Window.get(), "Dir1")->path(), QDir::currentPath());
   QCOMPARE(ws.checksums(), before);
   QCOMPARE(ws.endCalls, 0);
 }
 
 void TstWindows::unreadableFolderKeepsLists() {
-  testing::Workspace ws;
+  testing::WindowWorkspace ws;
   QVERIFY(QDir().mkpath(ws.path("snacks/inner")));
   Form1 form;
   form.FILE_FOLDER_Click();
   Form2* f2 = Form2Window.get();
-  openFolder(f2, "snacks");
-  const QStringList files = f2->File1Names->stringList();
+  CHECKED(openFolder(f2, "snacks"));
+  const QStringList files = testing::names(f2)->stringList();
   // The subfolder vanishes after it was listed: opening it changes nothing.
   QVERIFY(QDir(ws.path("snacks/inner")).removeRecursively());
-  openFolder(f2, "inner");
+  CHECKED(openFolder(f2, "inner"));
   QCOMPARE(ws.messages.size(), 1);
   QVERIFY(ws.messages.first().contains("inner"));
-  QCOMPARE(f2->Dir1->path(), QDir::cleanPath(ws.path("snacks")));
-  QCOMPARE(f2->Text1->text(), ws.snackFolder());
-  QCOMPARE(f2->File1Names->stringList(), files);
+  QCOMPARE(testing::child<FolderList>(f2, "Dir1")->path(), QDir::cleanPath(ws.path("snacks")));
+  QCOMPARE(testing::child<QLineEdit>(f2, "Text1")->text(), ws.snackFolder());
+  QCOMPARE(testing::names(f2)->stringList(), files);
   QVERIFY(f2->isVisible());
   QCOMPARE(ws.endCalls, 0);
 }
 
 void TstWindows::aboutWindow() {
-  testing::Workspace ws;
+  testing::WindowWorkspace ws;
   Form1 form;
   QVERIFY(testing::showActive(&form));
   QTest::keyClick(&form, Qt::Key_A, Qt::ControlModifier);
   Form5* f5 = Form5Window.get();
   QVERIFY(f5 && f5->isVisible());
   QCOMPARE(f5->windowTitle(), QString("このプログラムについて"));
-  QCOMPARE(f5->Label1->text(), QString("ポストペット用おやつ変造まし～ん"));
-  QCOMPARE(f5->Label2->text(), QString("Crumbwright　Ver1.0 "));
-  QVERIFY(f5->Label4->text().startsWith("MailAddress : "));
-  QVERIFY(f5->Label4->text().endsWith("@example.org"));
-  QCOMPARE(f5->Text1->toPlainText().split('\n').size(), 6);  // four paragraphs, one empty line
+  QCOMPARE(testing::child<QLabel>(f5, "Label1")->text(),
+           QString("ポストペット用おやつ変造まし～ん"));
+  QCOMPARE(testing::child<QLabel>(f5, "Label2")->text(), QString("Crumbwright　Ver1.0 "));
+  QVERIFY(testing::child<QLabel>(f5, "Label4")->text().startsWith("MailAddress : "));
+  QVERIFY(testing::child<QLabel>(f5, "Label4")->text().endsWith("@example.org"));
+  QCOMPARE(testing::child<QPlainTextEdit>(f5, "Text1")->toPlainText().split('\n').size(),
+           6);  // four paragraphs, one empty line
   // Ctrl+A in a text box of the main window opens it too, and no second one.
   QVERIFY(testing::showActive(&form));
-  form.Text4->setFocus();
-  QTest::keyClick(form.Text4, Qt::Key_A, Qt::ControlModifier);
+  testing::child<QLineEdit>(&form, "Text4")->setFocus();
+  QTest::keyClick(testing::child<QLineEdit>(&form, "Text4"), Qt::Key_A, Qt::ControlModifier);
   QCOMPARE(Form5Window.get(), f5);
-  f5->Text1->setPlainText("changed");
-  QTest::mouseClick(f5->Command1, Qt::LeftButton);
+  testing::child<QPlainTextEdit>(f5, "Text1")->setPlainText("changed");
+  QTest::mouseClick(testing::child<QPushButton>(f5, "Command1"), Qt::LeftButton);
   testing::processDeletes();
   QVERIFY(!Form5Window.loaded());
   form.HELP_INFO_Click();
-  QVERIFY(Form5Window.get()->Text1->toPlainText().startsWith("このプログラムは"));
+  QVERIFY(testing::child<QPlainTextEdit>(Form5Window.get(), "Text1")
+              ->toPlainText()
+              .startsWith("このプログラムは"));
   Form5Window.get()->close();
   testing::processDeletes();
   QVERIFY(!Form5Window.loaded());
@@ -316,7 +330,7 @@ void TstWindows::aboutWindow() {
 }
 
 void TstWindows::dialogsBesideMainWindow() {
-  testing::Workspace ws;
+  testing::WindowWorkspace ws;
   Form1 form;
   form.show();
   form.HELP_INFO_Click();
@@ -333,7 +347,7 @@ void TstWindows::dialogsBesideMainWindow() {
 }
 
 void TstWindows::hugeMessageIsShortened() {
-  testing::Workspace ws;
+  testing::WindowWorkspace ws;
   // A cookenv.ini of one megabyte-long line is taken as the folder; the
   // message that quotes it stays short enough to show at once.
   QVERIFY(samplegen::writeFile(kCookenvFile, QByteArray(1 << 20, 'a') + "\r\n"));
@@ -383,22 +397,23 @@ void TstWindows::inputsNamedByCaption_data() {
 void TstWindows::inputsNamedByCaption() {
   QFETCH(QString, window);
   QFETCH(QStringList, names);
-  testing::Workspace ws;
+  testing::WindowWorkspace ws;
   Form1 form;
   form.show();
   form.FILE_READ_Click();
   Form3* f3 = Form3Window.get();
-  f3->File1->setCurrentIndex(f3->File1Names->index(0));
+  testing::child<QListView>(f3, "File1")->setCurrentIndex(testing::names(f3)->index(0));
   f3->Command1_Click();
   testing::processDeletes();
-  QVERIFY(!form.Combo1->currentText().isEmpty());
+  QVERIFY(!testing::child<QComboBox>(&form, "Combo1")->currentText().isEmpty());
   QWidget* w = &form;
   if (window == "Form2") {
     form.FILE_FOLDER_Click();
     w = Form2Window.get();
   } else if (window == "Form3") {
     form.FILE_READ_Click();
-    Form3Window.get()->File1->setCurrentIndex(Form3Window.get()->File1Names->index(0));
+    testing::child<QListView>(Form3Window.get(), "File1")
+        ->setCurrentIndex(testing::names(Form3Window.get())->index(0));
     w = Form3Window.get();
   } else if (window == "Form4") {
     form.Label18_DblClick();

@@ -132,4 +132,69 @@ QString numberText(std::uint16_t value, bool unlimited) {
   return QString::number(value);
 }
 
+std::optional<HeaderValues> valuesFromBoxes(const BoxEntries& boxes, QString* error) {
+  HeaderValues v;
+  for (const FieldLayout& f : kFields) {
+    const BoxEntry& box = boxes[static_cast<int>(f.field)];
+    switch (f.kind) {
+      case Kind::Text: {
+        const auto bytes = box.keptBytes ? box.keptBytes : encodeText(box.text, box.caption, error);
+        if (!bytes) return std::nullopt;
+        v.*f.text = *bytes;
+        break;
+      }
+      case Kind::Word:
+      case Kind::Unlimited: {
+        const auto n = parseNumber(box.text, box.caption, f.kind == Kind::Unlimited, error);
+        if (!n) return std::nullopt;
+        v.*f.word = *n;
+        break;
+      }
+      case Kind::SlotLow: {
+        const auto b = parseByte(box.text, box.caption, error);
+        if (!b) return std::nullopt;
+        v.*f.byte = *b;
+        break;
+      }
+      case Kind::Byte:
+        if (box.position < 0 || box.position > 255) {
+          *error = QStringLiteral("「%1」で項目が選ばれていません。一覧から選んでください。")
+                       .arg(box.caption);
+          return std::nullopt;
+        }
+        v.*f.byte = static_cast<std::uint8_t>(box.position);
+        break;
+      case Kind::Zero:
+        break;
+    }
+  }
+  return v;
+}
+
+BoxEntries shownBoxes(const SnackRecordType& r) {
+  const HeaderValues v = valuesOf(r);
+  BoxEntries boxes;
+  for (const FieldLayout& f : kFields) {
+    BoxEntry& box = boxes[static_cast<int>(f.field)];
+    switch (f.kind) {
+      case Kind::Text:
+        box.text = displayText(v.*f.text);
+        break;
+      case Kind::Word:
+      case Kind::Unlimited:
+        box.text = numberText(v.*f.word, f.showsUnlimited);
+        break;
+      case Kind::SlotLow:
+        box.text = QString::number(v.*f.byte);
+        break;
+      case Kind::Byte:
+        box.position = v.*f.byte;
+        break;
+      case Kind::Zero:
+        break;
+    }
+  }
+  return boxes;
+}
+
 }  // namespace snack

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "snack/layout.h"
+
 namespace snack {
 
 inline const QString kUnlimitedText = QStringLiteral("無制限");
@@ -24,5 +26,25 @@ std::optional<QByteArray> encodeText(const QString& text, const QString& caption
 QString displayText(const QByteArray& sjis);
 // Decimal form, or "無制限" for 65535 where the field knows unlimited.
 QString numberText(std::uint16_t value, bool unlimited);
+
+// One box of the editor as a save collects it or a load fills it.
+struct BoxEntry {
+  QString caption;    // names the field in messages
+  QString text;       // what a text or number box shows
+  int position = -1;  // a list's selected item, or -1 for none
+  // A text box that still shows what the last load put there: its bytes, so
+  // that an unchanged text is saved as it was read.
+  std::optional<QByteArray> keptBytes;
+
+  bool operator==(const BoxEntry&) const = default;
+};
+using BoxEntries = std::array<BoxEntry, kFieldCount>;  // indexed by Field
+
+// The header values the boxes hold; or nullopt, with `error` naming the first
+// box (in the order of kFields) whose content the header cannot hold.
+std::optional<HeaderValues> valuesFromBoxes(const BoxEntries& boxes, QString* error);
+
+// What each box shows for a record: texts, numbers and list positions.
+BoxEntries shownBoxes(const SnackRecordType& record);
 
 }  // namespace snack

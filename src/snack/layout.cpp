@@ -1,102 +1,128 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "snack/layout.h"
 
-#include <algorithm>
-
 namespace snack {
+
+namespace {
+constexpr bool inFieldOrder() {
+  for (int i = 0; i < kFieldCount; ++i)
+    if (static_cast<int>(kFields[i].field) != i) return false;
+  return true;
+}
+static_assert(inFieldOrder(), "kFields is indexed by Field");
+
+std::uint8_t at(const QByteArray& h, int offset) { return static_cast<std::uint8_t>(h[offset]); }
+}  // namespace
 
 bool isOpened(const SnackRecordType& r) {
   return r.Month != 0 || r.Day != 0 || r.Hour != 0 || r.Minute != 0 || r.Second != 0;
 }
 
-namespace {
-std::uint8_t at(const QByteArray& h, int offset) { return static_cast<std::uint8_t>(h[offset]); }
-
-void copyBuffer(const QByteArray& h, int offset, std::array<std::uint8_t, kTextBuffer>& out) {
-  const auto* p = reinterpret_cast<const std::uint8_t*>(h.constData()) + offset;
-  std::copy(p, p + kTextBuffer, out.begin());
-}
-}  // namespace
-
 SnackRecordType decodeHeader(const QByteArray& h) {
   Q_ASSERT(h.size() >= kHeaderSize);
   SnackRecordType r;
-  r.NameLength = at(h, kNameLength);
-  copyBuffer(h, kNameText, r.NameBytes);
-  r.DescriptionLength = at(h, kDescriptionLength);
-  copyBuffer(h, kDescriptionText, r.DescriptionBytes);
-  r.AuthorLength = at(h, kAuthorLength);
-  copyBuffer(h, kAuthorText, r.AuthorBytes);
-  r.NumberLow = at(h, kNumber);
-  r.NumberHigh = at(h, kNumber + 1);
-  r.QuantityLow = at(h, kQuantity);
-  r.QuantityHigh = at(h, kQuantity + 1);
-  r.BestBeforeLow = at(h, kBestBeforeDays);
-  r.BestBeforeHigh = at(h, kBestBeforeDays + 1);
-  r.CaloriesLow = at(h, kCalories);
-  r.CaloriesHigh = at(h, kCalories + 1);
-  r.TypeIndex = at(h, kTypeIndex);
-  r.SoundIndex = at(h, kSoundIndex);
-  r.YearLow = at(h, kOpenedYear);
-  r.YearHigh = at(h, kOpenedYear + 1);
-  r.Month = at(h, kOpenedMonth);
-  r.Day = at(h, kOpenedDay);
-  r.Hour = at(h, kOpenedHour);
-  r.Minute = at(h, kOpenedMinute);
-  r.Second = at(h, kOpenedSecond);
+  for (const FieldLayout& f : kFields) {
+    switch (f.kind) {
+      case Kind::Text: {
+        r.*f.length = at(h, f.offset);
+        const auto* p = reinterpret_cast<const std::uint8_t*>(h.constData()) + f.offset + 1;
+        std::copy(p, p + kTextBuffer, (r.*f.buffer).begin());
+        break;
+      }
+      case Kind::Word:
+      case Kind::Unlimited:
+        r.*f.low = at(h, f.offset);
+        r.*f.high = at(h, f.offset + 1);
+        break;
+      case Kind::Byte:
+      case Kind::SlotLow:
+        r.*f.low = at(h, f.offset);
+        break;
+      case Kind::Zero:
+        break;
+    }
+  }
   return r;
 }
 
-namespace {
-void put16(QByteArray& h, int offset, std::uint16_t v) {
-  const Split16 s = split16(v);
-  h[offset] = static_cast<char>(s.low);
-  h[offset + 1] = static_cast<char>(s.high);
-}
-
-void putText(QByteArray& h, int lengthOffset, const QByteArray& text) {
-  h[lengthOffset] = static_cast<char>(text.size());
-  h.replace(lengthOffset + 1, text.size(), text);
-}
-}  // namespace
-
 void putHeaderValues(QByteArray& h, const HeaderValues& v) {
   Q_ASSERT(h.size() >= kHeaderSize);
-  putText(h, kNameLength, v.name);
-  putText(h, kDescriptionLength, v.description);
-  putText(h, kAuthorLength, v.author);
-  put16(h, kNumber, v.number);
-  put16(h, kQuantity, v.quantity);
-  put16(h, kBestBeforeDays, v.bestBeforeDays);
-  put16(h, kCalories, v.calories);
-  h[kTypeIndex] = static_cast<char>(v.typeIndex);
-  h[kSoundIndex] = static_cast<char>(v.soundIndex);
-  put16(h, kOpenedYear, v.year);
-  h[kOpenedMonth] = static_cast<char>(v.month);
-  h[kOpenedDay] = static_cast<char>(v.day);
-  h[kOpenedHour] = static_cast<char>(v.hour);
-  h[kOpenedMinute] = static_cast<char>(v.minute);
-  h[kOpenedSecond] = static_cast<char>(v.second);
+  for (const FieldLayout& f : kFields) {
+    switch (f.kind) {
+      case Kind::Text: {
+        const QByteArray& text = v.*f.text;
+        h[f.offset] = static_cast<char>(text.size());
+        h.replace(f.offset + 1, text.size(), text);
+        break;
+      }
+      case Kind::Word:
+      case Kind::Unlimited: {
+        const Split16 s = split16(v.*f.word);
+        h[f.offset] = static_cast<char>(s.low);
+        h[f.offset + 1] = static_cast<char>(s.high);
+        break;
+      }
+      case Kind::Byte:
+      case Kind::SlotLow:
+        h[f.offset] = static_cast<char>(v.*f.byte);
+        break;
+      case Kind::Zero:
+        h[f.offset] = 0;
+        h[f.offset + 1] = 0;
+        break;
+    }
+  }
+}
+
+QByteArray headerImage(const HeaderValues& v) {
+  QByteArray h(kHeaderSize, '\0');
+  putHeaderValues(h, v);
+  return h;
 }
 
 HeaderValues valuesOf(const SnackRecordType& r) {
   HeaderValues v;
-  v.name = textBytes(r.NameBytes, r.NameLength);
-  v.description = textBytes(r.DescriptionBytes, r.DescriptionLength);
-  v.author = textBytes(r.AuthorBytes, r.AuthorLength);
-  v.number = join16(r.NumberHigh, r.NumberLow);
-  v.quantity = join16(r.QuantityHigh, r.QuantityLow);
-  v.bestBeforeDays = join16(r.BestBeforeHigh, r.BestBeforeLow);
-  v.calories = join16(r.CaloriesHigh, r.CaloriesLow);
-  v.year = join16(r.YearHigh, r.YearLow);
-  v.typeIndex = r.TypeIndex;
-  v.soundIndex = r.SoundIndex;
-  v.month = r.Month;
-  v.day = r.Day;
-  v.hour = r.Hour;
-  v.minute = r.Minute;
-  v.second = r.Second;
+  for (const FieldLayout& f : kFields) {
+    switch (f.kind) {
+      case Kind::Text:
+        v.*f.text = textBytes(r.*f.buffer, r.*f.length);
+        break;
+      case Kind::Word:
+      case Kind::Unlimited:
+        v.*f.word = join16(r.*f.high, r.*f.low);
+        break;
+      case Kind::Byte:
+      case Kind::SlotLow:
+        v.*f.byte = r.*f.low;
+        break;
+      case Kind::Zero:
+        break;
+    }
+  }
   return v;
+}
+
+void storeSaved(const HeaderValues& v, SnackRecordType& r) {
+  for (const FieldLayout& f : kFields) {
+    switch (f.kind) {
+      case Kind::Text:
+        r.*f.length = static_cast<std::uint8_t>((v.*f.text).size());
+        break;
+      case Kind::Word:
+      case Kind::Unlimited: {
+        const Split16 s = split16(v.*f.word);
+        r.*f.high = s.high;
+        r.*f.low = s.low;
+        break;
+      }
+      case Kind::Byte:
+      case Kind::SlotLow:
+        r.*f.low = v.*f.byte;
+        break;
+      case Kind::Zero:
+        break;
+    }
+  }
 }
 
 QByteArray textBytes(const std::array<std::uint8_t, kTextBuffer>& buffer, std::uint8_t length) {

@@ -1,57 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The header part of a snack file: every offset and size in one place.
-// 16-bit numbers are little-endian; texts are Shift-JIS with a length byte
-// in front of a 255-byte area.
+// The header part of a snack file, described once in kFields: where each
+// field is, how it is stored, which box of the editor shows it and where its
+// value lives in HeaderValues and in the staging record. The decoder, the
+// writer, the record conversions and the byte ranges a save writes all follow
+// from that table. 16-bit numbers are little-endian; texts are Shift-JIS with
+// a length byte in front of a 255-byte area.
 #include <QByteArray>
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
 namespace snack {
 
-inline constexpr int kNumber = 12;              // 2 bytes, SnackNumber
-inline constexpr int kNameLength = 32;          // 1 byte
-inline constexpr int kNameText = 33;            // 255 bytes
-inline constexpr int kDescriptionLength = 288;  // 1 byte
-inline constexpr int kDescriptionText = 289;    // 255 bytes
-inline constexpr int kAuthorLength = 544;       // 1 byte
-inline constexpr int kAuthorText = 545;         // 255 bytes
-inline constexpr int kTypeIndex = 880;          // 1 byte
-inline constexpr int kQuantity = 881;           // 2 bytes, 0xFFFF = unlimited
-inline constexpr int kBestBeforeDays = 883;     // 2 bytes, 0xFFFF = unlimited
-inline constexpr int kCalories = 885;           // 2 bytes, 0xFFFF = unlimited
-inline constexpr int kOpenedYear = 889;         // 2 bytes
-inline constexpr int kOpenedMonth = 891;        // 2-byte slot, value in the low byte
-inline constexpr int kOpenedDay = 893;
-inline constexpr int kOpenedHour = 895;
-inline constexpr int kOpenedMinute = 897;
-inline constexpr int kOpenedSecond = 899;
-inline constexpr int kOpenedSpare = 901;  // 2 bytes, always written as 0
-inline constexpr int kSoundIndex = 903;   // 1 byte
-
-inline constexpr int kTextArea = 255;        // bytes in each text area
-inline constexpr int kTextBuffer = 257;      // bytes a load reads from each area
-inline constexpr int kOpenedGroupSize = 14;  // 889 to 902
-inline constexpr int kHeaderSize = 904;      // a usable header part is at least this long
-
+inline constexpr int kTextArea = 255;    // bytes in each text area
+inline constexpr int kTextBuffer = 257;  // bytes a load reads from each area
+inline constexpr int kHeaderSize = 904;  // a usable header part is at least this long
 inline constexpr std::uint16_t kUnlimited = 0xFFFF;
-
-// Byte ranges a save writes, as [offset, offset + size).
-struct ByteRange {
-  int offset;
-  int size;
-};
-inline constexpr std::array<ByteRange, 9> kSavedRanges = {{
-    {kNumber, 2},
-    {kNameLength, kAuthorText + kTextArea - kNameLength},  // 32 to 799
-    {kTypeIndex, 7},                                       // 880 to 886
-    {kOpenedYear, 3},                                      // 889 to 891
-    {kOpenedDay, 1},
-    {kOpenedHour, 1},
-    {kOpenedMinute, 1},
-    {kOpenedSecond, 1},
-    {kOpenedSpare, 3},  // 901 to 903
-}};
 
 // The staging record of header values as bytes. In memory each high byte
 // comes before its low byte.
@@ -74,6 +39,142 @@ struct SnackRecordType {
   bool operator==(const SnackRecordType&) const = default;
 };
 
+// Every header value a save writes, already converted from the editor's boxes.
+struct HeaderValues {
+  QByteArray name, description, author;  // Shift-JIS, at most 255 bytes each
+  std::uint16_t number = 0, quantity = 0, bestBeforeDays = 0, calories = 0, year = 0;
+  std::uint8_t typeIndex = 0, soundIndex = 0;
+  std::uint8_t month = 0, day = 0, hour = 0, minute = 0, second = 0;
+
+  bool operator==(const HeaderValues&) const = default;
+};
+
+// How a field is stored.
+enum class Kind {
+  Text,       // length byte, then a 255-byte area; a save zero-fills the area
+  Word,       // 16-bit number
+  Unlimited,  // 16-bit number; a box may say "無制限" for 0xFFFF
+  Byte,       // one byte, the position of an item in a list
+  SlotLow,    // the low byte of a 2-byte slot; the high byte is neither read nor written
+  Zero,       // 2 bytes a save writes as zero; never read
+};
+
+// The fields in the order a save checks the boxes.
+// clang-format off
+enum class Field {
+  Name, Description, Author, Number, Quantity, BestBeforeDays, Calories,
+  Year, Month, Day, Hour, Minute, Second, Type, Sound, Spare,
+};
+// clang-format on
+inline constexpr int kFieldCount = 16;
+
+struct FieldLayout {
+  Field field;
+  int offset;  // of the length byte, for a text
+  Kind kind;
+  const char* box;              // object name of the box or list that shows it, or nullptr
+  bool showsUnlimited = false;  // the box shows 0xFFFF as "無制限"
+  // Where the value lives in HeaderValues (one of three) ...
+  QByteArray HeaderValues::*text = nullptr;
+  std::uint16_t HeaderValues::*word = nullptr;
+  std::uint8_t HeaderValues::*byte = nullptr;
+  // ... and in the record: a text's length byte and buffer, a number's high
+  // and low byte, a byte's `low`.
+  std::uint8_t SnackRecordType::*length = nullptr;
+  std::array<std::uint8_t, kTextBuffer> SnackRecordType::*buffer = nullptr;
+  std::uint8_t SnackRecordType::*high = nullptr;
+  std::uint8_t SnackRecordType::*low = nullptr;
+};
+
+namespace detail {
+using H = HeaderValues;
+using R = SnackRecordType;
+// clang-format off
+inline constexpr std::array<FieldLayout, kFieldCount> fields = {{
+  // field               offset kind             box       "無制限"  value in HeaderValues  in the record
+  {Field::Name,             32, Kind::Text,      "Text1",  false, &H::name,        {}, {}, &R::NameLength,        &R::NameBytes},
+  {Field::Description,     288, Kind::Text,      "Text2",  false, &H::description, {}, {}, &R::DescriptionLength, &R::DescriptionBytes},
+  {Field::Author,          544, Kind::Text,      "Text3",  false, &H::author,      {}, {}, &R::AuthorLength,      &R::AuthorBytes},
+  {Field::Number,           12, Kind::Unlimited, "Text4",  false, {}, &H::number,         {}, {}, {}, &R::NumberHigh,     &R::NumberLow},
+  {Field::Quantity,        881, Kind::Unlimited, "Text5",  true,  {}, &H::quantity,       {}, {}, {}, &R::QuantityHigh,   &R::QuantityLow},
+  {Field::BestBeforeDays,  883, Kind::Unlimited, "Text6",  true,  {}, &H::bestBeforeDays, {}, {}, {}, &R::BestBeforeHigh, &R::BestBeforeLow},
+  {Field::Calories,        885, Kind::Unlimited, "Text7",  true,  {}, &H::calories,       {}, {}, {}, &R::CaloriesHigh,   &R::CaloriesLow},
+  {Field::Year,            889, Kind::Word,      "Text8",  false, {}, &H::year,           {}, {}, {}, &R::YearHigh,       &R::YearLow},
+  {Field::Month,           891, Kind::SlotLow,   "Text9",  false, {}, {}, &H::month,      {}, {}, {}, &R::Month},
+  {Field::Day,             893, Kind::SlotLow,   "Text10", false, {}, {}, &H::day,        {}, {}, {}, &R::Day},
+  {Field::Hour,            895, Kind::SlotLow,   "Text11", false, {}, {}, &H::hour,       {}, {}, {}, &R::Hour},
+  {Field::Minute,          897, Kind::SlotLow,   "Text12", false, {}, {}, &H::minute,     {}, {}, {}, &R::Minute},
+  {Field::Second,          899, Kind::SlotLow,   "Text13", false, {}, {}, &H::second,     {}, {}, {}, &R::Second},
+  {Field::Type,            880, Kind::Byte,      "Combo2", false, {}, {}, &H::typeIndex,  {}, {}, {}, &R::TypeIndex},
+  {Field::Sound,           903, Kind::Byte,      "Combo1", false, {}, {}, &H::soundIndex, {}, {}, {}, &R::SoundIndex},
+  {Field::Spare,           901, Kind::Zero,      nullptr},
+}};
+// clang-format on
+}  // namespace detail
+inline constexpr const auto& kFields = detail::fields;
+
+constexpr const FieldLayout& layoutOf(Field f) { return kFields[static_cast<int>(f)]; }
+
+// Byte range [offset, offset + size).
+struct ByteRange {
+  int offset;
+  int size;
+  constexpr int end() const { return offset + size; }
+};
+
+// The bytes a save writes for one field.
+constexpr ByteRange savedRange(const FieldLayout& f) {
+  switch (f.kind) {
+    case Kind::Text:
+      return {f.offset, 1 + kTextArea};
+    case Kind::Word:
+    case Kind::Unlimited:
+    case Kind::Zero:
+      return {f.offset, 2};
+    case Kind::Byte:
+    case Kind::SlotLow:
+      return {f.offset, 1};
+  }
+  return {f.offset, 0};
+}
+
+namespace detail {
+constexpr std::array<ByteRange, kFieldCount> rangesByOffset() {
+  std::array<ByteRange, kFieldCount> all{};
+  for (int i = 0; i < kFieldCount; ++i) all[i] = savedRange(kFields[i]);
+  std::sort(all.begin(), all.end(),
+            [](const ByteRange& a, const ByteRange& b) { return a.offset < b.offset; });
+  return all;
+}
+constexpr int joinedCount() {
+  const auto all = rangesByOffset();
+  int n = 1;
+  for (int i = 1; i < kFieldCount; ++i)
+    if (all[i].offset != all[i - 1].end()) ++n;
+  return n;
+}
+}  // namespace detail
+
+// The byte ranges a save writes, in file order, touching ranges joined.
+inline constexpr auto kSavedRanges = [] {
+  const auto all = detail::rangesByOffset();
+  std::array<ByteRange, detail::joinedCount()> joined{};
+  int n = 0;
+  joined[0] = all[0];
+  for (int i = 1; i < kFieldCount; ++i) {
+    if (all[i].offset == joined[n].end())
+      joined[n].size += all[i].size;
+    else
+      joined[++n] = all[i];
+  }
+  return joined;
+}();
+
+// The opened date and time group, year to spare: what a refresh zeroes.
+inline constexpr ByteRange kOpenedGroup{
+    layoutOf(Field::Year).offset,
+    savedRange(layoutOf(Field::Spare)).end() - layoutOf(Field::Year).offset};
+
 // high = v / 256, low = v - 256 * high.
 struct Split16 {
   std::uint8_t high;
@@ -91,27 +192,24 @@ constexpr std::uint16_t join16(std::uint8_t high, std::uint8_t low) {
 // takes no part.
 bool isOpened(const SnackRecordType& r);
 
-// Every header value a save writes, already converted from the editor's boxes.
-struct HeaderValues {
-  QByteArray name, description, author;  // Shift-JIS, at most 255 bytes each
-  std::uint16_t number = 0, quantity = 0, bestBeforeDays = 0, calories = 0, year = 0;
-  std::uint8_t typeIndex = 0, soundIndex = 0;
-  std::uint8_t month = 0, day = 0, hour = 0, minute = 0, second = 0;
-
-  bool operator==(const HeaderValues&) const = default;
-};
+// Fills every field of a record from the first kHeaderSize bytes of a header.
+SnackRecordType decodeHeader(const QByteArray& header);
 
 // Puts the values at their offsets in a header of at least kHeaderSize bytes:
 // each text's length byte and bytes (the rest of its area is left as it is),
-// the numbers low byte first, the list positions, and the low bytes of the
-// opened month to second slots.
+// the numbers low byte first, the list positions, the low bytes of the opened
+// month to second slots and the zero spare.
 void putHeaderValues(QByteArray& header, const HeaderValues& values);
+
+// The 904-byte image of the header a save would produce on a zero-filled file.
+QByteArray headerImage(const HeaderValues& values);
 
 // The values a record holds, as a save of them would write them back.
 HeaderValues valuesOf(const SnackRecordType& record);
 
-// Fills every field from the first kHeaderSize bytes of a header.
-SnackRecordType decodeHeader(const QByteArray& header);
+// What a save leaves in the record: the three lengths and every number field;
+// the text buffers are left as they are.
+void storeSaved(const HeaderValues& values, SnackRecordType& record);
 
 // The length-byte-many bytes of a text buffer.
 QByteArray textBytes(const std::array<std::uint8_t, kTextBuffer>& buffer, std::uint8_t length);

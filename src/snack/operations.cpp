@@ -58,35 +58,6 @@ Outcome loadSnack(const platform::NativePath& path, SnackRecordType& record) {
   return Outcome::success();
 }
 
-QByteArray headerImage(const HeaderValues& v) {
-  QByteArray h(kHeaderSize, '\0');
-  putHeaderValues(h, v);
-  return h;
-}
-
-void storeSaved(const HeaderValues& v, SnackRecordType& r) {
-  r.NameLength = static_cast<std::uint8_t>(v.name.size());
-  r.DescriptionLength = static_cast<std::uint8_t>(v.description.size());
-  r.AuthorLength = static_cast<std::uint8_t>(v.author.size());
-  auto set = [](std::uint16_t value, std::uint8_t& high, std::uint8_t& low) {
-    const Split16 s = split16(value);
-    high = s.high;
-    low = s.low;
-  };
-  set(v.number, r.NumberHigh, r.NumberLow);
-  set(v.quantity, r.QuantityHigh, r.QuantityLow);
-  set(v.bestBeforeDays, r.BestBeforeHigh, r.BestBeforeLow);
-  set(v.calories, r.CaloriesHigh, r.CaloriesLow);
-  set(v.year, r.YearHigh, r.YearLow);
-  r.TypeIndex = v.typeIndex;
-  r.SoundIndex = v.soundIndex;
-  r.Month = v.month;
-  r.Day = v.day;
-  r.Hour = v.hour;
-  r.Minute = v.minute;
-  r.Second = v.second;
-}
-
 Outcome saveSnack(const platform::NativePath& path, const HeaderValues& values,
                   SaveOptions options) {
   const QString write = QStringLiteral("書き込めません");
@@ -117,7 +88,7 @@ Outcome saveSnack(const platform::NativePath& path, const HeaderValues& values,
   if (options.flushToDisk && !f.syncToDisk()) return failed(fileError(write, f));
   // One read covers every saved range.
   const int first = kSavedRanges.front().offset;
-  const int end = kSavedRanges.back().offset + kSavedRanges.back().size;
+  const int end = kSavedRanges.back().end();
   QByteArray back;
   if (!f.readAt(first, end - first, back))
     return failed(fileError(QStringLiteral("確認のため読み返せません"), f));
@@ -142,12 +113,12 @@ Outcome refreshSnack(const platform::NativePath& path) {
   if (f.size() < kHeaderSize) return tooShort(f);
   QByteArray original;
   if (!f.readAt(0, kHeaderSize, original)) return fileError(QStringLiteral("読み込めません"), f);
-  static constexpr ByteRange kOpened[] = {{kOpenedYear, kOpenedGroupSize}};
-  const QByteArray zeros(kOpenedGroupSize, '\0');
-  if (!f.writeAt(kOpenedYear, zeros) || !f.syncToDisk())
+  static constexpr ByteRange kOpened[] = {kOpenedGroup};
+  const QByteArray zeros(kOpenedGroup.size, '\0');
+  if (!f.writeAt(kOpenedGroup.offset, zeros) || !f.syncToDisk())
     return putBack(f, kOpened, original, fileError(write, f));
   QByteArray back;
-  if (!f.readAt(kOpenedYear, kOpenedGroupSize, back))
+  if (!f.readAt(kOpenedGroup.offset, kOpenedGroup.size, back))
     return putBack(f, kOpened, original, fileError(QStringLiteral("確認のため読み返せません"), f));
   if (back != zeros) {
     return putBack(

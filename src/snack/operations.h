@@ -32,12 +32,6 @@ struct SaveOptions {
 Outcome saveSnack(const platform::NativePath& path, const HeaderValues& values,
                   SaveOptions options = {});
 
-// The 904-byte image of the header a save would produce on a zero-filled file.
-QByteArray headerImage(const HeaderValues& values);
-
-// What a save leaves in the record: the three lengths and every number field.
-void storeSaved(const HeaderValues& values, SnackRecordType& record);
-
 // Zeroes offsets 889 to 902 of an existing snack file.
 Outcome refreshSnack(const platform::NativePath& path);
 

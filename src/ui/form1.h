@@ -1,15 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The editor window: every header field of the current snack file, and the
-// menus from which every command starts.
+// menus from which every command starts. Other windows use the methods
+// below; the controls are Form1's own and carry their names as object names.
 #include <QByteArray>
-#include <QComboBox>
-#include <QGroupBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMainWindow>
-#include <QPlainTextEdit>
 #include <array>
+#include <optional>
+
+#include "snack/fields.h"
+
+class QComboBox;
+class QGroupBox;
+class QLineEdit;
 
 // A label that reports double-clicks.
 class ClickLabel : public QLabel {
@@ -36,19 +40,13 @@ class Form1 : public QMainWindow {
   // that names no item.
   static int SelectedPosition(const QComboBox* combo);
 
-  // Shows every field of SnackRecord in the boxes (after a load).
-  void ShowSnackRecord();
-
-  QLabel *Label1, *Label2, *Label3, *Label4, *Label5, *Label6, *Label7, *Label8, *Label9, *Label10,
-      *Label11, *Label12, *Label13, *Label14, *Label15, *Label16, *Label17, *Label19, *Label20;
-  ClickLabel* Label18;
-  QPlainTextEdit *Text1, *Text2, *Text3;
-  QLineEdit *Text4, *Text5, *Text6, *Text7, *Text8, *Text9, *Text10, *Text11, *Text12, *Text13,
-      *Text14;
-  QComboBox *Combo1, *Combo2;
-  QGroupBox* Frame1;
-  QMenu *MENU_FILE, *MENU_HELP;
-  QAction *FILE_READ, *FILE_SAVE, *FILE_FOLDER, *FILE_NEW, *FILE_QUIT, *HELP_INFO;
+  // Shows every field of SnackRecord and the file's name (after a load).
+  void ShowSnackRecord(const QString& fileName);
+  // Shows the opened date and time as cleared (after a refresh).
+  void ShowUnopened();
+  // The values of the boxes as a save writes them, or nullopt with `error`
+  // naming the first box whose content the header cannot hold.
+  std::optional<snack::HeaderValues> CollectValues(QString* error) const;
 
  public slots:
   void FILE_READ_Click();
@@ -68,6 +66,15 @@ class Form1 : public QMainWindow {
   void BuildMenus();
   void Form_Load();
   static void FillList(QComboBox* combo, const std::array<QString, 257>& table);
+  // What the boxes show now, in the order of the header fields.
+  snack::BoxEntries Boxes() const;
+
+  // The box or list that shows each header field (none for the spare).
+  std::array<QWidget*, snack::kFieldCount> boxes_{};
+  QLineEdit* Text14 = nullptr;
+  ClickLabel* Label18 = nullptr;
+  QComboBox *Combo1 = nullptr, *Combo2 = nullptr;
+  QList<QAction*> menuItems_;
 
   bool hiddenByLoad_ = false;
   // The bytes of each text as loaded, and the text the box showed for them:

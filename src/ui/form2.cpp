@@ -57,32 +57,26 @@ Form2::Form2() {
   setObjectName(QStringLiteral("Form2"));
   installInputNames();
   setUpWindow(this, QStringLiteral("フォルダ選択"), 5565, 3825);
-  Drive1 = new QComboBox(this);
-  placeTwips(Drive1, 120, 480, 2775, 300);
-  Dir1 = new FolderList(this);
-  placeTwips(Dir1, 120, 840, 2775, 1980);
-  File1 = new QListView(this);
-  placeTwips(File1, 3000, 480, 2295, 2430);
+  Drive1 = placed(new QComboBox(this), "Drive1", 120, 480, 2775, 300);
+  Dir1 = placed(new FolderList(this), "Dir1", 120, 840, 2775, 1980);
+  File1 = placed(new QListView(this), "File1", 3000, 480, 2295, 2430);
   File1Names = new QStringListModel(this);
   File1->setModel(File1Names);
   File1->setEditTriggers(QAbstractItemView::NoEditTriggers);
   File1->setUniformItemSizes(true);
-  Label1 = new QLabel(QStringLiteral("フォルダ名"), this);
-  placeTwips(Label1, 120, 3000, 855, 255);
-  Text1 = new QLineEdit(this);
-  placeTwips(Text1, 1080, 3000, 4215, 270);
+  Label1 = placed(new QLabel(QStringLiteral("フォルダ名"), this), "Label1", 120, 3000, 855, 255);
+  Text1 = placed(new QLineEdit(this), "Text1", 1080, 3000, 4215, 270);
   Label1->setBuddy(Text1);
   nameInput(Text1, Label1->text());
   // The three lists have no caption of their own; they are named by what they list.
   nameInput(Drive1, QStringLiteral("ドライブ"));
   nameInput(Dir1, QStringLiteral("フォルダ"));
   nameInput(File1, QStringLiteral("ファイル"));
-  Command1 = new QPushButton(QStringLiteral("適用"), this);
-  placeTwips(Command1, 2880, 3360, 1215, 375);
-  Command2 = new QPushButton(QStringLiteral("キャンセル"), this);
-  placeTwips(Command2, 4320, 3360, 1095, 375);
-  Label2 = new QLabel(this);
-  placeTwips(Label2, 120, 120, 5175, 255);
+  Command1 =
+      placed(new QPushButton(QStringLiteral("適用"), this), "Command1", 2880, 3360, 1215, 375);
+  Command2 = placed(new QPushButton(QStringLiteral("キャンセル"), this), "Command2", 4320, 3360,
+                    1095, 375);
+  Label2 = placed(new QLabel(this), "Label2", 120, 120, 5175, 255);
   for (QPushButton* b : {Command1, Command2}) {
     b->setAutoDefault(false);
     b->setDefault(false);

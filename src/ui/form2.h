@@ -40,14 +40,6 @@ class Form2 : public QWidget {
  public:
   Form2();
 
-  QComboBox* Drive1;
-  FolderList* Dir1;
-  QListView* File1;
-  QStringListModel* File1Names;
-  QLabel *Label1, *Label2;
-  QLineEdit* Text1;
-  QPushButton *Command1, *Command2;
-
  public slots:
   void Drive1_Change();
   void Dir1_Change();
@@ -59,6 +51,14 @@ class Form2 : public QWidget {
   void closeEvent(QCloseEvent* e) override;
 
  private:
+  QComboBox* Drive1;
+  FolderList* Dir1;
+  QListView* File1;
+  QStringListModel* File1Names;
+  QLabel *Label1, *Label2;
+  QLineEdit* Text1;
+  QPushButton *Command1, *Command2;
+
   void Form_Load();
   void selectDriveOf(const QString& folder);
 

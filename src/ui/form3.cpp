@@ -17,19 +17,17 @@ using namespace ui;
 Form3::Form3() {
   setObjectName(QStringLiteral("Form3"));
   setUpWindow(this, QStringLiteral("おやつファイル選択"), 4680, 3195);
-  File1 = new QListView(this);
-  placeTwips(File1, 120, 480, 4335, 1890);
+  File1 = placed(new QListView(this), "File1", 120, 480, 4335, 1890);
   File1Names = new QStringListModel(this);
   File1->setModel(File1Names);
   File1->setEditTriggers(QAbstractItemView::NoEditTriggers);
   File1->setSelectionMode(QAbstractItemView::SingleSelection);
   File1->setUniformItemSizes(true);
-  Label1 = new QLabel(this);
-  placeTwips(Label1, 120, 120, 4335, 255);
-  Command1 = new QPushButton(QStringLiteral("適　用"), this);
-  placeTwips(Command1, 2280, 2640, 975, 375);
-  Command2 = new QPushButton(QStringLiteral("キャンセル"), this);
-  placeTwips(Command2, 3600, 2640, 975, 375);
+  Label1 = placed(new QLabel(this), "Label1", 120, 120, 4335, 255);
+  Command1 =
+      placed(new QPushButton(QStringLiteral("適　用"), this), "Command1", 2280, 2640, 975, 375);
+  Command2 =
+      placed(new QPushButton(QStringLiteral("キャンセル"), this), "Command2", 3600, 2640, 975, 375);
   for (QPushButton* b : {Command1, Command2}) {
     b->setAutoDefault(false);
     b->setDefault(false);
@@ -81,8 +79,7 @@ void Form3::Command1_Click() {
   Module1::SnackFilePath = path;
   Module1::SnackRecord = record;
   Form1* main = MainForm();
-  main->Text14->setText(name);
-  main->ShowSnackRecord();
+  main->ShowSnackRecord(name);
   Form3Window.hide();
   main->show();
   Form3Window.unload();

@@ -14,22 +14,22 @@ class Form3 : public QWidget {
  public:
   Form3();
 
-  QListView* File1;
-  QStringListModel* File1Names;
-  QLabel* Label1;
-  QPushButton *Command1, *Command2;
-
   // The name of the selected entry as shown, empty when none is selected.
   QString SelectedName() const;
 
  public slots:
-  void Command1_Click();
-  void Command2_Click();
+  void Command1_Click();  // Apply: loads the selected file
+  void Command2_Click();  // Cancel
 
  protected:
   void closeEvent(QCloseEvent* e) override;
 
  private:
+  QListView* File1;
+  QStringListModel* File1Names;
+  QLabel* Label1;
+  QPushButton *Command1, *Command2;
+
   void Form_Load();
   // The file each row of File1 stands for, under its exact path.
   platform::FolderEntries files_;

@@ -17,14 +17,14 @@ using namespace ui;
 Form4::Form4() {
   setObjectName(QStringLiteral("Form4"));
   setUpWindow(this, QStringLiteral("リフレッシュ（未開封）処理"), 4680, 1515);
-  Label1 = new QLabel(QStringLiteral("おやつのリフレッシュ処理を行います。"), this);
-  placeTwips(Label1, 840, 120, 3015, 255);
-  Label2 = new QLabel(QStringLiteral("よろしいですか？"), this);
-  placeTwips(Label2, 1680, 600, 1335, 255);
-  Command1 = new QPushButton(QStringLiteral("リフレッシュする"), this);
-  placeTwips(Command1, 120, 960, 1815, 375);
-  Command2 = new QPushButton(QStringLiteral("リフレッシュしない"), this);
-  placeTwips(Command2, 2640, 960, 1815, 375);
+  Label1 = placed(new QLabel(QStringLiteral("おやつのリフレッシュ処理を行います。"), this),
+                  "Label1", 840, 120, 3015, 255);
+  Label2 =
+      placed(new QLabel(QStringLiteral("よろしいですか？"), this), "Label2", 1680, 600, 1335, 255);
+  Command1 = placed(new QPushButton(QStringLiteral("リフレッシュする"), this), "Command1", 120, 960,
+                    1815, 375);
+  Command2 = placed(new QPushButton(QStringLiteral("リフレッシュしない"), this), "Command2", 2640,
+                    960, 1815, 375);
   for (QPushButton* b : {Command1, Command2}) {
     b->setAutoDefault(false);
     b->setDefault(false);
@@ -58,10 +58,7 @@ void Form4::Command1_Click() {
     Form4Window.unload();
     return;
   }
-  main->Label18->setText(QStringLiteral("未開封"));
-  for (QLineEdit* box :
-       {main->Text8, main->Text9, main->Text10, main->Text11, main->Text12, main->Text13})
-    box->setText(QStringLiteral("0"));
+  main->ShowUnopened();
   Module1::SnackRecord.YearHigh = 0;
   Module1::SnackRecord.YearLow = 0;
   Form4Window.unload();

@@ -10,13 +10,14 @@ class Form4 : public QWidget {
  public:
   Form4();
 
-  QLabel *Label1, *Label2;
-  QPushButton *Command1, *Command2;
-
  public slots:
-  void Command1_Click();
-  void Command2_Click();
+  void Command1_Click();  // "リフレッシュする": clears the opened date and time
+  void Command2_Click();  // "リフレッシュしない"
 
  protected:
   void closeEvent(QCloseEvent* e) override;
+
+ private:
+  QLabel *Label1, *Label2;
+  QPushButton *Command1, *Command2;
 };

@@ -24,22 +24,21 @@ const QString Form5::kNotice = QStringLiteral(
 Form5::Form5() {
   setObjectName(QStringLiteral("Form5"));
   setUpWindow(this, QStringLiteral("このプログラムについて"), 5745, 3465);
-  Label1 = new QLabel(QStringLiteral("ポストペット用おやつ変造まし～ん"), this);
-  placeTwips(Label1, 120, 120, 2655, 255);
-  Label2 = new QLabel(QStringLiteral("Crumbwright　Ver1.0 "), this);
-  placeTwips(Label2, 3240, 120, 2295, 255);
+  Label1 = placed(new QLabel(QStringLiteral("ポストペット用おやつ変造まし～ん"), this), "Label1",
+                  120, 120, 2655, 255);
+  Label2 = placed(new QLabel(QStringLiteral("Crumbwright　Ver1.0 "), this), "Label2", 3240, 120,
+                  2295, 255);
   Label2->setFont(japaneseFont(kGothic, 11.25));
-  Text1 = new QPlainTextEdit(this);
-  placeTwips(Text1, 120, 480, 5415, 1935);
+  Text1 = placed(new QPlainTextEdit(this), "Text1", 120, 480, 5415, 1935);
   Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   Text1->setPlainText(QString(kNotice).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
   nameInput(Text1, QStringLiteral("使用上の注意"));
-  Label4 = new QLabel(QStringLiteral("MailAddress : ") + kMailAddress, this);
-  placeTwips(Label4, 2160, 2520, 3375, 255);
+  Label4 = placed(new QLabel(QStringLiteral("MailAddress : ") + kMailAddress, this), "Label4", 2160,
+                  2520, 3375, 255);
   Label4->setFont(japaneseFont(kGothic, 11.25));
-  Command1 = new QPushButton(QStringLiteral("もう結構、みたくないです。"), this);
-  placeTwips(Command1, 480, 3000, 4455, 375);
+  Command1 = placed(new QPushButton(QStringLiteral("もう結構、みたくないです。"), this), "Command1",
+                    480, 3000, 4455, 375);
   Command1->setAutoDefault(false);
   setTabOrder(Text1, Command1);
   connect(Command1, &QPushButton::clicked, this, &Form5::Command1_Click);

@@ -14,13 +14,14 @@ class Form5 : public QWidget {
   static const QString kNotice;
   static const QString kMailAddress;
 
-  QLabel *Label1, *Label2, *Label4;
-  QPlainTextEdit* Text1;
-  QPushButton* Command1;
-
  public slots:
   void Command1_Click();
 
  protected:
   void closeEvent(QCloseEvent* e) override;
+
+ private:
+  QLabel *Label1, *Label2, *Label4;
+  QPlainTextEdit* Text1;
+  QPushButton* Command1;
 };

@@ -14,6 +14,13 @@ constexpr int px(int twips) { return twips / kTwipsPerPixel; }
 
 // Places a control at left, top, width, height given in twips.
 void placeTwips(QWidget* w, int left, int top, int width, int height);
+// Gives a control its name as object name and places it.
+template <class W>
+W* placed(W* w, const char* name, int left, int top, int width, int height) {
+  w->setObjectName(QLatin1String(name));
+  placeTwips(w, left, top, width, height);
+  return w;
+}
 // Sets a window's client area in twips, its icon and its title, and keeps its
 // captions fitted (keepCaptionsFitted).
 void setUpWindow(QWidget* w, const QString& title, int width, int height);

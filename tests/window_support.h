@@ -1,0 +1,88 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// Fixtures of the window tests: messages and the program's end recorded
+// instead of shown, controls found by their names, dialogs unloaded.
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStringListModel>
+
+#include "platform/windows.h"
+#include "support.h"
+#include "ui/form1.h"
+#include "ui/form2.h"
+#include "ui/form3.h"
+#include "ui/form4.h"
+#include "ui/form5.h"
+#include "ui/forms.h"
+#include "ui/messages.h"
+
+namespace testing {
+
+// A working folder in which messages are recorded and the program's end is
+// counted instead of done.
+class WindowWorkspace : public Workspace {
+ public:
+  explicit WindowWorkspace(bool firstRun = false) : Workspace(firstRun) {
+    ui::SetMessageRecorder([this](const QString& m) { messages.append(m); });
+    platform::setEndProgramHook([this] { ++endCalls; });
+  }
+  ~WindowWorkspace() {
+    ui::SetMessageRecorder({});
+    platform::setEndProgramHook({});
+  }
+
+  QStringList messages;
+  int endCalls = 0;
+};
+
+// The control of a window with the given name. A missing control ends the run
+// with its name, since every later step would use it.
+template <class T>
+T* child(const QObject* window, const char* name) {
+  if (!window) qFatal("no window to look for %s in", name);
+  T* found = window->findChild<T*>(QLatin1String(name));
+  if (!found)
+    qFatal("%s has no %s named %s", qPrintable(window->objectName()),
+           T::staticMetaObject.className(), name);
+  return found;
+}
+
+// The names a window's file list File1 shows.
+inline QStringListModel* names(const QObject* window) {
+  return qobject_cast<QStringListModel*>(child<QAbstractItemView>(window, "File1")->model());
+}
+
+// Lets deferred deletions (unloaded windows) happen.
+inline void processDeletes() {
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  QCoreApplication::processEvents();
+}
+
+// Shows a window and makes it the active one, so its shortcuts work.
+inline bool showActive(QWidget* w) {
+  w->show();
+  w->activateWindow();
+  return QTest::qWaitForWindowActive(w);
+}
+
+// Lays out an item view so its items have their places on screen.
+inline void layOut(QAbstractItemView* view) {
+  view->doItemsLayout();
+  QCoreApplication::processEvents();
+}
+
+// Unloads every dialog window, so the next test starts with none.
+inline void unloadDialogs() {
+  Form2Window.unload();
+  Form3Window.unload();
+  Form4Window.unload();
+  Form5Window.unload();
+  processDeletes();
+}
+
+}  // namespace testing
