@@ -92,6 +92,8 @@ class TstEditing : public QObject {
   void factory();
   void factoryKeepsCurrentFile_data();
   void factoryKeepsCurrentFile();
+  void unsavedEdits_data();
+  void unsavedEdits();
 };
 
 void TstEditing::selectionWindowListsFolder() {
@@ -492,6 +494,10 @@ void TstEditing::refresh() {
   QCOMPARE(Module1::SnackRecord.YearLow, std::uint8_t(0));
   QCOMPARE(Module1::SnackRecord.Second, std::uint8_t(56));
   QVERIFY(ws.messages.isEmpty());
+  // The cleared date is what the file holds; only the typed name is an edit.
+  QVERIFY(form.HasUnsavedEdits());
+  testing::child<QPlainTextEdit>(&form, "Text1")->setPlainText("ほうじ茶ラテ");
+  QVERIFY(!form.HasUnsavedEdits());
 }
 
 // A folder and files whose names are code page 932 bytes, as archives from
@@ -719,6 +725,73 @@ void TstEditing::factoryKeepsCurrentFile() {
   QCOMPARE(ws.messages.size(), 1);
   QCOMPARE(samplegen::readFile(ws.path("おやつ工場/other.pac")), parts);
   QCOMPARE(samplegen::readFile(made), saved);
+}
+
+// Quitting, closing the main window and loading another snack with edits
+// in the boxes: the question, and what each answer leaves behind.
+void TstEditing::unsavedEdits_data() {
+  QTest::addColumn<QString>("path");    // quit, close or apply
+  QTest::addColumn<QString>("number");  // typed into Text4 after loading ichigo.pac
+  QTest::addColumn<QString>("answer");  // empty: no question expected
+  QTest::addColumn<bool>("saved");      // ichigo.pac holds the typed number
+  QTest::addColumn<bool>("goesOn");     // the program ends or houjicha.pac is loaded
+  for (const char* path : {"quit", "close", "apply"}) {
+    const QString p = QString::fromLatin1(path);
+    QTest::addRow("%s, save", path) << p << "77"
+                                    << "保存する" << true << true;
+    QTest::addRow("%s, do not save", path) << p << "77"
+                                           << "保存しない" << false << true;
+    QTest::addRow("%s, cancel", path) << p << "77"
+                                      << "キャンセル" << false << false;
+    QTest::addRow("%s, save refused", path) << p << "-1"
+                                            << "保存する" << false << false;
+  }
+  QTest::newRow("typed and restored") << "apply"
+                                      << ""
+                                      << "" << false << true;
+}
+
+void TstEditing::unsavedEdits() {
+  QFETCH(QString, path);
+  QFETCH(QString, number);
+  QFETCH(QString, answer);
+  QFETCH(bool, saved);
+  QFETCH(bool, goesOn);
+  testing::WindowWorkspace ws;
+  Form1 form;
+  CHECKED(loadThroughWindow(form, "ichigo.pac"));
+  const QByteArray before = samplegen::readFile(ws.snack("ichigo.pac"));
+  auto* text4 = testing::child<QLineEdit>(&form, "Text4");
+  const QString loaded = text4->text();
+  QTest::keyClicks(text4, number.isEmpty() ? QStringLiteral("9") : number);
+  if (number.isEmpty())
+    QTest::keyClick(text4, Qt::Key_Backspace);  // back to what was loaded
+  else
+    text4->setText(number);
+  ws.answers << answer;
+
+  if (path == "quit") QTest::keyClick(&form, Qt::Key_Q, Qt::ControlModifier);
+  if (path == "close") QCOMPARE(form.close(), goesOn);
+  if (path == "apply") CHECKED(loadThroughWindow(form, "houjicha.pac"));
+
+  const QStringList asked = {
+      QStringLiteral("おやつファイル「ichigo.pac」への変更を保存しますか？")};
+  QCOMPARE(ws.questions, answer.isEmpty() ? QStringList() : asked);
+  const QByteArray after = samplegen::readFile(ws.snack("ichigo.pac"));
+  if (saved)
+    QCOMPARE(after.mid(hdr::Number.at, 2), QByteArray("\x4d\x00", 2));
+  else
+    QCOMPARE(after, before);
+  QCOMPARE(ws.messages.size(), number == "-1" ? 1 : 0);  // the refused save says why
+  if (path == "apply") {
+    QCOMPARE(Module1::SnackFileName,
+             goesOn ? QStringLiteral("houjicha.pac") : QStringLiteral("ichigo.pac"));
+    QCOMPARE(Form3Window.loaded(), !goesOn);
+    if (!goesOn) QCOMPARE(text4->text(), number);
+  } else {
+    QCOMPARE(ws.endCalls, goesOn ? 1 : 0);
+    QCOMPARE(text4->text(), number.isEmpty() ? loaded : number);
+  }
 }
 
 int main(int argc, char** argv) {

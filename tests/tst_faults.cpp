@@ -211,6 +211,7 @@ void checkUsable(testing::WindowWorkspace& ws, Form1& form) {
   testing::processDeletes();
   QVERIFY(form.isVisible());
   const qsizetype messages = ws.messages.size();
+  if (form.HasUnsavedEdits()) ws.answers << QStringLiteral("保存しない");  // what the fault left
   CHECKED(loadFile(form, QStringLiteral("mugen.pac")));
   QCOMPARE(Module1::SnackFileName, QStringLiteral("mugen.pac"));
   QCOMPARE(testing::child<QPlainTextEdit>(&form, "Text1")->toPlainText(),

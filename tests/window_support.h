@@ -23,20 +23,29 @@
 
 namespace testing {
 
-// A working folder in which messages are recorded and the program's end is
-// counted instead of done.
+// A working folder in which messages and questions are recorded and the
+// program's end is counted instead of done. Questions take the answers given
+// in advance, in turn, and then the last answer offered (Cancel).
 class WindowWorkspace : public Workspace {
  public:
   explicit WindowWorkspace(bool firstRun = false) : Workspace(firstRun) {
     ui::SetMessageRecorder([this](const QString& m) { messages.append(m); });
+    ui::SetQuestionAnswerer([this](const QString& q, const QStringList& offered) {
+      questions.append(q);
+      const int given = answers.isEmpty() ? -1 : int(offered.indexOf(answers.takeFirst()));
+      return given >= 0 ? given : int(offered.size()) - 1;
+    });
     platform::setEndProgramHook([this] { ++endCalls; });
   }
   ~WindowWorkspace() {
     ui::SetMessageRecorder({});
+    ui::SetQuestionAnswerer({});
     platform::setEndProgramHook({});
   }
 
   QStringList messages;
+  QStringList questions;
+  QStringList answers;  // given in advance, by the text of the button
   int endCalls = 0;
 };
 

@@ -275,13 +275,16 @@ void Form1::ShowSnackRecord(const QString& fileName) {
   }
   Label18->setText(snack::isOpened(Module1::SnackRecord) ? QStringLiteral("開封")
                                                          : QStringLiteral("未開封"));
+  saved_ = Boxes();
 }
 
 void Form1::ShowUnopened() {
   Label18->setText(QStringLiteral("未開封"));
   for (snack::Field f : {snack::Field::Year, snack::Field::Month, snack::Field::Day,
-                         snack::Field::Hour, snack::Field::Minute, snack::Field::Second})
+                         snack::Field::Hour, snack::Field::Minute, snack::Field::Second}) {
     static_cast<QLineEdit*>(boxes_[static_cast<int>(f)])->setText(QStringLiteral("0"));
+    saved_[static_cast<int>(f)].text = QStringLiteral("0");
+  }
 }
 
 snack::BoxEntries Form1::Boxes() const {
@@ -315,19 +318,47 @@ void Form1::FILE_READ_Click() {
   hide();
 }
 
-void Form1::FILE_SAVE_Click() {
+void Form1::FILE_SAVE_Click() { Save(this); }
+
+bool Form1::Save(QWidget* parent) {
   if (Module1::SnackFilePath.isEmpty()) {
-    ShowError(this,
+    ShowError(parent,
               QStringLiteral("おやつファイルがまだ読み込まれていません。"
                              "「おやつファイルの読込」でファイルを選んでから書き込んでください。"));
-    return;
+    return false;
   }
   QString error;
   const std::optional<snack::HeaderValues> v = CollectValues(&error);
-  if (!v) return ShowError(this, error);
+  if (!v) {
+    ShowError(parent, error);
+    return false;
+  }
   const snack::Outcome done = snack::saveSnack(Module1::SnackFilePath, *v);
-  if (!done.ok) return ShowError(this, done.message);
+  if (!done.ok) {
+    ShowError(parent, done.message);
+    return false;
+  }
   snack::storeSaved(*v, Module1::SnackRecord);
+  saved_ = Boxes();
+  return true;
+}
+
+bool Form1::HasUnsavedEdits() const {
+  if (Module1::SnackFilePath.isEmpty()) return false;
+  const snack::BoxEntries now = Boxes();
+  for (int i = 0; i < snack::kFieldCount; ++i)
+    if (now[i].text != saved_[i].text || now[i].position != saved_[i].position) return true;
+  return false;
+}
+
+bool Form1::SettleUnsavedEdits(QWidget* parent) {
+  if (!HasUnsavedEdits()) return true;
+  const int answer = Ask(
+      parent,
+      QStringLiteral("おやつファイル「%1」への変更を保存しますか？").arg(Module1::SnackFileName),
+      {QStringLiteral("保存する"), QStringLiteral("保存しない"), QStringLiteral("キャンセル")});
+  if (answer == 0) return Save(parent);
+  return answer == 1;
 }
 
 void Form1::FILE_FOLDER_Click() {
@@ -342,13 +373,19 @@ void Form1::FILE_NEW_Click() {
   if (!done.ok) ShowError(this, done.message);
 }
 
-void Form1::FILE_QUIT_Click() { platform::endProgram(); }
+void Form1::FILE_QUIT_Click() {
+  if (SettleUnsavedEdits(this)) platform::endProgram();
+}
 
 void Form1::HELP_INFO_Click() { Form5Window.show(); }
 
 void Form1::Label18_DblClick() { Form4Window.show(); }
 
 void Form1::closeEvent(QCloseEvent* e) {
+  if (!SettleUnsavedEdits(this)) {
+    e->ignore();
+    return;
+  }
   e->accept();
   platform::endProgram();
 }

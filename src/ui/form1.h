@@ -47,6 +47,13 @@ class Form1 : public QMainWindow {
   // The values of the boxes as a save writes them, or nullopt with `error`
   // naming the first box whose content the header cannot hold.
   std::optional<snack::HeaderValues> CollectValues(QString* error) const;
+  // True when a box differs from what the last load, save or refresh left
+  // there (by value: a value typed and restored is no change).
+  bool HasUnsavedEdits() const;
+  // Before edits would be thrown away: asks whether to save them. True when
+  // the caller may go on (nothing to ask, saved, or not to be saved); false
+  // on Cancel or when the save was refused or failed (its message shown).
+  bool SettleUnsavedEdits(QWidget* parent);
 
  public slots:
   void FILE_READ_Click();
@@ -68,6 +75,8 @@ class Form1 : public QMainWindow {
   static void FillList(QComboBox* combo, const std::array<QString, 257>& table);
   // What the boxes show now, in the order of the header fields.
   snack::BoxEntries Boxes() const;
+  // Runs the save of FILE_SAVE with messages over `parent`; true when saved.
+  bool Save(QWidget* parent);
 
   // The box or list that shows each header field (none for the spare).
   std::array<QWidget*, snack::kFieldCount> boxes_{};
@@ -76,6 +85,7 @@ class Form1 : public QMainWindow {
   QComboBox *Combo1 = nullptr, *Combo2 = nullptr;
   QList<QAction*> menuItems_;
 
+  snack::BoxEntries saved_;  // what the last load, save or refresh left in the boxes
   bool hiddenByLoad_ = false;
   // The bytes of each text as loaded, and the text the box showed for them:
   // an unchanged text is saved as its original bytes.

@@ -69,6 +69,8 @@ void Form3::Command1_Click() {
   if (rows.isEmpty() || rows.first().row() >= files_.size()) return;
   const QString name = files_[rows.first().row()].name;
   const platform::NativePath path = files_[rows.first().row()].path;
+  // Edits to the current snack would be replaced by the one loaded now.
+  if (!MainForm()->SettleUnsavedEdits(this)) return;
   snack::SnackRecordType record;
   const snack::Outcome done = snack::loadSnack(path, record);
   if (!done.ok) {

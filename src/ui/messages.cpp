@@ -2,6 +2,7 @@
 #include "ui/messages.h"
 
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace ui {
 
@@ -12,7 +13,16 @@ std::function<void(const QString&)>& recorder() {
 }
 }  // namespace
 
+std::function<int(const QString&, const QStringList&)>& answerer() {
+  static std::function<int(const QString&, const QStringList&)> a;
+  return a;
+}
+
 void SetMessageRecorder(std::function<void(const QString&)> r) { recorder() = std::move(r); }
+
+void SetQuestionAnswerer(std::function<int(const QString&, const QStringList&)> a) {
+  answerer() = std::move(a);
+}
 
 // A message quoting a huge text (a folder line of a megabyte) would take the
 // message box seconds to lay out; such a message is shortened in the middle.
@@ -30,6 +40,25 @@ void ShowError(QWidget* parent, const QString& text) {
   QMessageBox box(QMessageBox::Warning, QStringLiteral("Crumbwright"), Shortened(text),
                   QMessageBox::Ok, parent);
   box.exec();
+}
+
+int Ask(QWidget* parent, const QString& text, const QStringList& answers) {
+  Q_ASSERT(!answers.isEmpty());
+  if (answerer()) return answerer()(text, answers);
+  QMessageBox box(QMessageBox::Question, QStringLiteral("Crumbwright"), Shortened(text),
+                  QMessageBox::NoButton, parent);
+  QList<QAbstractButton*> buttons;
+  for (const QString& answer : answers) {
+    const auto role = buttons.isEmpty()                     ? QMessageBox::AcceptRole
+                      : buttons.size() + 1 < answers.size() ? QMessageBox::DestructiveRole
+                                                            : QMessageBox::RejectRole;
+    buttons.append(box.addButton(answer, role));
+  }
+  box.setDefaultButton(static_cast<QPushButton*>(buttons.first()));
+  box.setEscapeButton(buttons.last());
+  box.exec();
+  const int chosen = static_cast<int>(buttons.indexOf(box.clickedButton()));
+  return chosen < 0 ? static_cast<int>(answers.size()) - 1 : chosen;
 }
 
 }  // namespace ui

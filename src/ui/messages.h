@@ -18,4 +18,12 @@ QString Shortened(const QString& text);
 // While set, messages go to the recorder instead of a dialog.
 void SetMessageRecorder(std::function<void(const QString&)> recorder);
 
+// Asks a question with the given answers, the first the default and the last
+// the one Escape gives; returns the position of the answer chosen.
+int Ask(QWidget* parent, const QString& text, const QStringList& answers);
+
+// While set, questions go to the answerer, which gives the position of the
+// answer, instead of a dialog.
+void SetQuestionAnswerer(std::function<int(const QString&, const QStringList&)> answerer);
+
 }  // namespace ui
