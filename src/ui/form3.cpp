@@ -19,7 +19,7 @@ Form3::Form3() {
   setObjectName(QStringLiteral("Form3"));
   // The controls keep the places of a 4680-twip-wide window; the snack's
   // picture takes a column of its own on the right.
-  setUpWindow(this, QStringLiteral("おやつファイル選択"), 7230, 3195);
+  setUpWindow(this, QStringLiteral("おやつファイル選択"), 7350, 3195);
   File1 = new QListView(this);
   placeTwips(File1, 120, 480, 4335, 1890);
   File1Names = new QStringListModel(this);
@@ -39,7 +39,7 @@ Form3::Form3() {
   }
   Picture1 = new PicturePreview(this);
   Picture1->setObjectName(QStringLiteral("Picture1"));
-  placeTwips(Picture1, 4575, 480, 2535, 2535);
+  placeTwips(Picture1, 4695, 480, 2535, 2535);
   File1->setAccessibleName(QStringLiteral("おやつファイル"));
   setTabOrder(File1, Command1);
   setTabOrder(Command1, Command2);
