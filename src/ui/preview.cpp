@@ -13,12 +13,11 @@ constexpr int kSquare = 8;
 const QColor kLightSquare(255, 255, 255);
 const QColor kDarkSquare(221, 221, 221);
 
-// Whether every pixel of `mask` is black or white.
+// Whether every pixel of `mask` (32-bit RGB) is black or white.
 bool twoColours(const QImage& mask) {
-  const QImage rgb = mask.convertToFormat(QImage::Format_RGB32);
-  for (int y = 0; y < rgb.height(); ++y) {
-    const QRgb* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
-    for (int x = 0; x < rgb.width(); ++x)
+  for (int y = 0; y < mask.height(); ++y) {
+    const QRgb* line = reinterpret_cast<const QRgb*>(mask.constScanLine(y));
+    for (int x = 0; x < mask.width(); ++x)
       if (line[x] != 0xff000000u && line[x] != 0xffffffffu) return false;
   }
   return true;
@@ -28,18 +27,18 @@ bool twoColours(const QImage& mask) {
 
 QImage decodeBitmap(QByteArrayView file, const snack::BitmapSlice& slice) {
   if (slice.offset < 0 || slice.size <= 0 || slice.offset + slice.size > file.size()) return {};
-  const QByteArray bytes = file.sliced(slice.offset, slice.size).toByteArray();
-  return QImage::fromData(bytes, "BMP");
+  return QImage::fromData(file.sliced(slice.offset, slice.size), "BMP");
 }
 
 SnackDrawing drawSnack(const QImage& picture, const QImage& mask) {
   SnackDrawing out;
   if (picture.isNull()) return out;
   // The picture's own alpha (32-bit files) takes no part: a picture is opaque.
-  out.image = picture.convertToFormat(QImage::Format_RGB32)
-                  .convertToFormat(QImage::Format_ARGB32_Premultiplied);
-  if (mask.isNull() || mask.size() != picture.size() || !twoColours(mask)) return out;
+  out.image = picture.convertToFormat(QImage::Format_RGB32);
+  out.image.convertTo(QImage::Format_ARGB32_Premultiplied);  // in place: both 32 bits
+  if (mask.isNull() || mask.size() != picture.size()) return out;
   const QImage m = mask.convertToFormat(QImage::Format_RGB32);
+  if (!twoColours(m)) return out;
   for (int y = 0; y < m.height(); ++y) {
     const QRgb* from = reinterpret_cast<const QRgb*>(m.constScanLine(y));
     QRgb* to = reinterpret_cast<QRgb*>(out.image.scanLine(y));
@@ -52,8 +51,11 @@ SnackDrawing drawSnack(const QImage& picture, const QImage& mask) {
 
 SnackDrawing drawSnack(QByteArrayView file, const snack::PictureParts& parts) {
   if (!parts.picture) return {};
-  return drawSnack(decodeBitmap(file, *parts.picture),
-                   parts.mask ? decodeBitmap(file, *parts.mask) : QImage());
+  const snack::BitmapSlice& p = *parts.picture;
+  // A mask of another size is not used, so it is not decoded either.
+  const bool sameSize =
+      parts.mask && parts.mask->width == p.width && parts.mask->height == p.height;
+  return drawSnack(decodeBitmap(file, p), sameSize ? decodeBitmap(file, *parts.mask) : QImage());
 }
 
 QImage previewImage(const SnackDrawing& drawing, QSize box, qreal pixelRatio) {
