@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the seed inputs of the fuzz targets from our sample generator:
-// snack headers, settings files, folder texts and box texts, including the
-// edge cases the editor must handle (a 255-byte name, a length byte that ends
-// inside a double-byte character, a header one byte short, unlimited values).
+// snack headers, settings files, folder texts, box texts and snack files with
+// pictures, including the edge cases the editor must handle (a 255-byte name,
+// a length byte that ends inside a double-byte character, a header one byte
+// short, unlimited values, a picture cut short).
 #include <QDir>
 #include <QFile>
 #include <cstdio>
@@ -76,6 +77,32 @@ int main(int argc, char** argv) {
                              QStringLiteral("😀")};
   for (int i = 0; i < texts.size(); ++i)
     ok = ok && put(fields, QStringLiteral("text%1").arg(i), utf8Input(texts[i]));
+
+  // Snack files with pictures: each depth the generator writes, without a
+  // mask, with a mask of another size, cut inside the picture, and "BM" in the
+  // header's rest. The first byte 0 takes the rest as the whole file.
+  const QString picture = out.filePath(QStringLiteral("picture"));
+  const QByteArray head = QByteArray(1, '\0') + samplegen::headerTemplate(960);
+  for (const int bits : samplegen::kBitDepths)
+    ok = ok && put(picture, QStringLiteral("bits%1").arg(bits),
+                   head + samplegen::pictureBmp(bits, 16, 12, bits) +
+                       samplegen::maskBmp(bits, 16, 12, bits == 24 ? 24 : 1));
+  const QImage cake = samplegen::snackImage(0, 16, 12);
+  ok = ok && put(picture, QStringLiteral("top-down"),
+                 head + samplegen::bmp(cake, {32, true}) + samplegen::maskBmp(0, 16, 12, 1));
+  ok = ok && put(picture, QStringLiteral("core-header"),
+                 head + samplegen::bmp(cake, {4, false, true}) + samplegen::maskBmp(0, 16, 12, 1));
+  ok = ok && put(picture, QStringLiteral("no-mask"), head + samplegen::pictureBmp(1, 16, 12));
+  ok = ok && put(picture, QStringLiteral("mask-other-size"),
+                 head + samplegen::pictureBmp(2, 16, 12) + samplegen::maskBmp(2, 8, 8, 1));
+  ok = ok && put(picture, QStringLiteral("cut"), head + samplegen::pictureBmp(3, 16, 12).left(300));
+  QByteArray trap = head;
+  trap.replace(1 + 910, 2, "BM");
+  ok = ok && put(picture, QStringLiteral("trap"), trap + samplegen::pictureBmp(0, 16, 12));
+  // The first byte 1 puts a 904-byte header part before the rest.
+  ok = ok && put(picture, QStringLiteral("after-904"),
+                 QByteArray(1, '\1') + samplegen::pictureBmp(1, 8, 8, 8) +
+                     samplegen::maskBmp(1, 8, 8, 1));
 
   if (!ok) std::fprintf(stderr, "could not write the seeds into %s\n", argv[1]);
   return ok ? 0 : 1;

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "samplegen.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QImage>
 #include <QPainter>
 #include <cstdio>
@@ -31,16 +31,6 @@ QByteArray headerTemplate(int size) {
   h.replace(0, 8, "SNACK01\x1A");
   return h;
 }
-
-namespace {
-QByteArray toBmp(const QImage& image) {
-  QByteArray bytes;
-  QBuffer buf(&bytes);
-  buf.open(QIODevice::WriteOnly);
-  image.save(&buf, "BMP");
-  return bytes;
-}
-}  // namespace
 
 HeaderValues values(const SampleSnack& s) {
   HeaderValues v;
@@ -84,39 +74,196 @@ QByteArray withFields(QByteArray h, const SampleSnack& s) {
 
 QByteArray header(const SampleSnack& s, int size) { return withFields(headerTemplate(size), s); }
 
-QByteArray pictureBmp(int seed, int width, int height) {
-  QImage image(width, height, QImage::Format_RGB888);
-  image.fill(QColor(255, 250, 235));
-  QPainter p(&image);
-  p.setRenderHint(QPainter::Antialiasing);
-  p.setPen(Qt::NoPen);
-  p.setBrush(QColor(196 - seed % 40, 132 + seed % 50, 64));
-  p.drawEllipse(QRectF(width * 0.1, height * 0.1, width * 0.8, height * 0.8));
-  p.setBrush(QColor(90, 50, 20));
-  for (int i = 0; i < 5; ++i) {
-    const double x = width * (0.25 + 0.1 * ((seed + i * 3) % 6));
-    const double y = height * (0.25 + 0.1 * ((seed * 7 + i * 5) % 6));
-    p.drawEllipse(QPointF(x, y), width * 0.05, height * 0.05);
+namespace {
+
+void put16(QByteArray& b, qsizetype at, quint32 v) {
+  b[at] = char(v & 0xff);
+  b[at + 1] = char(v >> 8 & 0xff);
+}
+void put32(QByteArray& b, qsizetype at, quint32 v) {
+  put16(b, at, v & 0xffff);
+  put16(b, at + 2, v >> 16);
+}
+
+int distance(QRgb a, QRgb b) {
+  return std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) +
+         std::abs(qBlue(a) - qBlue(b));
+}
+
+}  // namespace
+
+QByteArray bmp(const QImage& source, BmpOptions o) {
+  const QImage image = source.convertToFormat(QImage::Format_RGB32);
+  const int w = image.width(), h = image.height(), bits = o.bitDepth;
+  QList<QRgb> palette;
+  QHash<QRgb, int> index;
+  if (bits <= 8) {
+    for (int y = 0; y < h && palette.size() < (1 << bits); ++y)
+      for (int x = 0; x < w && palette.size() < (1 << bits); ++x) {
+        const QRgb c = image.pixel(x, y) | 0xff000000u;
+        if (!index.contains(c)) {
+          index.insert(c, int(palette.size()));
+          palette.append(c);
+        }
+      }
+    while (palette.size() < (1 << bits)) palette.append(0xff000000u);
   }
-  p.end();
-  return toBmp(image);
+  auto paletteIndex = [&](QRgb c) {
+    c |= 0xff000000u;
+    if (const auto it = index.constFind(c); it != index.constEnd()) return *it;
+    int best = 0;
+    for (int i = 1; i < palette.size(); ++i)
+      if (distance(palette[i], c) < distance(palette[best], c)) best = i;
+    index.insert(c, best);
+    return best;
+  };
+  const int info = o.coreHeader ? 12 : 40, entry = o.coreHeader ? 3 : 4;
+  const qint64 row = (qint64(w) * bits + 31) / 32 * 4;
+  const qint64 pixels = 14 + info + qint64(palette.size()) * entry;
+  QByteArray out(pixels + row * h, '\0');
+  out[0] = 'B';
+  out[1] = 'M';
+  put32(out, 2, quint32(out.size()));
+  put32(out, 10, quint32(pixels));
+  put32(out, 14, quint32(info));
+  if (o.coreHeader) {
+    put16(out, 18, quint32(w));
+    put16(out, 20, quint32(h));
+    put16(out, 22, 1);
+    put16(out, 24, quint32(bits));
+  } else {
+    put32(out, 18, quint32(w));
+    put32(out, 22, quint32(o.topDown ? -h : h));
+    put16(out, 26, 1);
+    put16(out, 28, quint32(bits));
+    put32(out, 34, quint32(row * h));
+    put32(out, 38, 2835);  // 72 dots per inch
+    put32(out, 42, 2835);
+  }
+  for (int i = 0; i < palette.size(); ++i) {
+    char* e = out.data() + 14 + info + i * entry;
+    e[0] = char(qBlue(palette[i]));
+    e[1] = char(qGreen(palette[i]));
+    e[2] = char(qRed(palette[i]));
+  }
+  for (int r = 0; r < h; ++r) {
+    const int y = o.topDown ? r : h - 1 - r;
+    const QRgb* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+    uchar* d = reinterpret_cast<uchar*>(out.data() + pixels + r * row);
+    for (int x = 0; x < w; ++x) {
+      const QRgb c = line[x];
+      switch (bits) {
+        case 1:
+        case 4:
+        case 8: {
+          const int bit = x * bits;
+          d[bit / 8] |= uchar(paletteIndex(c) << (8 - bits - bit % 8));
+          break;
+        }
+        case 16: {
+          const quint32 v = (qRed(c) >> 3) << 10 | (qGreen(c) >> 3) << 5 | qBlue(c) >> 3;
+          d[x * 2] = uchar(v & 0xff);
+          d[x * 2 + 1] = uchar(v >> 8);
+          break;
+        }
+        default:  // 24 and 32: blue, green, red (and a zero byte)
+          uchar* p = d + x * (bits / 8);
+          p[0] = uchar(qBlue(c));
+          p[1] = uchar(qGreen(c));
+          p[2] = uchar(qRed(c));
+      }
+    }
+  }
+  return out;
 }
 
-QByteArray maskBmp(int seed, int width, int height) {
-  QImage image(width, height, QImage::Format_RGB888);
-  image.fill(Qt::white);
-  QPainter p(&image);
+namespace {
+
+// Draws snack `seed` into a width × height box; in `silhouette` every part is black.
+void paintSnack(QPainter& p, int seed, int width, int height, bool silhouette) {
+  const double w = width, h = height;
+  auto brush = [&](int r, int g, int b) {
+    p.setBrush(silhouette ? QColor(Qt::black) : QColor(r, g, b));
+  };
+  const int tint = (seed / 4) % 3 * 12;
   p.setPen(Qt::NoPen);
-  p.setBrush(Qt::black);
-  const double inset = 0.1 + 0.01 * (seed % 3);
-  p.drawEllipse(
-      QRectF(width * inset, height * inset, width * (1 - 2 * inset), height * (1 - 2 * inset)));
-  p.end();
-  return toBmp(image);
+  switch (seed % 4) {
+    case 0: {  // a slice of strawberry shortcake, seen from the side
+      brush(250, 236, 200);
+      p.drawRect(QRectF(w * 0.12, h * 0.40, w * 0.76, h * 0.46));
+      brush(255, 255, 250);
+      p.drawRect(QRectF(w * 0.12, h * 0.32, w * 0.76, h * 0.10));
+      p.drawRect(QRectF(w * 0.12, h * 0.58, w * 0.76, h * 0.08));
+      brush(230 - tint, 40, 60);
+      p.drawEllipse(QRectF(w * 0.36, h * 0.10, w * 0.28, h * 0.26));
+      for (int i = 0; i < 4; ++i)
+        p.drawRect(QRectF(w * (0.16 + 0.18 * i), h * 0.60, w * 0.1, h * 0.04));
+      brush(40, 160, 60);
+      p.drawRect(QRectF(w * 0.46, h * 0.06, w * 0.08, h * 0.06));
+      break;
+    }
+    case 1: {  // a cookie with chocolate chips
+      brush(214 - tint, 160, 90);
+      p.drawEllipse(QRectF(w * 0.08, h * 0.08, w * 0.84, h * 0.84));
+      brush(90, 50, 20);
+      for (int i = 0; i < 6; ++i) {
+        const double x = w * (0.25 + 0.1 * ((seed + i * 3) % 6));
+        const double y = h * (0.25 + 0.1 * ((seed * 7 + i * 5) % 6));
+        p.drawEllipse(QPointF(x, y), w * 0.06, h * 0.06);
+      }
+      break;
+    }
+    case 2: {  // a cup on its saucer
+      brush(240, 240, 235);
+      p.drawEllipse(QRectF(w * 0.06, h * 0.78, w * 0.88, h * 0.16));
+      brush(200, 120 + tint, 60);
+      p.drawEllipse(QRectF(w * 0.66, h * 0.36, w * 0.24, h * 0.28));
+      brush(150, 90, 50);
+      p.drawRect(QRectF(w * 0.20, h * 0.30, w * 0.52, h * 0.54));
+      brush(225, 190, 150);
+      p.drawEllipse(QRectF(w * 0.20, h * 0.24, w * 0.52, h * 0.14));
+      break;
+    }
+    default: {  // a plate of watermelon, melon and peach
+      brush(235, 245, 250);
+      p.drawEllipse(QRectF(w * 0.04, h * 0.46, w * 0.92, h * 0.46));
+      brush(40, 140, 50);
+      p.drawPie(QRectF(w * 0.08, h * 0.18, w * 0.44, h * 0.60), 0, 180 * 16);
+      brush(235, 60 + tint, 70);
+      p.drawPie(QRectF(w * 0.11, h * 0.22, w * 0.38, h * 0.52), 0, 180 * 16);
+      brush(170, 220, 110);
+      p.drawEllipse(QRectF(w * 0.52, h * 0.30, w * 0.26, h * 0.30));
+      brush(250, 170, 160);
+      p.drawEllipse(QRectF(w * 0.66, h * 0.44, w * 0.24, h * 0.26));
+    }
+  }
 }
 
-QByteArray snackFile(const SampleSnack& sample, int seed) {
-  return header(sample) + pictureBmp(seed) + maskBmp(seed);
+QImage drawn(int seed, int width, int height, bool silhouette) {
+  QImage image(width, height, QImage::Format_RGB32);
+  image.fill(silhouette ? Qt::white : Qt::black);
+  QPainter p(&image);
+  paintSnack(p, seed, width, height, silhouette);
+  return image;
+}
+
+}  // namespace
+
+QImage snackImage(int seed, int width, int height) { return drawn(seed, width, height, false); }
+QImage snackMask(int seed, int width, int height) { return drawn(seed, width, height, true); }
+
+QByteArray pictureBmp(int seed, int width, int height, int bitDepth) {
+  return bmp(snackImage(seed, width, height), {bitDepth});
+}
+
+QByteArray maskBmp(int seed, int width, int height, int bitDepth) {
+  return bmp(snackMask(seed, width, height), {bitDepth});
+}
+
+QByteArray snackFile(const SampleSnack& sample, int seed, int pictureBits, int maskBits,
+                     QSize size) {
+  return header(sample) + pictureBmp(seed, size.width(), size.height(), pictureBits) +
+         maskBmp(seed, size.width(), size.height(), maskBits);
 }
 
 QByteArray nameFile(const QList<QPair<int, QString>>& entries) {
@@ -216,9 +363,12 @@ bool writeWorkspace(const QString& dir, bool firstRun) {
   const QStringList names = {QStringLiteral("ichigo.pac"), QStringLiteral("mugen.pac"),
                              QStringLiteral("houjicha.pac"), QStringLiteral("fruit10.pac")};
   const QList<SampleSnack> samples = sampleSnacks();
+  // Pictures of several depths and shapes, as snacks from different makers have.
+  const int pictureBits[] = {24, 8, 4, 24}, maskBits[] = {1, 1, 24, 1};
+  const QSize sizes[] = {{64, 64}, {64, 64}, {48, 64}, {96, 64}};
   for (int i = 0; i < samples.size(); ++i)
-    ok = ok &&
-         writeFile(root.filePath(QStringLiteral("snacks/") + names[i]), snackFile(samples[i], i));
+    ok = ok && writeFile(root.filePath(QStringLiteral("snacks/") + names[i]),
+                         snackFile(samples[i], i, pictureBits[i], maskBits[i], sizes[i]));
   const QString factory = QStringLiteral("おやつ工場/");
   ok = ok && writeFile(root.filePath(factory + QStringLiteral("head.dat")), headerTemplate(1024));
   ok = ok && writeFile(root.filePath(factory + QStringLiteral("Image.bmp")), pictureBmp(7));

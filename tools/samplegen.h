@@ -3,8 +3,10 @@
 // Sample data of our own: snack files, factory parts and settings files.
 // The demo workspace and the test fixtures both come from here.
 #include <QByteArray>
+#include <QImage>
 #include <QList>
 #include <QPair>
+#include <QSize>
 #include <QString>
 #include <cstdint>
 
@@ -30,11 +32,29 @@ QByteArray headerTemplate(int size = 1024);
 QByteArray header(const SampleSnack& sample, int size = 1024);
 // `base` with the fields of `sample` written into it, byte by byte.
 QByteArray withFields(QByteArray base, const SampleSnack& sample);
-// 24-bit BMP pictures drawn from a seed.
-QByteArray pictureBmp(int seed, int width = 64, int height = 64);
-QByteArray maskBmp(int seed, int width = 64, int height = 64);
+// Bitmap files written byte by byte: 1, 4 or 8 bits per pixel with a palette
+// of the image's first colours in reading order (a later colour takes the
+// nearest of them), 16 (5 bits a channel), 24 or 32 bits. With `coreHeader` the
+// old 12-byte info header (1, 4, 8 and 24 bits only); with `topDown` a negative
+// height and the top row first.
+struct BmpOptions {
+  int bitDepth = 24;
+  bool topDown = false;
+  bool coreHeader = false;
+};
+QByteArray bmp(const QImage& image, BmpOptions options = {});
+inline constexpr int kBitDepths[] = {1, 4, 8, 16, 24, 32};
+
+// A snack drawn in a few flat colours on black, of one of four kinds by
+// seed % 4: a slice of strawberry cake, a cookie, a cup, a fruit plate.
+QImage snackImage(int seed, int width, int height);
+// Its mask: black where the snack is, white around it.
+QImage snackMask(int seed, int width, int height);
+QByteArray pictureBmp(int seed, int width = 64, int height = 64, int bitDepth = 24);
+QByteArray maskBmp(int seed, int width = 64, int height = 64, int bitDepth = 24);
 // A whole snack file: header, picture, mask.
-QByteArray snackFile(const SampleSnack& sample, int seed);
+QByteArray snackFile(const SampleSnack& sample, int seed, int pictureBits = 24, int maskBits = 24,
+                     QSize size = QSize(64, 64));
 
 // A name file: "%03d" index, one blank, the name; Shift-JIS, CR LF.
 QByteArray nameFile(const QList<QPair<int, QString>>& entries);

@@ -6,7 +6,8 @@
 #   tools/screenshots.sh [BUILD_DIR [OUT_DIR [SCALES]]]
 # BUILD_DIR defaults to build/dev, OUT_DIR to docs/screenshots, SCALES to "1 2"
 # (values of QT_SCALE_FACTOR). Writes main, file-selection, folder-selection,
-# refresh and about, each as NAME-SCALEx.png.
+# refresh and about, each as NAME-SCALEx.png, and at scale 1 preview.png: the file
+# selection with the strawberry cake selected.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -118,6 +119,11 @@ for s in $scales; do
   form3=$(wait_window 'おやつファイル選択')
   click "$s" "$form3" 60 40
   shot "$form3" "file-selection-${s}x.png"
+  if [ "$s" = 1 ]; then
+    xdotool key Down Down         # ichigo.pac
+    sleep 0.5
+    shot "$form3" "preview.png"
+  fi
   stop
 
   start

@@ -11,12 +11,15 @@
 #include "ui/forms.h"
 #include "ui/look.h"
 #include "ui/messages.h"
+#include "ui/preview.h"
 
 using namespace ui;
 
 Form3::Form3() {
   setObjectName(QStringLiteral("Form3"));
-  setUpWindow(this, QStringLiteral("おやつファイル選択"), 4680, 3195);
+  // The controls keep the places of a 4680-twip-wide window; the snack's
+  // picture takes a column of its own on the right.
+  setUpWindow(this, QStringLiteral("おやつファイル選択"), 7350, 3195);
   File1 = placed(new QListView(this), "File1", 120, 480, 4335, 1890);
   File1Names = new QStringListModel(this);
   File1->setModel(File1Names);
@@ -32,12 +35,15 @@ Form3::Form3() {
     b->setAutoDefault(false);
     b->setDefault(false);
   }
+  Picture1 = placed(new PicturePreview(this), "Picture1", 4695, 480, 2535, 2535);
   File1->setAccessibleName(QStringLiteral("おやつファイル"));
   setTabOrder(File1, Command1);
   setTabOrder(Command1, Command2);
   Command1->setEnabled(false);
   connect(File1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
           [this] { Command1->setEnabled(!SelectedName().isEmpty()); });
+  connect(File1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          &Form3::File1_Click);
   connect(Command1, &QPushButton::clicked, this, &Form3::Command1_Click);
   connect(Command2, &QPushButton::clicked, this, &Form3::Command2_Click);
   Form_Load();
@@ -57,6 +63,15 @@ void Form3::Form_Load() {
   }
   if (Module1::DialogMode == Module1::kModeSnackFile)
     Label1->setText(QStringLiteral("ＰＯＳＴＰＥＴのおやつを選択してね。"));
+}
+
+void Form3::File1_Click() {
+  const QModelIndexList rows = File1->selectionModel()->selectedRows();
+  if (rows.isEmpty() || rows.first().row() >= files_.size()) {
+    Picture1->clearPicture();
+    return;
+  }
+  Picture1->showFile(files_[rows.first().row()].path);
 }
 
 QString Form3::SelectedName() const {

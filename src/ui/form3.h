@@ -9,6 +9,10 @@
 
 #include "platform/folders.h"
 
+namespace ui {
+class PicturePreview;
+}
+
 class Form3 : public QWidget {
   Q_OBJECT
  public:
@@ -31,6 +35,9 @@ class Form3 : public QWidget {
   QPushButton *Command1, *Command2;
 
   void Form_Load();
+  // Shows the picture of the selected file, read for that file only.
+  void File1_Click();
+  ui::PicturePreview* Picture1;
   // The file each row of File1 stands for, under its exact path.
   platform::FolderEntries files_;
 };

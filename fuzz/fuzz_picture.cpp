@@ -1,0 +1,45 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Arbitrary bytes as a snack file, for the picture preview. The first byte
+// chooses how the rest is read: even as the whole file, odd as what follows a
+// 904-byte header part. The bitmaps found lie inside the file from offset 904
+// on, the mask right after the picture, each with sides of 1 to 4096 pixels;
+// drawing them and fitting the drawing into a preview box never fails.
+#include <QImage>
+
+#include "fuzz_common.h"
+#include "snack/picture.h"
+#include "ui/preview.h"
+
+namespace {
+
+void checkSlice(const QByteArray& file, const snack::BitmapSlice& s) {
+  FUZZ_CHECK(s.offset >= 904 && s.size > 0 && s.offset + s.size <= file.size());
+  FUZZ_CHECK(s.width >= 1 && s.width <= 4096 && s.height >= 1 && s.height <= 4096);
+  FUZZ_CHECK(file.mid(s.offset, 2) == "BM");
+  const auto again = snack::bitmapAt(file, s.offset);
+  FUZZ_CHECK(again && again->size == s.size);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size == 0) return 0;
+  QByteArray file = fuzz::bytesOf(data + 1, size - 1);
+  if (data[0] & 1) file.prepend(QByteArray(904, '\x01'));
+  const snack::PictureParts parts = snack::locatePicture(file);
+  if (!parts.picture) {
+    FUZZ_CHECK(!parts.mask);
+    return 0;
+  }
+  checkSlice(file, *parts.picture);
+  if (parts.mask) {
+    checkSlice(file, *parts.mask);
+    FUZZ_CHECK(parts.mask->offset == parts.picture->offset + parts.picture->size);
+  }
+  const ui::SnackDrawing drawing = ui::drawSnack(file, parts);
+  if (drawing.image.isNull()) return 0;
+  FUZZ_CHECK(drawing.image.width() <= 4096 && drawing.image.height() <= 4096);
+  const QImage box = ui::previewImage(drawing, QSize(169, 169));
+  FUZZ_CHECK(box.size() == QSize(169, 169));
+  return 0;
+}
