@@ -64,6 +64,8 @@ FailNextSync::FailNextSync() { syncFault = true; }
 
 FailNextSync::~FailNextSync() { syncFault = false; }
 
+bool FailNextSync::struck() const { return !syncFault; }
+
 }  // namespace testing
 
 }  // namespace platform

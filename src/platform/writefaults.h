@@ -38,6 +38,8 @@ class FailNextSync {
   ~FailNextSync();
   FailNextSync(const FailNextSync&) = delete;
   FailNextSync& operator=(const FailNextSync&) = delete;
+  // Whether that flush came.
+  bool struck() const;
 };
 
 }  // namespace testing
