@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Paths and roots in each platform's own notation, the order of names in the
 // lists, and byte access to files.
+#include <QDir>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
 #endif
