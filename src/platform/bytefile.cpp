@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "platform/writefaults.h"
+
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -33,6 +35,8 @@ qint64 readSome(QFile& f, qint64 offset, char* data, qint64 n, QString* error) {
 }
 
 qint64 writeSome(QFile& f, qint64 offset, const char* data, qint64 n, QString* error) {
+  n = permittedWrite(n, error);
+  if (n < 0) return -1;
 #ifdef Q_OS_UNIX
   ssize_t w;
   do w = ::pwrite(f.handle(), data, static_cast<size_t>(n), static_cast<off_t>(offset));
@@ -174,7 +178,12 @@ bool ByteFile::writeU16At(qint64 offset, quint16 value) {
   return writeAt(offset, QByteArray(b, 2));
 }
 
-bool ByteFile::resize(qint64 size) { return file_.resize(size) || fail({}); }
+bool ByteFile::resize(qint64 size) {
+  QString error;
+  if (size > file_.size() && permittedWrite(size - file_.size(), &error, true) < 0)
+    return fail(error);
+  return file_.resize(size) || fail({});
+}
 
 bool ByteFile::syncToDisk() {
   if (!file_.flush()) return fail({});
@@ -209,7 +218,9 @@ bool appendFile(QIODevice& to, const QString& from, qint64 piece, QString* error
       return false;
     }
     if (r == 0) return true;
-    if (to.write(buf.constData(), r) != r) {
+    const qint64 n = permittedWrite(r, error);
+    if (n < 0) return false;
+    if (to.write(buf.constData(), n) != r) {
       *error = writeFailure(to);
       return false;
     }

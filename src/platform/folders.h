@@ -32,6 +32,10 @@ QStringList shownNames(const FolderEntries& entries);
 // Sorts names as a file manager does: letters without regard to case, digits by value.
 void sortNames(QStringList& names);
 
+// The key sortNames compares: punctuation and blanks first, then runs of
+// digits by their value, then letters without regard to case.
+QString sortKey(const QString& name);
+
 // The file-system roots a user can browse: on Linux "/" first, then the other
 // mounted file systems; on Windows the drive letters.
 QStringList fileSystemRoots();

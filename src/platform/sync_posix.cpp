@@ -2,12 +2,18 @@
 #include <string.h>
 #include <unistd.h>
 
+#include <cerrno>
+
 #include "platform/bytefile.h"
+#include "platform/writefaults.h"
 
 namespace platform {
 
 bool syncHandle(int handle, QString* error) {
-  if (handle < 0 || ::fsync(handle) != 0) {
+  // A test's FailNextSync fails this flush as a failing device would.
+  const bool failed =
+      syncFaultStrikes() ? (errno = EIO, true) : (handle < 0 || ::fsync(handle) != 0);
+  if (failed) {
     if (error) *error = QString::fromLocal8Bit(strerror(errno));
     return false;
   }
