@@ -136,9 +136,11 @@ void startUp(Table& table, const QString& work, const QString& app, const QStrin
         mem[k].push_back(static_cast<double>(r.peakKiB) * 1024);
         return r.seconds;
       });
-    const std::vector<double> t = rotate(2, 15, programs);
-    std::vector<double> m;
-    for (const std::vector<double>& runs : mem) m.push_back(median(runs));
+    const int warmUp = 2;
+    const std::vector<double> t = rotate(warmUp, 15, programs);
+    std::vector<double> m;  // the measured runs only, after the warm-up rounds
+    for (const std::vector<double>& runs : mem)
+      m.push_back(median(std::vector<double>(runs.begin() + warmUp, runs.end())));
     table.addRatio(QStringLiteral("start-up to idle, %1").arg(shown), ms(t[0]), ms(t[1]),
                    t[0] / t[1], 1.1);
     table.addRatio(QStringLiteral("start-up peak memory, %1").arg(shown), mib(m[0]), mib(m[1]),
