@@ -7,7 +7,8 @@ set -euo pipefail
 cd "$(dirname "$0")"
 tools/ensure-packages.sh
 cmake --preset release -G Ninja -DCRUMB_BENCH=ON -DBUILD_TESTING=OFF >/dev/null
-cmake --build --preset release --target crumbwright crumb-bench crumb-floor-window crumb-child-stats >/dev/null
+cmake --build --preset release --target crumbwright crumb-bench crumb-same-pixels crumb-floor-window \
+  crumb-child-stats >/dev/null
 work=$(mktemp -d "${TMPDIR:-/tmp}/crumb-bench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
@@ -15,6 +16,7 @@ if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
   mkdir -m 700 "$XDG_RUNTIME_DIR"
 fi
 run=(build/release/bench/crumb-bench --work "$work" --app "$PWD/build/release/crumbwright"
+     --same-pixels "$PWD/build/release/bench/crumb-same-pixels"
      --floor-window "$PWD/build/release/bench/crumb-floor-window" "$@")
 # Under Xvfb as well when it is installed: the runner then also starts both
 # programs on the X server.
