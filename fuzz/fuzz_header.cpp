@@ -44,15 +44,6 @@ void checkText(const QByteArray& stored) {
   FUZZ_CHECK(platform::fromSjis(again.bytes) == plain);
 }
 
-// The number a box shows parses back to the stored value.
-std::uint16_t shownNumber(std::uint16_t value, bool unlimited) {
-  QString error;
-  const auto back =
-      parseNumber(numberText(value, unlimited), QStringLiteral("おやつの数量"), true, &error);
-  FUZZ_CHECK(back && *back == value);
-  return *back;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -103,25 +94,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
        bytes[hdr::OpenedMinute.at] | bytes[hdr::OpenedSecond.at]) != 0;
   FUZZ_CHECK(isOpened(record) == anyDateByte);
 
-  // What a save of the unedited window writes: the loaded text bytes and the
-  // numbers as the boxes show them.
-  HeaderValues v;
-  v.name = textBytes(record.NameBytes, record.NameLength);
-  v.description = textBytes(record.DescriptionBytes, record.DescriptionLength);
-  v.author = textBytes(record.AuthorBytes, record.AuthorLength);
-  for (const QByteArray* t : {&v.name, &v.description, &v.author}) checkText(*t);
-  v.number = shownNumber(join16(record.NumberHigh, record.NumberLow), false);
-  v.quantity = shownNumber(join16(record.QuantityHigh, record.QuantityLow), true);
-  v.bestBeforeDays = shownNumber(join16(record.BestBeforeHigh, record.BestBeforeLow), true);
-  v.calories = shownNumber(join16(record.CaloriesHigh, record.CaloriesLow), true);
-  v.year = shownNumber(join16(record.YearHigh, record.YearLow), false);
-  v.typeIndex = record.TypeIndex;
-  v.soundIndex = record.SoundIndex;
-  v.month = record.Month;
-  v.day = record.Day;
-  v.hour = record.Hour;
-  v.minute = record.Minute;
-  v.second = record.Second;
+  // What a save of the unedited window writes: the boxes as a load fills
+  // them, each text kept as the bytes it was loaded from. Every number a box
+  // shows parses back to the stored value.
+  BoxEntries boxes = shownBoxes(record);
+  for (const FieldLayout& f : kFields) {
+    if (f.kind != Kind::Text) continue;
+    const QByteArray loadedText = textBytes(record.*f.buffer, record.*f.length);
+    checkText(loadedText);
+    boxes[static_cast<int>(f.field)].keptBytes = loadedText;
+  }
+  QString error;
+  const std::optional<HeaderValues> collected = valuesFromBoxes(boxes, &error);
+  FUZZ_CHECK(collected);
+  const HeaderValues& v = *collected;
+  FUZZ_CHECK(v == valuesOf(record));
 
   const Outcome saved = saveSnack(path, v);
   FUZZ_CHECK(saved.ok);
