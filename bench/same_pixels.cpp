@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
 
   QMainWindow window;
   window.setWindowTitle(QStringLiteral("Crumbwright for POSTPET　　Ver1.01    "));
-  window.setWindowIcon(QIcon(QStringLiteral(":/crumbwright-32.png")));
+  window.setWindowIcon(ui::programIcon());
   auto* c = new QWidget(&window);
   c->setFixedSize(426, 251);
   window.setCentralWidget(c);

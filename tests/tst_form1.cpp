@@ -35,6 +35,7 @@ void TstForm1::initialState() {
   Form1 form;
   QVERIFY(!form.hiddenByLoad());
   QCOMPARE(form.windowTitle(), QString("Crumbwright for POSTPET　　Ver1.01    "));
+  QCOMPARE(form.windowIcon().pixmap(32).toImage().size(), QSize(32, 32));
   QCOMPARE(form.centralWidget()->size(), QSize(426, 251));
   QCOMPARE(Module1::SnackFolder, ws.snackFolder());
   QCOMPARE(Module1::DialogMode, std::int16_t(0));

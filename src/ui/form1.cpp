@@ -42,7 +42,7 @@ Form1::Form1() {
   installInputNames();
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("Crumbwright for POSTPET　　Ver1.01    "));
-  setWindowIcon(QIcon(QStringLiteral(":/crumbwright-32.png")));
+  setWindowIcon(programIcon());
   keepCaptionsFitted(this);
   BuildControls();
   BuildMenus();

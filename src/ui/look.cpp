@@ -23,7 +23,17 @@
 #include <utility>
 #include <vector>
 
+// The windows' resources are compiled into this static library; a program
+// linking it gets them only when it asks for them by name.
+static void loadWindowResources() { Q_INIT_RESOURCE(resources); }
+
 namespace ui {
+
+QIcon programIcon() {
+  static const bool loaded = (loadWindowResources(), true);
+  Q_UNUSED(loaded);
+  return QIcon(QStringLiteral(":/crumbwright-32.png"));
+}
 
 namespace {
 
@@ -211,7 +221,7 @@ void placeTwips(QWidget* w, int left, int top, int width, int height) {
 
 void setUpWindow(QWidget* w, const QString& title, int width, int height) {
   w->setWindowTitle(title);
-  w->setWindowIcon(QIcon(QStringLiteral(":/crumbwright-32.png")));
+  w->setWindowIcon(programIcon());
   w->setFixedSize(px(width), px(height));
   keepCaptionsFitted(w);
 }

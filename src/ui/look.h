@@ -5,12 +5,16 @@
 #include <QFont>
 #include <QString>
 
+class QIcon;
 class QWidget;
 
 namespace ui {
 
 inline constexpr int kTwipsPerPixel = 15;
 constexpr int px(int twips) { return twips / kTwipsPerPixel; }
+
+// The 32 × 32 icon every window shows.
+QIcon programIcon();
 
 // Places a control at left, top, width, height given in twips.
 void placeTwips(QWidget* w, int left, int top, int width, int height);
