@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The start-up floor: the least a Qt Widgets program does to put one window of
 // a given size on screen. Built and run exactly as crumbwright is, and ends the
-// same way (CRUMBWRIGHT_QUIT_WHEN_IDLE, see src/main.cpp). Arguments: width,
+// same way (platform::quitWhenShownIfAsked). Arguments: width,
 // height and optionally --label.
-#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QLabel>
 #include <QWidget>
-#include <QWindow>
+
+#include "platform/windows.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -25,12 +25,6 @@ int main(int argc, char** argv) {
     label->move(8, 8);
   }
   window.show();
-  if (qEnvironmentVariableIsSet("CRUMBWRIGHT_QUIT_WHEN_IDLE")) {
-    QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
-                     &app, [&window] {
-                       const QWindow* w = window.windowHandle();
-                       if (window.isHidden() || (w && w->isExposed())) QCoreApplication::quit();
-                     });
-  }
+  platform::quitWhenShownIfAsked(window);
   return QApplication::exec();
 }

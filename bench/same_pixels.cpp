@@ -5,9 +5,8 @@
 // code (plain Qt widgets, no settings, no files read, nothing connected). The
 // font sizes are those the editor's caption fitting arrives at with the IPA P
 // fonts; the runner checks that the two windows show the same pixels. Ends the
-// same way as crumbwright (CRUMBWRIGHT_QUIT_WHEN_IDLE, see src/main.cpp).
+// same way as crumbwright (platform::quitWhenShownIfAsked).
 // With --grab FILE it saves the window's pixels to FILE instead and quits.
-#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
@@ -18,16 +17,13 @@
 #include <QMenuBar>
 #include <QPixmap>
 #include <QPlainTextEdit>
-#include <QWindow>
 
+#include "platform/windows.h"
 #include "ui/look.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("Crumbwright"));
-  QApplication::setDesktopFileName(QStringLiteral("crumbwright"));
-  QApplication::setQuitOnLastWindowClosed(false);
-  ui::installFontSubstitutes();
+  ui::setUpApplication();
 
   QMainWindow window;
   window.setWindowTitle(QStringLiteral("Crumbwright for POSTPET　　Ver1.01    "));
@@ -155,12 +151,6 @@ int main(int argc, char** argv) {
     QCoreApplication::processEvents();
     return window.grab().save(args.value(grab + 1), "PNG") ? 0 : 1;
   }
-  if (qEnvironmentVariableIsSet("CRUMBWRIGHT_QUIT_WHEN_IDLE")) {
-    QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
-                     &app, [&window] {
-                       const QWindow* w = window.windowHandle();
-                       if (window.isHidden() || (w && w->isExposed())) QCoreApplication::quit();
-                     });
-  }
+  platform::quitWhenShownIfAsked(window);
   return QApplication::exec();
 }

@@ -52,10 +52,10 @@ grep -q '<project_license>GPL-3.0-or-later</project_license>' "$metainfo" || fai
 grep -qx 'Exec=crumbwright-launch' "$desktop" || fail "desktop entry: Exec"
 grep -qx 'Icon=crumbwright' "$desktop" || fail "desktop entry: Icon"
 # Qt names the X11 window class after the application name, Wayland's app id after
-# the desktop file name (QApplication::setDesktopFileName in main.cpp).
+# the desktop file name (QApplication::setDesktopFileName in ui::setUpApplication).
 grep -qx 'StartupWMClass=Crumbwright' "$desktop" || fail "desktop entry: StartupWMClass"
-grep -q 'setDesktopFileName(QStringLiteral("crumbwright"))' "$(dirname "$0")/../src/main.cpp" ||
-  fail "main.cpp no longer names the desktop file crumbwright"
+grep -q 'setDesktopFileName(QStringLiteral("crumbwright"))' "$(dirname "$0")/../src/ui/look.cpp" ||
+  fail "ui/look.cpp no longer names the desktop file crumbwright"
 
 if command -v desktop-file-validate >/dev/null; then
   desktop-file-validate "$desktop" || fail "desktop-file-validate"

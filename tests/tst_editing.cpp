@@ -190,19 +190,7 @@ void TstEditing::loadShowsFields() {
   QVERIFY(!Form3Window.loaded());
   QCOMPARE(Module1::SnackFileName, file);
   QCOMPARE(testing::child<QLineEdit>(&form, "Text14")->text(), file);
-  const QStringList shown = {testing::child<QPlainTextEdit>(&form, "Text1")->toPlainText(),
-                             testing::child<QPlainTextEdit>(&form, "Text2")->toPlainText(),
-                             testing::child<QPlainTextEdit>(&form, "Text3")->toPlainText(),
-                             testing::child<QLineEdit>(&form, "Text4")->text(),
-                             testing::child<QLineEdit>(&form, "Text5")->text(),
-                             testing::child<QLineEdit>(&form, "Text6")->text(),
-                             testing::child<QLineEdit>(&form, "Text7")->text(),
-                             testing::child<QLineEdit>(&form, "Text8")->text(),
-                             testing::child<QLineEdit>(&form, "Text9")->text(),
-                             testing::child<QLineEdit>(&form, "Text10")->text(),
-                             testing::child<QLineEdit>(&form, "Text11")->text(),
-                             testing::child<QLineEdit>(&form, "Text12")->text(),
-                             testing::child<QLineEdit>(&form, "Text13")->text()};
+  const QStringList shown = testing::boxTexts(form);
   QCOMPARE(shown, boxes);
   QCOMPARE(testing::child<QComboBox>(&form, "Combo2")->currentIndex(), type);
   QCOMPARE(testing::child<QComboBox>(&form, "Combo1")->currentIndex(), sound);
@@ -356,18 +344,7 @@ void TstEditing::saveRefusesBadFields() {
   // Every other field also holds an edit, so nothing may be written.
   testing::child<QPlainTextEdit>(&form, "Text3")->setPlainText("かわった");
   testing::child<QLineEdit>(&form, "Text5")->setText("9");
-  const QMap<QString, QWidget*> boxes = {{"Text1", testing::child<QPlainTextEdit>(&form, "Text1")},
-                                         {"Text2", testing::child<QPlainTextEdit>(&form, "Text2")},
-                                         {"Text4", testing::child<QLineEdit>(&form, "Text4")},
-                                         {"Text5", testing::child<QLineEdit>(&form, "Text5")},
-                                         {"Text6", testing::child<QLineEdit>(&form, "Text6")},
-                                         {"Text7", testing::child<QLineEdit>(&form, "Text7")},
-                                         {"Text8", testing::child<QLineEdit>(&form, "Text8")},
-                                         {"Text9", testing::child<QLineEdit>(&form, "Text9")},
-                                         {"Text13", testing::child<QLineEdit>(&form, "Text13")},
-                                         {"Combo1", testing::child<QComboBox>(&form, "Combo1")},
-                                         {"Combo2", testing::child<QComboBox>(&form, "Combo2")}};
-  QWidget* w = boxes.value(box);
+  QWidget* w = testing::child<QWidget>(&form, qPrintable(box));
   if (auto* area = qobject_cast<QPlainTextEdit*>(w)) area->setPlainText(text);
   if (auto* line = qobject_cast<QLineEdit*>(w)) line->setText(text);
   if (auto* combo = qobject_cast<QComboBox*>(w)) combo->lineEdit()->setText(text);
@@ -485,11 +462,7 @@ void TstEditing::refresh() {
   QCOMPARE(after.left(hdr::OpenedYear.at), before.left(hdr::OpenedYear.at));
   QCOMPARE(after.mid(hdr::SoundIndex.at), before.mid(hdr::SoundIndex.at));
   QCOMPARE(testing::child<ClickLabel>(&form, "Label18")->text(), QString("未開封"));
-  for (QLineEdit* box :
-       {testing::child<QLineEdit>(&form, "Text8"), testing::child<QLineEdit>(&form, "Text9"),
-        testing::child<QLineEdit>(&form, "Text10"), testing::child<QLineEdit>(&form, "Text11"),
-        testing::child<QLineEdit>(&form, "Text12"), testing::child<QLineEdit>(&form, "Text13")})
-    QCOMPARE(box->text(), QString("0"));
+  QCOMPARE(testing::boxTexts(form).mid(7), QStringList(6, "0"));  // Text8 to Text13
   QCOMPARE(testing::child<QPlainTextEdit>(&form, "Text1")->toPlainText(), QString("unsaved edit"));
   QCOMPARE(Module1::SnackRecord.YearLow, std::uint8_t(0));
   QCOMPARE(Module1::SnackRecord.Second, std::uint8_t(56));

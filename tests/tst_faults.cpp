@@ -172,26 +172,14 @@ QStringList windowState(const Form1& form) {
   const SnackRecordType& r = Module1::SnackRecord;
   QByteArray record;
   record.append(reinterpret_cast<const char*>(&r), sizeof r);
-  return {testing::child<QPlainTextEdit>(&form, "Text1")->toPlainText(),
-          testing::child<QPlainTextEdit>(&form, "Text2")->toPlainText(),
-          testing::child<QPlainTextEdit>(&form, "Text3")->toPlainText(),
-          testing::child<QLineEdit>(&form, "Text4")->text(),
-          testing::child<QLineEdit>(&form, "Text5")->text(),
-          testing::child<QLineEdit>(&form, "Text6")->text(),
-          testing::child<QLineEdit>(&form, "Text7")->text(),
-          testing::child<QLineEdit>(&form, "Text8")->text(),
-          testing::child<QLineEdit>(&form, "Text9")->text(),
-          testing::child<QLineEdit>(&form, "Text10")->text(),
-          testing::child<QLineEdit>(&form, "Text11")->text(),
-          testing::child<QLineEdit>(&form, "Text12")->text(),
-          testing::child<QLineEdit>(&form, "Text13")->text(),
-          testing::child<QLineEdit>(&form, "Text14")->text(),
-          testing::child<ClickLabel>(&form, "Label18")->text(),
-          QString::number(testing::child<QComboBox>(&form, "Combo1")->currentIndex()),
-          QString::number(testing::child<QComboBox>(&form, "Combo2")->currentIndex()),
-          Module1::SnackFolder,
-          Module1::SnackFileName,
-          QString::fromLatin1(record.toHex())};
+  return testing::boxTexts(form) +
+         QStringList{testing::child<QLineEdit>(&form, "Text14")->text(),
+                     testing::child<ClickLabel>(&form, "Label18")->text(),
+                     QString::number(testing::child<QComboBox>(&form, "Combo1")->currentIndex()),
+                     QString::number(testing::child<QComboBox>(&form, "Combo2")->currentIndex()),
+                     Module1::SnackFolder,
+                     Module1::SnackFileName,
+                     QString::fromLatin1(record.toHex())};
 }
 
 QByteArray bytesOf(const QString& path) { return samplegen::readFile(path); }
@@ -1106,22 +1094,7 @@ void TstFaults::boxTexts() {
       {"Text9", hdr::OpenedMonth.at},  {"Text10", hdr::OpenedDay.at},
       {"Text11", hdr::OpenedHour.at},  {"Text12", hdr::OpenedMinute.at},
       {"Text13", hdr::OpenedSecond.at}};
-  const QMap<QString, QWidget*> boxes = {{"Text1", testing::child<QPlainTextEdit>(&form, "Text1")},
-                                         {"Text2", testing::child<QPlainTextEdit>(&form, "Text2")},
-                                         {"Text3", testing::child<QPlainTextEdit>(&form, "Text3")},
-                                         {"Text4", testing::child<QLineEdit>(&form, "Text4")},
-                                         {"Text5", testing::child<QLineEdit>(&form, "Text5")},
-                                         {"Text6", testing::child<QLineEdit>(&form, "Text6")},
-                                         {"Text7", testing::child<QLineEdit>(&form, "Text7")},
-                                         {"Text8", testing::child<QLineEdit>(&form, "Text8")},
-                                         {"Text9", testing::child<QLineEdit>(&form, "Text9")},
-                                         {"Text10", testing::child<QLineEdit>(&form, "Text10")},
-                                         {"Text11", testing::child<QLineEdit>(&form, "Text11")},
-                                         {"Text12", testing::child<QLineEdit>(&form, "Text12")},
-                                         {"Text13", testing::child<QLineEdit>(&form, "Text13")},
-                                         {"Combo1", testing::child<QComboBox>(&form, "Combo1")},
-                                         {"Combo2", testing::child<QComboBox>(&form, "Combo2")}};
-  QWidget* w = boxes.value(box);
+  QWidget* w = testing::child<QWidget>(&form, qPrintable(box));
   QString caption;
   if (auto* line = qobject_cast<QLineEdit*>(w)) {
     line->setText(text);

@@ -66,6 +66,19 @@ inline QStringListModel* names(const QObject* window) {
   return qobject_cast<QStringListModel*>(child<QAbstractItemView>(window, "File1")->model());
 }
 
+// The texts of the main window's boxes Text1 to Text13, in that order.
+inline QStringList boxTexts(const Form1& form) {
+  QStringList texts;
+  for (int i = 1; i <= 13; ++i) {
+    const QByteArray name = "Text" + QByteArray::number(i);
+    if (i <= 3)
+      texts << child<QPlainTextEdit>(&form, name.constData())->toPlainText();
+    else
+      texts << child<QLineEdit>(&form, name.constData())->text();
+  }
+  return texts;
+}
+
 // Lets deferred deletions (unloaded windows) happen.
 inline void processDeletes() {
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

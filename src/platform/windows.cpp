@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/windows.h"
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
+#include <QWindow>
 
 namespace platform {
 
@@ -21,6 +23,15 @@ void endProgram() {
   }
   for (QWidget* w : QApplication::topLevelWidgets()) w->hide();
   QCoreApplication::exit(0);
+}
+
+void quitWhenShownIfAsked(const QWidget& window) {
+  if (!qEnvironmentVariableIsSet("CRUMBWRIGHT_QUIT_WHEN_IDLE")) return;
+  QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
+                   qApp, [&window] {
+                     const QWindow* w = window.windowHandle();
+                     if (window.isHidden() || (w && w->isExposed())) QCoreApplication::quit();
+                   });
 }
 
 }  // namespace platform

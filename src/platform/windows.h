@@ -49,4 +49,9 @@ void endProgram();
 // Tests replace the ending with a recorder.
 void setEndProgramHook(std::function<void()> hook);
 
+// For start-up measurements: with CRUMBWRIGHT_QUIT_WHEN_IDLE set, the program
+// quits as soon as `window` is on screen (or hidden) and the event loop has
+// nothing left to do.
+void quitWhenShownIfAsked(const QWidget& window);
+
 }  // namespace platform

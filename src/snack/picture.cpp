@@ -99,11 +99,13 @@ PictureFile readPicture(const platform::NativePath& path) {
   PictureFile out;
   const QString name = path.shownFileName();
   platform::ByteFile f(path);
-  if (!f.open(platform::ByteFile::Mode::Read)) {
+  auto unreadable = [&] {
     out.status = PictureFile::Status::Unreadable;
     out.message = QStringLiteral("「%1」を読み込めません：%2").arg(name, f.errorString());
+    out.bytes.clear();
     return out;
-  }
+  };
+  if (!f.open(platform::ByteFile::Mode::Read)) return unreadable();
   const qint64 size = f.size();
   if (size > kPictureFileLimit) {
     out.status = PictureFile::Status::TooLarge;
@@ -112,11 +114,7 @@ PictureFile readPicture(const platform::NativePath& path) {
                       .arg(kPictureFileLimit >> 20);
     return out;
   }
-  if (size > 0 && !f.readAt(0, size, out.bytes)) {
-    out.status = PictureFile::Status::Unreadable;
-    out.message = QStringLiteral("「%1」を読み込めません：%2").arg(name, f.errorString());
-    return out;
-  }
+  if (size > 0 && !f.readAt(0, size, out.bytes)) return unreadable();
   f.close();
   out.parts = locatePicture(out.bytes);
   out.status = out.parts.picture ? PictureFile::Status::Found : PictureFile::Status::NotFound;

@@ -266,7 +266,6 @@ void Form1::ShowSnackRecord(const QString& fileName) {
       loadedBytes_[t] =
           snack::textBytes(Module1::SnackRecord.*f.buffer, Module1::SnackRecord.*f.length);
       loadedText_[t] = area->toPlainText();
-      loaded_[t] = true;
     } else if (auto* line = qobject_cast<QLineEdit*>(boxes_[i])) {
       line->setText(shown[i].text);
     } else if (auto* combo = qobject_cast<QComboBox*>(boxes_[i])) {
@@ -302,7 +301,7 @@ snack::BoxEntries Form1::Boxes() const {
     e.text = boxText(w);
     if (f.kind == snack::Kind::Text) {
       const int t = i - static_cast<int>(snack::Field::Name);
-      if (loaded_[t] && e.text == loadedText_[t]) e.keptBytes = loadedBytes_[t];
+      if (e.text == loadedText_[t]) e.keptBytes = loadedBytes_[t];
     }
   }
   return entries;

@@ -88,8 +88,8 @@ class Form1 : public QMainWindow {
   snack::BoxEntries saved_;  // what the last load, save or refresh left in the boxes
   bool hiddenByLoad_ = false;
   // The bytes of each text as loaded, and the text the box showed for them:
-  // an unchanged text is saved as its original bytes.
+  // an unchanged text is saved as its original bytes (before any load, both
+  // empty: an empty box is saved as no bytes either way).
   std::array<QByteArray, 3> loadedBytes_;
   std::array<QString, 3> loadedText_;
-  std::array<bool, 3> loaded_{};
 };

@@ -41,8 +41,6 @@ Form3::Form3() {
   setTabOrder(Command1, Command2);
   Command1->setEnabled(false);
   connect(File1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-          [this] { Command1->setEnabled(!SelectedName().isEmpty()); });
-  connect(File1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
           &Form3::File1_Click);
   connect(Command1, &QPushButton::clicked, this, &Form3::Command1_Click);
   connect(Command2, &QPushButton::clicked, this, &Form3::Command2_Click);
@@ -67,16 +65,12 @@ void Form3::Form_Load() {
 
 void Form3::File1_Click() {
   const QModelIndexList rows = File1->selectionModel()->selectedRows();
-  if (rows.isEmpty() || rows.first().row() >= files_.size()) {
+  const bool chosen = !rows.isEmpty() && rows.first().row() < files_.size();
+  Command1->setEnabled(chosen);
+  if (chosen)
+    Picture1->showFile(files_[rows.first().row()].path);
+  else
     Picture1->clearPicture();
-    return;
-  }
-  Picture1->showFile(files_[rows.first().row()].path);
-}
-
-QString Form3::SelectedName() const {
-  const QModelIndexList rows = File1->selectionModel()->selectedRows();
-  return rows.isEmpty() ? QString() : rows.first().data().toString();
 }
 
 void Form3::Command1_Click() {

@@ -18,9 +18,6 @@ class Form3 : public QWidget {
  public:
   Form3();
 
-  // The name of the selected entry as shown, empty when none is selected.
-  QString SelectedName() const;
-
  public slots:
   void Command1_Click();  // Apply: loads the selected file
   void Command2_Click();  // Cancel

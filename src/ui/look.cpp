@@ -3,6 +3,7 @@
 
 #include <QAbstractItemView>
 #include <QAbstractSpinBox>
+#include <QApplication>
 #include <QComboBox>
 #include <QEvent>
 #include <QFontMetrics>
@@ -249,6 +250,13 @@ void installFontSubstitutes() {
   QFont::insertSubstitutions(QStringLiteral("MS PGothic"), gothic.mid(1));
   QFont::insertSubstitutions(kMincho, mincho);
   QFont::insertSubstitutions(QStringLiteral("MS PMincho"), mincho.mid(1));
+}
+
+void setUpApplication() {
+  QApplication::setApplicationName(QStringLiteral("Crumbwright"));
+  QApplication::setDesktopFileName(QStringLiteral("crumbwright"));
+  QApplication::setQuitOnLastWindowClosed(false);
+  installFontSubstitutes();
 }
 
 }  // namespace ui

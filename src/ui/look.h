@@ -49,4 +49,8 @@ inline const QColor kBrown(128, 64, 0);
 // The Japanese font names map to the fonts installed here (Debian: IPA P fonts).
 void installFontSubstitutes();
 
+// What the program sets up before its first window: its names for the
+// desktop, that hiding every window does not end it, and the font substitutes.
+void setUpApplication();
+
 }  // namespace ui
