@@ -300,13 +300,15 @@ void listing(Table& table, const QString& work) {
 
 // ---------------------------------------------------------------- load and save
 
-double oursLoadSave(const QStringList& paths, bool flush) {
+// The paths as the editor holds them, in the file system's own bytes (the
+// floor's too), so that neither side converts a path while it is timed.
+double oursLoadSave(const std::vector<platform::NativePath>& paths, bool flush) {
   const Clock::time_point start = Clock::now();
-  for (const QString& p : paths) {
+  for (const platform::NativePath& p : paths) {
     snack::SnackRecordType record;
-    if (!snack::loadSnack(p, record).ok) fail(QStringLiteral("cannot load ") + p);
+    if (!snack::loadSnack(p, record).ok) fail(QStringLiteral("cannot load ") + p.shown());
     if (!snack::saveSnack(p, snack::valuesOf(record), {flush}).ok)
-      fail(QStringLiteral("cannot save ") + p);
+      fail(QStringLiteral("cannot save ") + p.shown());
   }
   return secondsSince(start);
 }
@@ -335,7 +337,7 @@ void loadSave(Table& table, const QString& work) {
   const QString dir = at(work, QStringLiteral("snacks"));
   QDir().mkpath(dir);
   const QList<samplegen::SampleSnack> samples = samplegen::sampleSnacks();
-  QStringList paths;
+  std::vector<platform::NativePath> paths;
   std::vector<QByteArray> native;
   for (int i = 0; i < count; ++i) {
     samplegen::SampleSnack s = samples[i % samples.size()];
@@ -343,8 +345,8 @@ void loadSave(Table& table, const QString& work) {
     const QString p = at(dir, QStringLiteral("おやつ%1.pac").arg(i));
     if (!samplegen::writeFile(p, samplegen::snackFile(s, i % 16)))
       fail(QStringLiteral("cannot write ") + p);
-    paths.append(p);
-    native.push_back(QFile::encodeName(p));
+    paths.push_back(p);
+    native.push_back(paths.back().bytes());
   }
   const Pair t = alternate(
       1, 11, [&] { return oursLoadSave(paths, false); },
@@ -354,7 +356,7 @@ void loadSave(Table& table, const QString& work) {
 
   // Flushed: every save waits for the disk, so a sample of the files does.
   const int flushed = 100;
-  const QStringList somePaths = paths.mid(0, flushed);
+  const std::vector<platform::NativePath> somePaths(paths.begin(), paths.begin() + flushed);
   const std::vector<QByteArray> someNative(native.begin(), native.begin() + flushed);
   ::sync();
   const Pair f = alternate(
