@@ -216,15 +216,20 @@ void ByteFile::close() { file_.close(); }
 #else
 
 // The file is opened by the bytes of its path: Qt would take the path for
-// UTF-8, and a name in code page 932 would not be found. What was opened is
-// then checked: only regular files are kept. The open does not wait, so a
-// named pipe is refused rather than waited on (for regular files it changes
-// nothing), and no terminal becomes the program's.
+// UTF-8, and a name in code page 932 would not be found. Only regular files
+// are opened, and what was opened is checked again: the open does not wait,
+// so a named pipe put in place meanwhile is refused rather than waited on (for
+// regular files it changes nothing), and no terminal becomes the program's.
 bool ByteFile::open(Mode mode) {
   close();
+  struct stat st {};
+  // A device is never opened: opening one may act (a tape rewinds, a line
+  // answers). Whatever replaces the file meanwhile is caught after the open.
+  if (::stat(path_.bytes().constData(), &st) == 0 && !S_ISREG(st.st_mode))
+    return fail(S_ISDIR(st.st_mode) ? QStringLiteral("フォルダです")
+                                    : QStringLiteral("通常のファイルではありません"));
   const int flags = (mode == Mode::Read ? O_RDONLY : O_RDWR) | O_NONBLOCK | O_NOCTTY;
   const int fd = openFile(path_, flags, &created_, mode == Mode::CreateUpdate);
-  struct stat st {};
   if (fd >= 0) {
     const bool known = ::fstat(fd, &st) == 0;
     const int error = errno;
