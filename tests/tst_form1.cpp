@@ -120,6 +120,9 @@ void TstForm1::menus_data() {
   QTest::newRow("read") << "FILE_READ"
                         << "おやつファイルの読込"
                         << "Ctrl+L";
+  QTest::newRow("list") << "FILE_LIST"
+                        << "おやつの一覧"
+                        << "Ctrl+I";
   QTest::newRow("save") << "FILE_SAVE"
                         << "おやつファイルの書込"
                         << "Ctrl+S";
@@ -148,7 +151,7 @@ void TstForm1::menus() {
   QCOMPARE(a->shortcut(), QKeySequence(shortcut));
   QCOMPARE(testing::child<QMenu>(&form, "MENU_FILE")->title(), QString("ファイル(&F)"));
   QCOMPARE(testing::child<QMenu>(&form, "MENU_HELP")->title(), QString("ヘルプ(&H)"));
-  QCOMPARE(testing::child<QMenu>(&form, "MENU_FILE")->actions().size(), 5);
+  QCOMPARE(testing::child<QMenu>(&form, "MENU_FILE")->actions().size(), 6);
 }
 
 void TstForm1::tabOrder() {

@@ -19,6 +19,7 @@
 #include "ui/form3.h"
 #include "ui/form4.h"
 #include "ui/form5.h"
+#include "ui/form7.h"
 #include "ui/forms.h"
 #include "ui/look.h"
 #include "ui/messages.h"
@@ -197,6 +198,8 @@ void Form1::BuildMenus() {
   };
   add(fileMenu, "FILE_READ", QStringLiteral("おやつファイルの読込"),
       QKeySequence(Qt::CTRL | Qt::Key_L), &Form1::FILE_READ_Click);
+  add(fileMenu, "FILE_LIST", QStringLiteral("おやつの一覧"), QKeySequence(Qt::CTRL | Qt::Key_I),
+      &Form1::FILE_LIST_Click);
   add(fileMenu, "FILE_SAVE", QStringLiteral("おやつファイルの書込"),
       QKeySequence(Qt::CTRL | Qt::Key_S), &Form1::FILE_SAVE_Click);
   add(fileMenu, "FILE_FOLDER", QStringLiteral("おやつフォルダ再設定"),
@@ -347,6 +350,8 @@ void Form1::FILE_READ_Click() {
   Form3Window.show();
   hide();
 }
+
+void Form1::FILE_LIST_Click() { Form7Window.show(); }
 
 void Form1::FILE_SAVE_Click() { Save(this); }
 
