@@ -20,35 +20,39 @@ namespace {
 
 // One read or write at an offset. POSIX reads and writes at a position in one
 // call; elsewhere the file is positioned first. -1 with `error` set on failure.
-qint64 readSome(QFile& f, qint64 offset, char* data, qint64 n, QString* error) {
 #ifdef Q_OS_UNIX
+qint64 readSome(int fd, qint64 offset, char* data, qint64 n, QString* error) {
   ssize_t r;
-  do r = ::pread(f.handle(), data, static_cast<size_t>(n), static_cast<off_t>(offset));
+  do r = ::pread(fd, data, static_cast<size_t>(n), static_cast<off_t>(offset));
   while (r < 0 && errno == EINTR);
   if (r < 0) *error = qt_error_string(errno);
   return r;
+}
+
+qint64 writeSome(int fd, qint64 offset, const char* data, qint64 n, QString* error) {
+  n = permittedWrite(n, error);
+  if (n < 0) return -1;
+  ssize_t w;
+  do w = ::pwrite(fd, data, static_cast<size_t>(n), static_cast<off_t>(offset));
+  while (w < 0 && errno == EINTR);
+  if (w < 0) *error = qt_error_string(errno);
+  return w;
+}
 #else
+qint64 readSome(QFile& f, qint64 offset, char* data, qint64 n, QString* error) {
   const qint64 r = f.seek(offset) ? f.read(data, n) : -1;
   if (r < 0) *error = f.errorString();
   return r;
-#endif
 }
 
 qint64 writeSome(QFile& f, qint64 offset, const char* data, qint64 n, QString* error) {
   n = permittedWrite(n, error);
   if (n < 0) return -1;
-#ifdef Q_OS_UNIX
-  ssize_t w;
-  do w = ::pwrite(f.handle(), data, static_cast<size_t>(n), static_cast<off_t>(offset));
-  while (w < 0 && errno == EINTR);
-  if (w < 0) *error = qt_error_string(errno);
-  return w;
-#else
   const qint64 w = f.seek(offset) ? f.write(data, n) : -1;
   if (w < 0) *error = f.errorString();
   return w;
-#endif
 }
+#endif
 
 }  // namespace
 
@@ -58,8 +62,14 @@ ByteFile::ByteFile(const NativePath& path) : path_(path) {
 #endif
 }
 
+ByteFile::~ByteFile() { close(); }
+
 bool ByteFile::fail(const QString& what) {
+#ifdef Q_OS_WIN
   error_ = what.isEmpty() ? file_.errorString() : what;
+#else
+  error_ = what.isEmpty() ? qt_error_string(errno) : what;
+#endif
   return false;
 }
 
@@ -97,13 +107,9 @@ bool removeFile(const NativePath& path) { return QFile::remove(path.text()); }
 // UTF-8, and a name in code page 932 would not be found.
 bool ByteFile::open(Mode mode) {
   const char* native = path_.bytes().constData();
-  struct stat st {};
-  if (::stat(native, &st) == 0) {
-    if (S_ISDIR(st.st_mode)) return fail(QStringLiteral("フォルダです"));
-    // Only regular files: opening a named pipe would block, and a device has no header.
-    if (!S_ISREG(st.st_mode)) return fail(QStringLiteral("通常のファイルではありません"));
-  }
-  int flags = O_CLOEXEC | (mode == Mode::Read ? O_RDONLY : O_RDWR);
+  // Without waiting: opening a named pipe would block until a writer came. What
+  // was opened is looked at before any use, and only a regular file is kept.
+  int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK | (mode == Mode::Read ? O_RDONLY : O_RDWR);
   if (mode == Mode::CreateUpdate) flags |= O_CREAT;
   int fd;
   do fd = ::open(native, flags, 0666);
@@ -112,15 +118,55 @@ bool ByteFile::open(Mode mode) {
     const int error = errno;
     if (error == EISDIR) return fail(QStringLiteral("フォルダです"));
     // Nothing there: a missing file, a dangling link or a loop of links.
+    struct stat st {};
     if (mode != Mode::CreateUpdate && ::stat(native, &st) != 0)
       return fail(QStringLiteral("ファイルがありません"));
     return fail(qt_error_string(error));
   }
-  const QIODevice::OpenMode m =
-      QIODevice::Unbuffered | (mode == Mode::Read ? QIODevice::ReadOnly : QIODevice::ReadWrite);
-  if (file_.open(fd, m, QFileDevice::AutoCloseHandle)) return true;
-  ::close(fd);
-  return fail({});
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    if (S_ISDIR(st.st_mode)) return fail(QStringLiteral("フォルダです"));
+    // A device has no header, and a pipe never ends.
+    return fail(QStringLiteral("通常のファイルではありません"));
+  }
+  // (Reads and writes of a regular file never wait, O_NONBLOCK or not.)
+  close();
+  fd_ = fd;
+  size_ = st.st_size;
+  return true;
+}
+
+qint64 ByteFile::size() const {
+  if (size_ < 0) {
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0) return -1;
+    size_ = st.st_size;
+  }
+  return size_;
+}
+
+bool ByteFile::resize(qint64 size) {
+  QString error;
+  const qint64 now = this->size();
+  if (size > now && permittedWrite(size - now, &error, true) < 0) return fail(error);
+  size_ = -1;
+  int r;
+  do r = ::ftruncate(fd_, static_cast<off_t>(size));
+  while (r < 0 && errno == EINTR);
+  return r == 0 || fail({});
+}
+
+bool ByteFile::syncToDisk() {
+  QString err;
+  if (!syncHandle(fd_, &err)) return fail(err);
+  return true;
+}
+
+void ByteFile::close() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  size_ = -1;
 }
 
 bool isFile(const NativePath& path) {
@@ -137,46 +183,8 @@ bool removeFile(const NativePath& path) { return ::unlink(path.bytes().constData
 
 #endif
 
+#ifdef Q_OS_WIN
 qint64 ByteFile::size() const { return file_.size(); }
-
-bool ByteFile::readAt(qint64 offset, qint64 n, QByteArray& out) {
-  out.resize(n);
-  qint64 got = 0;
-  QString error;
-  while (got < n) {
-    const qint64 r = readSome(file_, offset + got, out.data() + got, n - got, &error);
-    if (r < 0) return fail(error);
-    if (r == 0) {
-      return fail(QStringLiteral("%1 バイト目から %2 バイトを読めません（ファイルが短すぎます）")
-                      .arg(offset)
-                      .arg(n));
-    }
-    got += r;
-  }
-  return true;
-}
-
-bool ByteFile::writeAt(qint64 offset, const QByteArray& bytes) {
-  qint64 done = 0;
-  QString error;
-  while (done < bytes.size()) {
-    const qint64 w =
-        writeSome(file_, offset + done, bytes.constData() + done, bytes.size() - done, &error);
-    if (w < 0) return fail(error);
-    if (w == 0) return fail(file_.errorString());
-    done += w;
-  }
-  return true;
-}
-
-bool ByteFile::writeByteAt(qint64 offset, quint8 value) {
-  return writeAt(offset, QByteArray(1, static_cast<char>(value)));
-}
-
-bool ByteFile::writeU16At(qint64 offset, quint16 value) {
-  const char b[2] = {static_cast<char>(value & 0xFF), static_cast<char>(value >> 8)};
-  return writeAt(offset, QByteArray(b, 2));
-}
 
 bool ByteFile::resize(qint64 size) {
   QString error;
@@ -193,6 +201,57 @@ bool ByteFile::syncToDisk() {
 }
 
 void ByteFile::close() { file_.close(); }
+#endif
+
+bool ByteFile::readAt(qint64 offset, qint64 n, QByteArray& out) {
+#ifdef Q_OS_WIN
+  QFile& handle = file_;
+#else
+  const int handle = fd_;
+#endif
+  out.resize(n);
+  qint64 got = 0;
+  QString error;
+  while (got < n) {
+    const qint64 r = readSome(handle, offset + got, out.data() + got, n - got, &error);
+    if (r < 0) return fail(error);
+    if (r == 0) {
+      return fail(QStringLiteral("%1 バイト目から %2 バイトを読めません（ファイルが短すぎます）")
+                      .arg(offset)
+                      .arg(n));
+    }
+    got += r;
+  }
+  return true;
+}
+
+bool ByteFile::writeAt(qint64 offset, const QByteArray& bytes) {
+#ifdef Q_OS_WIN
+  QFile& handle = file_;
+#else
+  const int handle = fd_;
+  size_ = -1;
+#endif
+  qint64 done = 0;
+  QString error;
+  while (done < bytes.size()) {
+    const qint64 w =
+        writeSome(handle, offset + done, bytes.constData() + done, bytes.size() - done, &error);
+    if (w < 0) return fail(error);
+    if (w == 0) return fail(QStringLiteral("書き込みが途中で止まりました"));
+    done += w;
+  }
+  return true;
+}
+
+bool ByteFile::writeByteAt(qint64 offset, quint8 value) {
+  return writeAt(offset, QByteArray(1, static_cast<char>(value)));
+}
+
+bool ByteFile::writeU16At(qint64 offset, quint16 value) {
+  const char b[2] = {static_cast<char>(value & 0xFF), static_cast<char>(value >> 8)};
+  return writeAt(offset, QByteArray(b, 2));
+}
 
 QString writeFailure(const QIODevice& device) {
   const QString reason = device.errorString();

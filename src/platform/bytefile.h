@@ -19,6 +19,7 @@ class ByteFile {
   };
 
   explicit ByteFile(const NativePath& path);
+  ~ByteFile();
   ByteFile(const ByteFile&) = delete;
   ByteFile& operator=(const ByteFile&) = delete;
 
@@ -40,7 +41,14 @@ class ByteFile {
 
  private:
   bool fail(const QString& what);
+#ifdef Q_OS_WIN
   QFile file_;
+#else
+  // The file's descriptor: each read, write or size is one system call.
+  int fd_ = -1;
+  // The size since the last look at it, or -1 after a change.
+  mutable qint64 size_ = -1;
+#endif
   NativePath path_;
   QString error_;
 };

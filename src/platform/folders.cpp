@@ -51,10 +51,16 @@ std::optional<FolderEntries> list(const NativePath& folder, bool folders) {
     const QByteArray name(e->d_name);
     // Hidden names, and "." and "..".
     if (name.startsWith('.')) continue;
-    // Links count as what they point to; a broken one is left out.
-    struct stat st {};
-    if (::fstatat(::dirfd(dir), e->d_name, &st, 0) != 0) continue;
-    if (folders ? !S_ISDIR(st.st_mode) : !S_ISREG(st.st_mode)) continue;
+    // The entry's type as the folder gives it, where it does; links count as
+    // what they point to, and a broken one is left out.
+    bool isDir = e->d_type == DT_DIR, isFile = e->d_type == DT_REG;
+    if (!isDir && !isFile) {
+      struct stat st {};
+      if (::fstatat(::dirfd(dir), e->d_name, &st, 0) != 0) continue;
+      isDir = S_ISDIR(st.st_mode);
+      isFile = S_ISREG(st.st_mode);
+    }
+    if (folders ? !isDir : !isFile) continue;
     entries.append({shownName(name), folder.child(name)});
   }
   ::closedir(dir);
