@@ -15,24 +15,42 @@ std::optional<platform::FolderEntries> listSnackFolder(const QString& folderText
   return files;
 }
 
-SnackRow readSnackRow(const platform::FolderEntry& entry) {
+SnackRow readSnackRow(const platform::FolderEntry& entry, RowParts parts) {
   SnackRow row;
   row.file = entry.name;
   row.path = entry.path;
-  QByteArray bytes;
-  const Outcome read = loadSnack(entry.path, row.record, &bytes, kPictureFileLimit);
+  platform::ByteFile file(entry.path);
+  QByteArray start;
+  // The first page holds the header and, in the snack files seen so far, the
+  // start of the picture: the picture's place costs one more small read.
+  qint64 size = 0;
+  const bool picture = parts == RowParts::WithPicture;
+  const Outcome read = loadSnack(file, row.record, start, picture ? 4096 : kHeaderSize, &size);
   row.readable = read.ok;
   row.reason = read.message;
-  if (read.ok) row.picture = locatePicture(bytes).picture;
+  if (!read.ok || !picture) return row;
+  row.picture = locatePicture(size, start, [&file](qint64 at, qint64 n) {
+                  QByteArray bytes;
+                  return file.readAt(at, n, bytes) ? bytes : QByteArray();
+                }).picture;
+  row.pictureLocated = true;
   return row;
 }
 
-std::optional<QList<SnackRow>> readCollection(const QString& folderText, QString* error) {
+void locateRowPicture(SnackRow& row) {
+  if (row.pictureLocated) return;
+  row.pictureLocated = true;
+  if (!row.readable) return;
+  row.picture = readSnackRow({row.file, row.path}).picture;
+}
+
+std::optional<QList<SnackRow>> readCollection(const QString& folderText, QString* error,
+                                              RowParts parts) {
   const auto files = listSnackFolder(folderText, error);
   if (!files) return std::nullopt;
   QList<SnackRow> rows;
   rows.reserve(files->size());
-  for (const platform::FolderEntry& e : *files) rows.append(readSnackRow(e));
+  for (const platform::FolderEntry& e : *files) rows.append(readSnackRow(e, parts));
   return rows;
 }
 

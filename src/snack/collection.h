@@ -38,18 +38,31 @@ struct SnackRow {
   bool readable = false;
   QString reason;
   SnackRecordType record;
-  // The located picture (offset, size, width, height, bits per pixel), when
-  // the file is at most kPictureFileLimit bytes long and holds one.
+  // Whether the picture was looked for, and the located picture (offset,
+  // size, width, height, bits per pixel) when the file is at most
+  // kPictureFileLimit bytes long and holds one.
+  bool pictureLocated = false;
   std::optional<BitmapSlice> picture;
 };
 
-// Reads one file: its header through the load (never writing it) and, in the
-// same read, the place and size of its picture.
-SnackRow readSnackRow(const platform::FolderEntry& entry);
+enum class RowParts {
+  WithPicture,  // the header and the picture's place and size
+  HeaderOnly,   // the header alone (the picture is looked for later, if at all)
+};
+
+// Reads one file (never writing it): its header through the load, and with
+// the picture its place and size, from the same open file (usually one more
+// small read).
+SnackRow readSnackRow(const platform::FolderEntry& entry, RowParts parts = RowParts::WithPicture);
+
+// Looks for the picture of a row read without it; nothing when it was looked
+// for already or the file has no header.
+void locateRowPicture(SnackRow& row);
 
 // Every file of the folder, in the listing's order (listSnackFolder, then
 // readSnackRow for each).
-std::optional<QList<SnackRow>> readCollection(const QString& folderText, QString* error);
+std::optional<QList<SnackRow>> readCollection(const QString& folderText, QString* error,
+                                              RowParts parts = RowParts::WithPicture);
 
 // The texts the rows show and export.
 // A text field (Field::Name, Description or Author) as its box shows it, but
@@ -63,14 +76,13 @@ QString pictureSize(const SnackRow& row);
 // best_before,sound_index,sound,opened,picture
 QByteArray csvHeader();
 
-// The CSV export of `rows` in the given order: UTF-8 with a byte-order mark,
-// the header row, then one record per readable row (unreadable rows are left
-// out). `file` is `folderText` joined with the shown name; texts as their
-// boxes show them, line breaks CR LF; numbers as stored (65535 for
-// unlimited); `type` and `sound` the entries of `typeNames` and `soundNames`
-// ("" when empty); `opened` "YYYY-MM-DD hh:mm:ss" or empty when unopened;
-// `picture` "WIDTHxHEIGHT" or empty. A field holding a comma, a double quote,
-// CR or LF is quoted (RFC 4180, quotes doubled); every record ends in CR LF.
+// The CSV export of `rows` (read with their pictures) in the given order: UTF-8 with a
+// byte-order mark, the header row, then one record per readable row (unreadable rows are left
+// out). `file` is `folderText` joined with the shown name; texts as their boxes show them, line
+// breaks CR LF; numbers as stored (65535 for unlimited); `type` and `sound` the entries of
+// `typeNames` and `soundNames` ("" when empty); `opened` "YYYY-MM-DD hh:mm:ss", empty when
+// unopened; `picture` "WIDTHxHEIGHT" or empty. A field holding a comma, a double quote, CR or
+// LF is quoted (RFC 4180, quotes doubled); every record ends in CR LF.
 QByteArray collectionCsv(const QList<SnackRow>& rows, const QString& folderText,
                          const Names& typeNames, const Names& soundNames);
 

@@ -6,6 +6,7 @@
 #include <QString>
 #include <cstdint>
 
+#include "platform/bytefile.h"
 #include "platform/paths.h"
 #include "snack/layout.h"
 
@@ -19,11 +20,14 @@ struct Outcome {
 };
 
 // Reads the header of an existing file of at least 904 bytes into `record`.
-// With `bytes`, also puts the file's bytes there in the same read: all of
-// them when the file is at most `bytesLimit` bytes long, else the first 904.
-// On failure `record` and `bytes` are left as they were. Never writes.
-Outcome loadSnack(const platform::NativePath& path, SnackRecordType& record,
-                  QByteArray* bytes = nullptr, qint64 bytesLimit = 0);
+// On failure `record` is left as it was. Never writes.
+Outcome loadSnack(const platform::NativePath& path, SnackRecordType& record);
+// The same steps and messages on a file the caller holds, which stays open
+// for further reads: opens `file` for reading, checks its size (given in
+// `size`) and reads its first `n` bytes (at least 904; fewer when the file is
+// shorter) into `bytes`, and the header from them into `record`.
+Outcome loadSnack(platform::ByteFile& file, SnackRecordType& record, QByteArray& bytes, qint64 n,
+                  qint64* size = nullptr);
 
 struct SaveOptions {
   // Off only for throwaway files whose durability does not matter (benchmarks).
