@@ -39,10 +39,10 @@ const QString kUnopened = QStringLiteral("未開封");
 constexpr int kPictureSide = 32;
 }  // namespace
 
-// The rows of the collection, one per file, in the listing's order. Texts,
-// sort keys and pictures are made when first asked for, so that only rows a
-// user sees or sorts by cost their conversion, and only rows on screen are
-// decoded.
+// The rows of the collection, one per file, in the listing's order, read
+// without their pictures. Texts, sort keys and pictures are made when first
+// asked for, so that only rows a user sees or sorts by cost their conversion,
+// and only rows on screen are decoded.
 class CollectionModel : public QAbstractTableModel {
  public:
   enum Column { Picture, File, Name, Author, Number, Type, Sound, Opened, kColumns };
@@ -116,11 +116,13 @@ class CollectionModel : public QAbstractTableModel {
       case Qt::DecorationRole:
         return column == Picture ? QVariant(picture(r)) : QVariant();
       case Qt::AccessibleTextRole:
-        if (column == Picture)
-          return row.picture ? QStringLiteral("絵 幅 %1 × 高さ %2")
-                                   .arg(row.picture->width)
-                                   .arg(row.picture->height)
-                             : QStringLiteral("絵がありません");
+        if (column == Picture) {
+          const snack::SnackRow& located = withPicture(r);
+          return located.picture ? QStringLiteral("絵 幅 %1 × 高さ %2")
+                                       .arg(located.picture->width)
+                                       .arg(located.picture->height)
+                                 : QStringLiteral("絵がありません");
+        }
         return text(r, column);
       case Qt::ToolTipRole:
       case Qt::AccessibleDescriptionRole:
@@ -151,6 +153,12 @@ class CollectionModel : public QAbstractTableModel {
 
   static QString folded(const QString& text) {
     return text.normalized(QString::NormalizationForm_KC).toCaseFolded();
+  }
+
+  // The row with its picture looked for.
+  const snack::SnackRow& withPicture(int r) const {
+    snack::locateRowPicture(rows_[r]);
+    return rows_[r];
   }
 
  private:
@@ -202,11 +210,17 @@ class CollectionModel : public QAbstractTableModel {
     }
   }
 
+  // Read and decoded when first drawn; the read also locates the row's picture.
   QPixmap picture(int r) const {
     if (const QPixmap* cached = pictures_.object(r)) return *cached;
+    snack::SnackRow& row = rows_[r];
     QPixmap pixmap;
-    if (rows_[r].picture) {
-      const snack::PictureFile file = snack::readPicture(rows_[r].path);
+    if (!row.pictureLocated || row.picture) {
+      const snack::PictureFile file = snack::readPicture(row.path);
+      if (!row.pictureLocated) {
+        row.picture = file.parts.picture;
+        row.pictureLocated = true;
+      }
       if (file.status == snack::PictureFile::Status::Found)
         pixmap = QPixmap::fromImage(previewImage(drawSnack(file.bytes, file.parts),
                                                  QSize(kPictureSide, kPictureSide), ratio_));
@@ -228,10 +242,11 @@ class CollectionModel : public QAbstractTableModel {
     const snack::SnackRecordType &p = x.record, &q = y.record;
     switch (column) {
       case Picture: {
-        auto area = [](const snack::SnackRow& row) {
+        auto area = [this](int r) {
+          const snack::SnackRow& row = withPicture(r);
           return row.picture ? qint64(row.picture->width) * row.picture->height : -1;
         };
-        return order(area(x), area(y));
+        return order(area(a), area(b));
       }
       case Name:
         return texts(a).nameKey.compare(texts(b).nameKey);
@@ -258,7 +273,7 @@ class CollectionModel : public QAbstractTableModel {
     }
   }
 
-  QList<snack::SnackRow> rows_;
+  mutable QList<snack::SnackRow> rows_;  // pictures are looked for when first needed
   mutable std::vector<std::optional<Texts>> texts_;
   mutable QCache<int, QPixmap> pictures_;
   std::array<QString, 256> typeKeys_, soundKeys_;
@@ -298,7 +313,7 @@ using namespace ui;
 
 namespace {
 // The window's size at start, in twips; it may be made larger.
-constexpr int kWidth = 12600, kHeight = 6600;
+constexpr int kWidth = 13200, kHeight = 6600;
 constexpr int kButtonsFromBottom = 495;
 }  // namespace
 
@@ -332,7 +347,7 @@ Form7::Form7() {
   QHeaderView* header = Grid1->horizontalHeader();
   header->setSectionsClickable(true);
   header->setStretchLastSection(true);
-  const int widths[] = {kPictureSide + 12, 130, 170, 110, 80, 110, 90};
+  const int widths[] = {kPictureSide + 12, 120, 170, 100, 80, 100, 80};
   for (int c = 0; c < int(std::size(widths)); ++c) header->resizeSection(c, widths[c]);
   // No order until the user asks for one: the listing's order.
   header->setSortIndicator(-1, Qt::AscendingOrder);
@@ -385,7 +400,7 @@ void Form7::Form_Load() {
   folder_ = Module1::SnackFolder;
   rows_->setPixelRatio(Grid1->devicePixelRatioF());
   QString error;
-  auto rows = snack::readCollection(folder_, &error);
+  auto rows = snack::readCollection(folder_, &error, snack::RowParts::HeaderOnly);
   if (!rows) {
     ShowError(this, error + QStringLiteral("\n"
                                            "「ファイル」メニューの「おやつフォルダ再設定」（Ctrl+"
@@ -455,7 +470,9 @@ void Form7::Command1_Click() {
   if (before.isEmpty()) return;
   for (int i = 0; i < rows_->rowCount(); ++i) {
     const snack::SnackRow& other = rows_->rows()[i];
-    if (other.path == before) rows_->replaceRow(i, snack::readSnackRow({other.file, other.path}));
+    if (other.path == before)
+      rows_->replaceRow(i,
+                        snack::readSnackRow({other.file, other.path}, snack::RowParts::HeaderOnly));
   }
 }
 
@@ -483,7 +500,7 @@ void Form7::Command2_Click() {
              (file.path == Module1::SnackFilePath ||
               platform::sameFile(file.path, Module1::SnackFilePath)))
       current = true;
-    rows_->replaceRow(r, snack::readSnackRow(file));
+    rows_->replaceRow(r, snack::readSnackRow(file, snack::RowParts::HeaderOnly));
   }
   if (current) MainForm()->ShowRefreshed();
   if (!failures.isEmpty()) {
@@ -503,8 +520,10 @@ void Form7::Command3_Click() {
   if (target.isEmpty()) return;
   QList<snack::SnackRow> shown;
   shown.reserve(shown_->rowCount());
-  for (int i = 0; i < shown_->rowCount(); ++i)
+  for (int i = 0; i < shown_->rowCount(); ++i) {
     shown.append(rows_->rows()[shown_->mapToSource(shown_->index(i, 0)).row()]);
+    snack::locateRowPicture(shown.back());
+  }
   // A snack file is never written over by the export.
   if (platform::exists(target)) {
     const bool snackFile =
