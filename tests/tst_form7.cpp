@@ -152,6 +152,13 @@ void TstForm7::collection() {
   QVERIFY(lines[3].endsWith(",4660,4,のみもの,1,80,0,3,ごくごく,,48x64\r"));
   QCOMPARE(lines[4], QByteArray());
   QCOMPARE(ws.messages.size(), 1);
+  // Never over a snack file.
+  ui::SetSaveFileChooser([&](const QString&) { return ws.snack("ichigo.pac"); });
+  QTest::mouseClick(testing::child<QPushButton>(f7, "Command3"), Qt::LeftButton);
+  ui::SetSaveFileChooser({});
+  QCOMPARE(ws.messages.size(), 2);
+  QVERIFY2(ws.messages[1].contains("はおやつファイルです"), qPrintable(ws.messages[1]));
+  QCOMPARE(samplegen::readFile(ws.snack("ichigo.pac")), before["ichigo.pac"]);
 }
 
 QTEST_MAIN(TstForm7)
