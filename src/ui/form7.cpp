@@ -455,7 +455,10 @@ int Form7::CurrentRow() const {
 
 void Form7::Grid1_SelChange() {
   Command1->setEnabled(CurrentRow() >= 0);
-  Command2->setEnabled(!SelectedRows().isEmpty());
+  const QModelIndexList selected = Grid1->selectionModel()->selectedRows();
+  Command2->setEnabled(std::any_of(selected.begin(), selected.end(), [this](const QModelIndex& at) {
+    return rows_->rows()[shown_->mapToSource(at).row()].readable;
+  }));
 }
 
 void Form7::Grid1_DblClick(const QModelIndex&) { Command1_Click(); }
