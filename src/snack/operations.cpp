@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <algorithm>
 #include <span>
 
 #include "platform/bytefile.h"
@@ -51,11 +52,21 @@ Outcome putBack(ByteFile& f, std::span<const ByteRange> ranges, const QByteArray
 
 Outcome loadSnack(const platform::NativePath& path, SnackRecordType& record) {
   ByteFile f(path);
-  if (!f.open(ByteFile::Mode::Read)) return fileError(QStringLiteral("読み込めません"), f);
-  if (f.size() < kHeaderSize) return tooShort(f);
   QByteArray header;
-  if (!f.readAt(0, kHeaderSize, header)) return fileError(QStringLiteral("読み込めません"), f);
-  record = decodeHeader(header);
+  return loadSnack(f, record, header, kHeaderSize);
+}
+
+Outcome loadSnack(ByteFile& f, SnackRecordType& record, QByteArray& bytes, qint64 n,
+                  qint64* fileSize) {
+  if (!f.open(ByteFile::Mode::Read)) return fileError(QStringLiteral("読み込めません"), f);
+  const qint64 size = f.size();
+  if (size < kHeaderSize) return tooShort(f);
+  if (fileSize) *fileSize = size;
+  QByteArray first;
+  if (!f.readAt(0, std::clamp<qint64>(n, kHeaderSize, size), first))
+    return fileError(QStringLiteral("読み込めません"), f);
+  record = decodeHeader(first);
+  bytes = std::move(first);
   return Outcome::success();
 }
 
