@@ -24,6 +24,7 @@
 
 #include "app/module1.h"
 #include "app/settings.h"
+#include "cli_bench.h"
 #include "measure.h"
 #include "samplegen.h"
 #include "snack/layout.h"
@@ -518,7 +519,7 @@ int main(int argc, char** argv) {
                     QStringLiteral("path")});
   parser.addOption(
       {QStringLiteral("only"),
-       QStringLiteral("Comma-separated: startup,names,listing,loadsave,factory,preview."),
+       QStringLiteral("Comma-separated: startup,names,listing,loadsave,factory,preview,cli."),
        QStringLiteral("list")});
   parser.addHelpOption();
   parser.process(app);
@@ -544,6 +545,7 @@ int main(int argc, char** argv) {
   if (wanted("factory")) factory(table, work);
   if (wanted("names")) nameTables(table, work);
   if (wanted("preview")) preview(table, work);
+  if (wanted("cli")) commandLine(table, work, say, fail);
 
   std::printf("%s", qPrintable(table.text()));
   std::printf("\n%d target(s) missed. Medians; %s, %d cores, Qt %s; %.0f s.\n", table.missed(),

@@ -179,6 +179,7 @@ BoxEntries shownBoxes(const SnackRecordType& r) {
     switch (f.kind) {
       case Kind::Text:
         box.text = displayText(v.*f.text);
+        box.keptBytes = v.*f.text;
         break;
       case Kind::Word:
       case Kind::Unlimited:

@@ -44,7 +44,8 @@ using BoxEntries = std::array<BoxEntry, kFieldCount>;  // indexed by Field
 // box (in the order of kFields) whose content the header cannot hold.
 std::optional<HeaderValues> valuesFromBoxes(const BoxEntries& boxes, QString* error);
 
-// What each box shows for a record: texts, numbers and list positions.
+// What each box shows for a record: texts, numbers and list positions; each
+// text keeps the bytes it came from, so that a save of it unchanged writes them.
 BoxEntries shownBoxes(const SnackRecordType& record);
 
 }  // namespace snack

@@ -134,11 +134,11 @@ Outcome buildSnack(const QString& factoryFolder, const QString& outputName,
                    const platform::NativePath& currentSnack, qint64 piece) {
   const QString folderShown = platform::nativePath(factoryFolder);
   if (outputName.isEmpty())
-    return Outcome::failure(
+    return Outcome::refusal(
         QStringLiteral("「おやつファイル」が空です。作るおやつファイルの名前を入力してください。"));
   if (platform::containsSeparator(outputName) || outputName == QLatin1String(".") ||
       outputName == QLatin1String("..")) {
-    return Outcome::failure(
+    return Outcome::refusal(
         QStringLiteral(
             "「おやつファイル」の「%1」はファイル名として使えません。フォルダの区切りを含まない"
             "名前を入力してください。")
@@ -146,13 +146,13 @@ Outcome buildSnack(const QString& factoryFolder, const QString& outputName,
   }
   for (const char* part : kFactoryParts) {
     if (outputName.compare(QLatin1String(part), Qt::CaseInsensitive) == 0) {
-      return Outcome::failure(
+      return Outcome::refusal(
           QStringLiteral("「%1」はおやつ工場の部品の名前です。別の名前を入力してください。")
               .arg(outputName));
     }
   }
   if (!QFileInfo(factoryFolder).isDir()) {
-    return Outcome::failure(
+    return Outcome::refusal(
         QStringLiteral(
             "おやつ工場のフォルダ「%1」がありません。作業フォルダに「%2」フォルダを作り、head.dat、"
             "Image.bmp、mask.bmp を入れてください。")
@@ -163,7 +163,7 @@ Outcome buildSnack(const QString& factoryFolder, const QString& outputName,
     const QString p = platform::joinPath(factoryFolder, QLatin1String(part));
     const QFileInfo info(p);
     if (!info.isFile()) {
-      return Outcome::failure(
+      return Outcome::refusal(
           QStringLiteral("おやつ工場の部品「%1」がありません。ファイルは作りませんでした。")
               .arg(platform::nativePath(p)));
     }
@@ -178,7 +178,7 @@ Outcome buildSnack(const QString& factoryFolder, const QString& outputName,
   // Making the snack being edited anew would lose what was saved into it, and
   // the next save would write the old values over the fresh parts.
   if (!currentSnack.isEmpty() && platform::sameFile(outPath, currentSnack)) {
-    return Outcome::failure(
+    return Outcome::refusal(
         QStringLiteral(
             "おやつファイル「%1」は、いま読み込んでいるおやつファイル「%2」と同じファイルです。"
             "作り直すと書き込んだ内容が消えてしまうため、何も書き込みませんでした。"

@@ -14,8 +14,12 @@ namespace snack {
 struct Outcome {
   bool ok = true;
   QString message;
+  // Refused before anything was touched: the request itself cannot be done
+  // (a name the factory does not take, a missing part), not the file system.
+  bool refused = false;
   static Outcome success() { return {}; }
   static Outcome failure(QString m) { return {false, std::move(m)}; }
+  static Outcome refusal(QString m) { return {false, std::move(m), true}; }
 };
 
 // Reads the header of an existing file of at least 904 bytes into `record`.

@@ -263,8 +263,7 @@ void Form1::ShowSnackRecord(const QString& fileName) {
       area->setPlainText(shown[i].text);
       // A text still showing this is saved as the bytes it came from.
       const int t = i - static_cast<int>(snack::Field::Name);
-      loadedBytes_[t] =
-          snack::textBytes(Module1::SnackRecord.*f.buffer, Module1::SnackRecord.*f.length);
+      loadedBytes_[t] = *shown[i].keptBytes;
       loadedText_[t] = area->toPlainText();
     } else if (auto* line = qobject_cast<QLineEdit*>(boxes_[i])) {
       line->setText(shown[i].text);
