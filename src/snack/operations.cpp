@@ -48,13 +48,17 @@ Outcome putBack(ByteFile& f, std::span<const ByteRange> ranges, const QByteArray
 
 }  // namespace
 
-Outcome loadSnack(const platform::NativePath& path, SnackRecordType& record) {
+Outcome loadSnack(const platform::NativePath& path, SnackRecordType& record, QByteArray* bytes,
+                  qint64 bytesLimit) {
   ByteFile f(path);
   if (!f.open(ByteFile::Mode::Read)) return fileError(QStringLiteral("読み込めません"), f);
-  if (f.size() < kHeaderSize) return tooShort(f);
+  const qint64 size = f.size();
+  if (size < kHeaderSize) return tooShort(f);
   QByteArray header;
-  if (!f.readAt(0, kHeaderSize, header)) return fileError(QStringLiteral("読み込めません"), f);
+  const qint64 wanted = bytes && size <= bytesLimit ? size : kHeaderSize;
+  if (!f.readAt(0, wanted, header)) return fileError(QStringLiteral("読み込めません"), f);
   record = decodeHeader(header);
+  if (bytes) *bytes = std::move(header);
   return Outcome::success();
 }
 

@@ -26,8 +26,11 @@ struct Outcome {
 };
 
 // Reads the header of an existing file of at least 904 bytes into `record`.
-// On failure `record` is left as it was. Never writes.
-Outcome loadSnack(const platform::NativePath& path, SnackRecordType& record);
+// With `bytes`, also puts the file's bytes there in the same read: all of
+// them when the file is at most `bytesLimit` bytes long, else the first 904.
+// On failure `record` and `bytes` are left as they were. Never writes.
+Outcome loadSnack(const platform::NativePath& path, SnackRecordType& record,
+                  QByteArray* bytes = nullptr, qint64 bytesLimit = 0);
 
 struct SaveOptions {
   // Off only for throwaway files whose durability does not matter (benchmarks).
