@@ -4,6 +4,8 @@
 // floor that lists the folder and reads the 904 header bytes of each file, and
 // `refresh --all` against a floor that writes the same 14 zero bytes into each
 // file and flushes it, as the refresh does.
+#include "cli/cli.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -11,7 +13,6 @@
 #include <QDir>
 #include <cstdio>
 
-#include "cli/cli.h"
 #include "cli_bench.h"
 #include "samplegen.h"
 
@@ -84,7 +85,8 @@ void commandLine(Table& table, const QString& work, const std::function<void(con
       [&] {
         char header[904];
         const Clock::time_point start = Clock::now();
-        const int n = eachFile(native, O_RDONLY, [&](int fd) { return ::pread(fd, header, 904, 0) == 904; });
+        const int n =
+            eachFile(native, O_RDONLY, [&](int fd) { return ::pread(fd, header, 904, 0) == 904; });
         const double s = secondsSince(start);
         if (n != count) fail(QStringLiteral("the floor read %1 headers").arg(n));
         return s;

@@ -3,11 +3,22 @@
 // its output, exit status and every byte of every file afterwards.
 #include <QProcess>
 #include <QTest>
+#include <filesystem>
 
 #include "header_table.h"
 #include "platform/bytefile.h"
 #include "platform/folders.h"
 #include "support.h"
+
+class TstCli : public QObject {
+  Q_OBJECT
+ private slots:
+  void run_data();
+  void run();
+#ifndef Q_OS_WIN
+  void shiftJisBytesArgument();
+#endif
+};
 
 namespace {
 
@@ -39,9 +50,9 @@ QByteArray header(const Snack& s) {
   hdr::putByte(h, hdr::TypeIndex, s.type);
   hdr::putByte(h, hdr::SoundIndex, s.sound);
   hdr::put16(h, hdr::OpenedYear, s.opened[0]);
-  const hdr::Field slots[] = {hdr::OpenedMonth, hdr::OpenedDay, hdr::OpenedHour,
-                              hdr::OpenedMinute, hdr::OpenedSecond};
-  for (int i = 0; i < 5; ++i) hdr::putByte(h, slots[i], s.opened[i + 1]);
+  const hdr::Field parts[] = {hdr::OpenedMonth, hdr::OpenedDay, hdr::OpenedHour, hdr::OpenedMinute,
+                              hdr::OpenedSecond};
+  for (int i = 0; i < 5; ++i) hdr::putByte(h, parts[i], s.opened[i + 1]);
   hdr::put16(h, hdr::OpenedSpare, 0);
   return h;
 }
@@ -52,17 +63,43 @@ QByteArray sj(const char* utf8) { return samplegen::sjis(QString::fromUtf8(utf8)
 // part), an opened one without a picture, one whose author holds bytes that are
 // no Shift-JIS and leftovers after it, a file too short for a header, and one
 // named in Shift-JIS bytes on Linux.
-void writeSnacks(const testing::Workspace& ws) {
+struct Fixture : testing::Workspace {
+  Fixture() { writeSnacks(); }
+  // QTemporaryDir leaves names that are not UTF-8 behind.
+  ~Fixture() {
+    std::error_code ignored;
+    std::filesystem::remove_all(QFile::encodeName(path("snacks")).toStdString(), ignored);
+  }
+  void writeSnacks();
+};
+
+void Fixture::writeSnacks() {
+  const Fixture& ws = *this;
   QDir(ws.path("snacks")).removeRecursively();
   QDir().mkpath(ws.path("snacks"));
   samplegen::writeFile(ws.path("cookenv.ini"), "snacks/\r\n");
-  const QByteArray a = header({sj("いちご大福"), sj("もちもち"), sj("和菓子屋"), 101, 3, 7, 120,
-                               1, 2, {2001, 0, 0, 0, 0, 0}});
-  samplegen::writeFile(ws.snack("a.pac"), a + samplegen::pictureBmp(1, 64, 64, 24) +
-                                              samplegen::maskBmp(1, 64, 64, 1));
-  samplegen::writeFile(ws.snack("b.pac"),
-                       header({sj("ケーキ \"L\", 特大"), sj("一行目\r\n二行目"), "", 65535, 65535,
-                               65535, 0, 3, 255, {2000, 11, 30, 12, 34, 56}}));
+  const QByteArray a = header({sj("いちご大福"),
+                               sj("もちもち"),
+                               sj("和菓子屋"),
+                               101,
+                               3,
+                               7,
+                               120,
+                               1,
+                               2,
+                               {2001, 0, 0, 0, 0, 0}});
+  samplegen::writeFile(ws.snack("a.pac"),
+                       a + samplegen::pictureBmp(1, 64, 64, 24) + samplegen::maskBmp(1, 64, 64, 1));
+  samplegen::writeFile(ws.snack("b.pac"), header({sj("ケーキ \"L\", 特大"),
+                                                  sj("一行目\r\n二行目"),
+                                                  "",
+                                                  65535,
+                                                  65535,
+                                                  65535,
+                                                  0,
+                                                  3,
+                                                  255,
+                                                  {2000, 11, 30, 12, 34, 56}}));
   QByteArray c = header({"c", "", "\x82\xa0\x85\x40", 7, 0, 0, 0, 0, 0, {0, 0, 0, 0, 0, 9}});
   c.replace(hdr::AuthorText.at + 4, 3, "old");
   samplegen::writeFile(ws.snack("c.pac"), c);
@@ -80,10 +117,11 @@ void writeSnacks(const testing::Workspace& ws) {
 
 // Every file of the working folder, the snack folder and the factory, by the
 // name shown for it.
-QMap<QString, QByteArray> contents(const testing::Workspace& ws) {
+QMap<QString, QByteArray> contents(const Fixture& ws) {
   QMap<QString, QByteArray> all;
   for (const QString folder : {"", "snacks/", "おやつ工場/"}) {
-    for (const platform::FolderEntry& e : *platform::listFiles(ws.path(folder))) {
+    const auto files = platform::listFiles(ws.path(folder));
+    for (const platform::FolderEntry& e : *files) {
       platform::ByteFile f(e.path);
       QByteArray bytes;
       if (f.open(platform::ByteFile::Mode::Read) && f.size() > 0) f.readAt(0, f.size(), bytes);
@@ -126,16 +164,6 @@ const QByteArray kJsonSjis =
 
 }  // namespace
 
-class TstCli : public QObject {
-  Q_OBJECT
- private slots:
-  void run_data();
-  void run();
-#ifndef Q_OS_WIN
-  void shiftJisBytesArgument();
-#endif
-};
-
 void TstCli::run_data() {
   QTest::addColumn<QStringList>("args");
   QTest::addColumn<int>("status");
@@ -148,15 +176,17 @@ void TstCli::run_data() {
 
   QTest::newRow("show json") << QStringList{"show", "--json", "snacks/a.pac"} << 0 << kJsonA
                              << QString() << Patches{};
-  QTest::newRow("show json escapes, hex") << QStringList{"show", "--json", "snacks/b.pac", "snacks/c.pac"}
-                                          << 0 << kJsonB + kJsonC << QString() << Patches{};
+  QTest::newRow("show json escapes, hex")
+      << QStringList{"show", "--json", "snacks/b.pac", "snacks/c.pac"} << 0 << kJsonB + kJsonC
+      << QString() << Patches{};
   QTest::newRow("show text")
       << QStringList{"show", "snacks/b.pac"} << 0
-      << QByteArray("おやつファイル: snacks/b.pac\nおやつの名前: ケーキ \"L\", 特大\n"
-                    "おやつの説明: 一行目\n二行目\nおやつの作者: \nおやつの番号: 65535\n"
-                    "おやつの数量: 無制限\n賞味期限: 無制限\nおやつの熱量: 0\n"
-                    "おやつの種類: --------\n食事音: --------\n"
-                    "おやつ開封日時: 2000/11/30 12:34:56\n絵: 絵がありません\n")
+      << QByteArray(
+             "おやつファイル: snacks/b.pac\nおやつの名前: ケーキ \"L\", 特大\n"
+             "おやつの説明: 一行目\n二行目\nおやつの作者: \nおやつの番号: 65535\n"
+             "おやつの数量: 無制限\n賞味期限: 無制限\nおやつの熱量: 0\n"
+             "おやつの種類: --------\n食事音: --------\n"
+             "おやつ開封日時: 2000/11/30 12:34:56\n絵: 絵がありません\n")
       << QString() << Patches{};
   QTest::newRow("show goes on after failures")
       << QStringList{"show", "--json", "snacks/short.pac", "snacks/none.pac", "snacks/a.pac"} << 1
@@ -164,78 +194,90 @@ void TstCli::run_data() {
   QTest::newRow("workdir") << QStringList{"--workdir", "..", "show", "--json", "../snacks/a.pac"}
                            << 0 << QByteArray(kJsonA).replace("snacks/", "../snacks/") << QString()
                            << Patches{};
-  QTest::newRow("ls json") << QStringList{"ls", "--json"} << 1 << kJsonA + kJsonB + kJsonC + kJsonSjis
-                           << QStringLiteral("short.pac") << Patches{};
+  QTest::newRow("ls json") << QStringList{"ls", "--json"} << 1
+                           << kJsonA + kJsonB + kJsonC + kJsonSjis << QStringLiteral("short.pac")
+                           << Patches{};
   QTest::newRow("ls csv")
       << QStringList{"ls", "--csv", "snacks"} << 1
-      << bom + "file,name,description,author,number,type_index,type,quantity,calories,best_before,"
-               "sound_index,sound,opened,picture\r\n"
-               "snacks/a.pac,いちご大福,もちもち,和菓子屋,101,1,あまいおやつ,3,120,7,2,ぱりぽり,,64x64\r\n"
-               "snacks/b.pac,\"ケーキ \"\"L\"\", 特大\",\"一行目\r\n二行目\",,65535,3,,65535,0,65535,"
-               "255,,2000-11-30 12:34:56,\r\n"
-               "snacks/c.pac,c,,あ\xef\xbf\xbd,7,0,ふつうのおやつ,0,0,0,0,なし,0000-00-00 00:00:09,\r\n"
-               "snacks/おやつ.pac,おやつ,,,1,0,ふつうのおやつ,1,1,1,0,なし,,\r\n"
+      << bom +
+             "file,name,description,author,number,type_index,type,quantity,calories,best_before,"
+             "sound_index,sound,opened,picture\r\n"
+             "snacks/"
+             "a.pac,いちご大福,もちもち,和菓子屋,101,1,あまいおやつ,3,120,7,2,ぱりぽり,,64x64\r\n"
+             "snacks/b.pac,\"ケーキ \"\"L\"\", 特大\",\"一行目\r\n二行目\",,65535,3,,65535,0,65535,"
+             "255,,2000-11-30 12:34:56,\r\n"
+             "snacks/c.pac,c,,あ\xef\xbf\xbd,7,0,ふつうのおやつ,0,0,0,0,なし,0000-00-00 "
+             "00:00:09,\r\n"
+             "snacks/おやつ.pac,おやつ,,,1,0,ふつうのおやつ,1,1,1,0,なし,,\r\n"
       << QStringLiteral("short.pac") << Patches{};
   QTest::newRow("ls text") << QStringList{"ls", "snacks/"} << 1
-                           << QByteArray("snacks/a.pac\tいちご大福\t和菓子屋\nsnacks/b.pac\tケーキ "
-                                         "\"L\", 特大\t\nsnacks/c.pac\tc\tあ\xef\xbf\xbd\n"
-                                         "snacks/おやつ.pac\tおやつ\t\n")
+                           << QByteArray(
+                                  "snacks/a.pac\tいちご大福\t和菓子屋\nsnacks/b.pac\tケーキ "
+                                  "\"L\", 特大\t\nsnacks/c.pac\tc\tあ\xef\xbf\xbd\n"
+                                  "snacks/おやつ.pac\tおやつ\t\n")
                            << QStringLiteral("short.pac") << Patches{};
 
   // A set writes the editor's save: every text area zero after its text.
-  QTest::newRow("set")
-      << QStringList{"set", "snacks/a.pac", "name=大福", "quantity=無制限", "type=くだもの", "sound=10"}
-      << 0 << QByteArray() << QString()
-      << Patches{{"snacks/a.pac", 32, QByteArray::fromHex("0491e5959f") + QByteArray(6, '\0')},
-                 {"snacks/a.pac", 880, QByteArray::fromHex("05ffff")},
-                 {"snacks/a.pac", 903, QByteArray::fromHex("0a")}};
+  QTest::newRow("set") << QStringList{"set",           "snacks/a.pac",
+                                      "name=大福",     "quantity=無制限",
+                                      "type=くだもの", "sound=10"}
+                       << 0 << QByteArray() << QString()
+                       << Patches{{"snacks/a.pac", 32,
+                                   QByteArray::fromHex("0491e5959f") + QByteArray(6, '\0')},
+                                  {"snacks/a.pac", 880, QByteArray::fromHex("05ffff")},
+                                  {"snacks/a.pac", 903, QByteArray::fromHex("0a")}};
   QTest::newRow("set keeps bytes, zeroes leftovers")
       << QStringList{"set", "snacks/c.pac", "number=７７"} << 0 << QByteArray() << QString()
       << Patches{{"snacks/c.pac", 12, QByteArray::fromHex("4d00")},
                  {"snacks/c.pac", 544, QByteArray::fromHex("0482a0854000000000")}};
-  QTest::newRow("set shown Shift-JIS name") << QStringList{"set", "snacks/おやつ.pac", "calories=5"}
-                                            << 0 << QByteArray() << QString()
-                                            << Patches{{"snacks/おやつ.pac", 885, QByteArray::fromHex("0500")}};
-  QTest::newRow("set too long") << QStringList{"set", "snacks/a.pac", "name=" + QString(128, QChar(0x3042))}
-                                << 2 << QByteArray()
-                                << QStringLiteral("「おやつの名前（name）」はシフトJISで 256 バイトあります")
-                                << Patches{};
+  QTest::newRow("set shown Shift-JIS name")
+      << QStringList{"set", "snacks/おやつ.pac", "calories=5"} << 0 << QByteArray() << QString()
+      << Patches{{"snacks/おやつ.pac", 885, QByteArray::fromHex("0500")}};
+  QTest::newRow("set too long")
+      << QStringList{"set", "snacks/a.pac", "name=" + QString(128, QChar(0x3042))} << 2
+      << QByteArray() << QStringLiteral("「おやつの名前（name）」はシフトJISで 256 バイトあります")
+      << Patches{};
   QTest::newRow("set one refused, none written")
       << QStringList{"set", "snacks/a.pac", "name=ok", "calories=abc"} << 2 << QByteArray()
       << QStringLiteral("「おやつの熱量（calories）」の「abc」は整数ではありません") << Patches{};
   QTest::newRow("set negative") << QStringList{"set", "snacks/a.pac", "quantity=-1"} << 2
                                 << QByteArray() << QStringLiteral("負の数") << Patches{};
-  QTest::newRow("set no such type") << QStringList{"set", "snacks/a.pac", "type=ないもの"} << 2
-                                    << QByteArray() << QStringLiteral("「おやつの種類（type）」で項目が選ばれていません")
-                                    << Patches{};
-  QTest::newRow("set sound index too large") << QStringList{"set", "snacks/a.pac", "sound=256"} << 2
-                                             << QByteArray() << QStringLiteral("大きすぎます") << Patches{};
-  QTest::newRow("set unknown key") << QStringList{"set", "snacks/a.pac", "colour=red"} << 2
-                                   << QByteArray() << QStringLiteral("「colour」という項目はありません")
-                                   << Patches{};
+  QTest::newRow("set no such type")
+      << QStringList{"set", "snacks/a.pac", "type=ないもの"} << 2 << QByteArray()
+      << QStringLiteral("「おやつの種類（type）」で項目が選ばれていません") << Patches{};
+  QTest::newRow("set sound index too large")
+      << QStringList{"set", "snacks/a.pac", "sound=256"} << 2 << QByteArray()
+      << QStringLiteral("大きすぎます") << Patches{};
+  QTest::newRow("set unknown key")
+      << QStringList{"set", "snacks/a.pac", "colour=red"} << 2 << QByteArray()
+      << QStringLiteral("「colour」という項目はありません") << Patches{};
   QTest::newRow("set opened year is no key") << QStringList{"set", "snacks/a.pac", "opened_year=1"}
                                              << 2 << QByteArray() << refused << Patches{};
-  QTest::newRow("set missing file") << QStringList{"set", "snacks/none.pac", "name=x"} << 1
-                                    << QByteArray() << QStringLiteral("ファイルがありません") << Patches{};
+  QTest::newRow("set missing file")
+      << QStringList{"set", "snacks/none.pac", "name=x"} << 1 << QByteArray()
+      << QStringLiteral("ファイルがありません") << Patches{};
 
   QTest::newRow("refresh") << QStringList{"refresh", "snacks/none.pac", "snacks/b.pac"} << 1
                            << QByteArray("未開封に戻しました: snacks/b.pac\n")
                            << QStringLiteral("none.pac") << Patches{{"snacks/b.pac", 889, zeros14}};
   QTest::newRow("refresh all")
       << QStringList{"refresh", "--all"} << 1
-      << QByteArray("未開封に戻しました: snacks/a.pac\n未開封に戻しました: snacks/b.pac\n"
-                    "未開封に戻しました: snacks/c.pac\n未開封に戻しました: snacks/おやつ.pac\n")
+      << QByteArray(
+             "未開封に戻しました: snacks/a.pac\n未開封に戻しました: snacks/b.pac\n"
+             "未開封に戻しました: snacks/c.pac\n未開封に戻しました: snacks/おやつ.pac\n")
       << QStringLiteral("short.pac")
-      << Patches{{"snacks/a.pac", 889, zeros14}, {"snacks/b.pac", 889, zeros14},
-                 {"snacks/c.pac", 889, zeros14}, {"snacks/おやつ.pac", 889, zeros14}};
+      << Patches{{"snacks/a.pac", 889, zeros14},
+                 {"snacks/b.pac", 889, zeros14},
+                 {"snacks/c.pac", 889, zeros14},
+                 {"snacks/おやつ.pac", 889, zeros14}};
 
   QTest::newRow("make") << QStringList{"make", "new.pac"} << 0 << QByteArray() << QString()
                         << Patches{{"おやつ工場/new.pac", -1, {}}};
   QTest::newRow("make part name") << QStringList{"make", "mask.bmp"} << 2 << QByteArray()
                                   << QStringLiteral("部品の名前") << Patches{};
-  QTest::newRow("make without factory") << QStringList{"--workdir", "snacks", "make", "x.pac"} << 2
-                                        << QByteArray() << QStringLiteral("おやつ工場のフォルダ")
-                                        << Patches{};
+  QTest::newRow("make without factory")
+      << QStringList{"--workdir", "snacks", "make", "x.pac"} << 2 << QByteArray()
+      << QStringLiteral("おやつ工場のフォルダ") << Patches{};
 
   QTest::newRow("version") << QStringList{"--version"} << 0 << QByteArray("crumbwright-cli 1.0.1\n")
                            << QString() << Patches{};
@@ -244,8 +286,8 @@ void TstCli::run_data() {
                             << QString() << Patches{};
   QTest::newRow("no subcommand") << QStringList{} << 2 << QByteArray() << QStringLiteral("--help")
                                  << Patches{};
-  QTest::newRow("unknown subcommand") << QStringList{"list"} << 2 << QByteArray()
-                                      << QStringLiteral("「list」") << Patches{};
+  QTest::newRow("unknown subcommand")
+      << QStringList{"list"} << 2 << QByteArray() << QStringLiteral("「list」") << Patches{};
   QTest::newRow("json and csv") << QStringList{"ls", "--json", "--csv"} << 2 << QByteArray()
                                 << refused + "ls" << Patches{};
 }
@@ -256,8 +298,8 @@ void TstCli::run() {
   QFETCH(QByteArray, out);
   QFETCH(QString, err);
   QFETCH(Patches, patches);
-  testing::Workspace ws;
-  CHECKED(writeSnacks(ws));
+  Fixture ws;
+  if (QTest::currentTestFailed()) return;
   QDir().mkpath(ws.path("sub"));
   QMap<QString, QByteArray> expected = contents(ws);
   const Result r = runCli(cliProgram(), args, ws.path(args.contains("..") ? "sub" : ""));
@@ -282,20 +324,22 @@ void TstCli::run() {
   }
   const QMap<QString, QByteArray> after = contents(ws);
   QCOMPARE(after.keys(), expected.keys());
-  for (const QString& file : after.keys()) QVERIFY2(after[file] == expected[file], qPrintable(file));
+  for (const QString& file : after.keys())
+    QVERIFY2(after[file] == expected[file], qPrintable(file));
 }
 
 #ifndef Q_OS_WIN
 // A name in Shift-JIS bytes given as those bytes, as a shell's completion gives it.
 void TstCli::shiftJisBytesArgument() {
-  testing::Workspace ws;
-  CHECKED(writeSnacks(ws));
+  Fixture ws;
+  if (QTest::currentTestFailed()) return;
   QString octal;
-  for (const char c : sj("おやつ.pac")) octal += QStringLiteral("\\%1").arg(uchar(c), 3, 8, QChar('0'));
-  const Result r = runCli("/bin/sh",
-                          {"-c", "exec \"$0\" set \"snacks/$(printf '" + octal + "')\" calories=5",
-                           cliProgram()},
-                          ws.path(""));
+  for (const char c : sj("おやつ.pac"))
+    octal += QStringLiteral("\\%1").arg(uchar(c), 3, 8, QChar('0'));
+  const Result r = runCli(
+      "/bin/sh",
+      {"-c", "exec \"$0\" set \"snacks/$(printf '" + octal + "')\" calories=5", cliProgram()},
+      ws.path(""));
   QCOMPARE(r.status, 0);
   QCOMPARE(contents(ws)["snacks/おやつ.pac"].mid(885, 2), QByteArray::fromHex("0500"));
 }

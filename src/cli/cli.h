@@ -9,9 +9,9 @@
 namespace cli {
 
 // Exit statuses.
-inline constexpr int kDone = 0;      // everything asked was done
-inline constexpr int kFailed = 1;    // some file failed; the others were done
-inline constexpr int kRefused = 2;   // a usage error or a refused value; nothing written
+inline constexpr int kDone = 0;     // everything asked was done
+inline constexpr int kFailed = 1;   // some file failed; the others were done
+inline constexpr int kRefused = 2;  // a usage error or a refused value; nothing written
 
 // Runs one command line (the arguments after the program's name).
 int run(const QList<platform::CommandArgument>& args);

@@ -3,7 +3,6 @@
 
 #include <cstdio>
 
-#include "platform/sjis.h"
 #include "snack/fields.h"
 #include "snack/layout.h"
 
@@ -25,13 +24,27 @@ void appendString(QByteArray& out, QStringView s) {
     const char16_t c = s[i].unicode();
     char escaped[8];
     switch (c) {
-      case '"': qstrcpy(escaped, "\\\""); break;
-      case '\\': qstrcpy(escaped, "\\\\"); break;
-      case '\b': qstrcpy(escaped, "\\b"); break;
-      case '\f': qstrcpy(escaped, "\\f"); break;
-      case '\n': qstrcpy(escaped, "\\n"); break;
-      case '\r': qstrcpy(escaped, "\\r"); break;
-      case '\t': qstrcpy(escaped, "\\t"); break;
+      case '"':
+        qstrcpy(escaped, "\\\"");
+        break;
+      case '\\':
+        qstrcpy(escaped, "\\\\");
+        break;
+      case '\b':
+        qstrcpy(escaped, "\\b");
+        break;
+      case '\f':
+        qstrcpy(escaped, "\\f");
+        break;
+      case '\n':
+        qstrcpy(escaped, "\\n");
+        break;
+      case '\r':
+        qstrcpy(escaped, "\\r");
+        break;
+      case '\t':
+        qstrcpy(escaped, "\\t");
+        break;
       default:
         if (c >= 0x20) continue;
         std::snprintf(escaped, sizeof escaped, "\\u%04x", unsigned(c));
@@ -58,6 +71,10 @@ QByteArray textOf(const snack::SnackRecordType& r, const FieldLayout& f) {
   return snack::textBytes(r.*f.buffer, r.*f.length);
 }
 
+// The opened date and time is one object, its parts keyed as in the table
+// without the group's name.
+const QByteArray kOpenedKey = "opened";
+
 int wordOf(const snack::SnackRecordType& r, const FieldLayout& f) {
   return snack::join16(r.*f.high, r.*f.low);
 }
@@ -67,7 +84,7 @@ int wordOf(const snack::SnackRecordType& r, const FieldLayout& f) {
 QString textBlock(const QString& file, const snack::SnackRow& row, const NameTable& types,
                   const NameTable& sounds) {
   const snack::SnackRecordType& r = row.record;
-  QString text = QStringLiteral("%1: %2\n").arg(snack::fileCaption(), file);
+  QString text = QStringLiteral("%1: %2\n").arg(snack::kFileCaption, file);
   for (const FieldLayout& f : snack::kFields) {
     if (f.opened != snack::Opened::No) continue;
     QString value;
@@ -80,8 +97,7 @@ QString textBlock(const QString& file, const snack::SnackRow& row, const NameTab
         value = snack::numberText(static_cast<std::uint16_t>(wordOf(r, f)), f.showsUnlimited);
         break;
       case Kind::Byte:
-        value = snack::listItemText(
-            (f.field == snack::Field::Type ? types : sounds)[r.*f.low]);
+        value = snack::listItemText((f.field == snack::Field::Type ? types : sounds)[r.*f.low]);
         break;
       default:
         continue;
@@ -90,7 +106,7 @@ QString textBlock(const QString& file, const snack::SnackRow& row, const NameTab
   }
   const QString opened = snack::openedStamp(r, QLatin1Char('/'));
   text += QStringLiteral("%1: %2\n")
-              .arg(snack::openedCaption(), opened.isEmpty() ? snack::unopenedText() : opened);
+              .arg(snack::kOpenedCaption, opened.isEmpty() ? snack::kUnopenedText : opened);
   text += QStringLiteral("絵: %1\n")
               .arg(row.picture ? QStringLiteral("%1 × %2、%3ビット")
                                      .arg(row.picture->width)
@@ -103,8 +119,10 @@ QString textBlock(const QString& file, const snack::SnackRow& row, const NameTab
 QString textLine(const QString& file, const snack::SnackRow& row) {
   QStringList cells = {file};
   for (snack::Field f : {snack::Field::Name, snack::Field::Author}) {
-    QString value = platform::fromSjis(textOf(row.record, snack::layoutOf(f)));
+    // One line per file, one cell per column.
+    QString value = snack::rowText(row, f);
     value.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    for (const char c : {'\r', '\n', '\t'}) value.replace(QLatin1Char(c), QLatin1Char(' '));
     cells.append(value);
   }
   return cells.join(QLatin1Char('\t')) + QLatin1Char('\n');
@@ -121,7 +139,7 @@ QByteArray jsonLine(const QString& file, const snack::SnackRow& row, const NameT
     switch (f.kind) {
       case Kind::Text: {
         const QByteArray bytes = textOf(r, f);
-        const QString text = platform::fromSjis(bytes);
+        const QString text = snack::rowText(row, f.field);
         appendKey(out, f.key);
         appendString(out, text);
         // Code page 932 has no code for U+FFFD: one in the text marks bytes
@@ -149,16 +167,17 @@ QByteArray jsonLine(const QString& file, const snack::SnackRow& row, const NameT
         break;
     }
   }
-  appendKey(out, "opened");
+  appendKey(out, kOpenedKey.constData());
   if (!snack::isOpened(r)) {
     out += "null";
   } else {
     out += '{';
     const std::array<int, 6> values = snack::openedValues(r);
-    static const char* const parts[] = {"year", "month", "day", "hour", "minute", "second"};
-    for (int i = 0; i < 6; ++i) {
-      appendKey(out, parts[i]);
-      out += number(values[i]);
+    std::size_t n = 0;
+    for (const FieldLayout& f : snack::kFields) {
+      if (f.opened == snack::Opened::No || !f.low) continue;  // the spare is never read
+      appendKey(out, QByteArrayView(f.key).sliced(kOpenedKey.size() + 1).toByteArray().constData());
+      out += number(values[n++]);
     }
     out += '}';
   }
