@@ -692,6 +692,15 @@ void TstFaults::factoryRefuses_data() {
   QTest::newRow("factory folder chmod 555 (as a user)") << "x.pac"
                                                         << "chmodfactory"
                                                         << "x.pac";
+  // The new file would replace a link's target, or a part under another name.
+  QTest::newRow("output links to head.dat") << "x.pac" << "symlink:head.dat"
+                                            << "「おやつ工場/x.pac」はシンボリックリンクです";
+  QTest::newRow("output links to a snack") << "x.pac" << "symlink:../snacks/ichigo.pac"
+                                           << "シンボリックリンクです";
+  QTest::newRow("output links to nothing") << "x.pac" << "symlink:gone.pac"
+                                           << "シンボリックリンクです";
+  QTest::newRow("output is a hard link to Image.bmp")
+      << "x.pac" << "hardlink:Image.bmp" << "部品「おやつ工場/Image.bmp」と同じファイルです";
 }
 
 // Ctrl+N with a bad name or a broken factory: a message, and neither the
@@ -722,6 +731,12 @@ void TstFaults::factoryRefuses() {
     readOnly = std::make_unique<ReadOnly>(factory + QStringLiteral("/old.pac"), false);
   } else if (fault == QLatin1String("chmodfactory")) {
     readOnly = std::make_unique<ReadOnly>(factory, false);
+  } else if (fault.contains(QLatin1Char(':'))) {
+    const QByteArray to = QFile::encodeName(fault.section(QLatin1Char(':'), 1));
+    const QByteArray at = QFile::encodeName(factory + QStringLiteral("/") + name);
+    QVERIFY(fault.startsWith(QLatin1String("symlink"))
+                ? ::symlink(to.constData(), at.constData()) == 0
+                : ::link(QFile::encodeName(factory + "/" + to).constData(), at.constData()) == 0);
   } else if (!fault.isEmpty()) {
     QVERIFY(QFile::remove(factory + QStringLiteral("/") + fault));
   }

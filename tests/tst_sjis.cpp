@@ -94,6 +94,7 @@ void TstSjis::encode_data() {
   QTest::newRow("wave dash from IME") << QStringLiteral("〜") << QByteArray("\x81\x60");
   QTest::newRow("double vertical line") << QStringLiteral("‖") << QByteArray("\x81\x61");
   QTest::newRow("minus sign") << QStringLiteral("−") << QByteArray("\x81\x7c");
+  QTest::newRow("yen sign and overline") << QStringLiteral("¥‾") << QByteArray("\x5c\x7e");
   QTest::newRow("cent pound not") << QStringLiteral("¢£¬")
                                   << QByteArray("\x81\x91\x81\x92\x81\xca");
   QTest::newRow("NEC row 13 over IBM")

@@ -420,6 +420,12 @@ void TstSnackOps::factoryRefuses_data() {
   QTest::newRow("missing folder") << "x.pac"
                                   << "*"
                                   << "おやつ工場";
+#ifdef Q_OS_WIN
+  // Windows would drop the final dot or blank and write the part itself.
+  QTest::newRow("a part's name and a dot") << "head.dat." << "" << "「head.dat.」";
+  QTest::newRow("a part's name and a blank") << "mask.bmp " << "" << "「mask.bmp 」";
+  QTest::newRow("a device's name") << "nul.pac" << "" << "「nul.pac」";
+#endif
 }
 
 void TstSnackOps::factoryRefuses() {

@@ -86,31 +86,39 @@ void TstWriteFaults::save_data() {
   QTest::addColumn<bool>("existing");
   QTest::addColumn<qint64>("after");  // bytes that go through
   QTest::addColumn<bool>("lasting");  // every later write fails too
+  QTest::addColumn<bool>("link");     // the path is a link to a missing file
   // A save writes 787 bytes in place: 12-13, 32-799 (770 so far), 880-886, ...
-  QTest::newRow("0") << true << qint64(0) << false;
-  QTest::newRow("1, inside the number") << true << qint64(1) << false;
-  QTest::newRow("2, number written, name refused") << true << qint64(2) << false;
-  QTest::newRow("100, inside the name") << true << qint64(100) << false;
-  QTest::newRow("770, texts written, type refused") << true << qint64(770) << false;
-  QTest::newRow("786, all but the last byte") << true << qint64(786) << false;
-  QTest::newRow("flush fails") << true << kSync << false;
-  QTest::newRow("lasting at 0: nothing written") << true << qint64(0) << true;
-  QTest::newRow("lasting at 100: cannot put back") << true << qint64(100) << true;
+  QTest::newRow("0") << true << qint64(0) << false << false;
+  QTest::newRow("1, inside the number") << true << qint64(1) << false << false;
+  QTest::newRow("2, number written, name refused") << true << qint64(2) << false << false;
+  QTest::newRow("100, inside the name") << true << qint64(100) << false << false;
+  QTest::newRow("770, texts written, type refused") << true << qint64(770) << false << false;
+  QTest::newRow("786, all but the last byte") << true << qint64(786) << false << false;
+  QTest::newRow("flush fails") << true << kSync << false << false;
+  QTest::newRow("lasting at 0: nothing written") << true << qint64(0) << true << false;
+  QTest::newRow("lasting at 100: cannot put back") << true << qint64(100) << true << false;
   // A file made anew first grows to 904 bytes, then takes the same writes.
-  QTest::newRow("new file, 0") << false << qint64(0) << false;
-  QTest::newRow("new file, 903: cannot grow") << false << qint64(903) << false;
-  QTest::newRow("new file, 904: first range refused") << false << qint64(904) << false;
-  QTest::newRow("new file, 1004") << false << qint64(1004) << false;
-  QTest::newRow("new file, flush fails") << false << kSync << false;
+  QTest::newRow("new file, 0") << false << qint64(0) << false << false;
+  QTest::newRow("new file, 903: cannot grow") << false << qint64(903) << false << false;
+  QTest::newRow("new file, 904: first range refused") << false << qint64(904) << false << false;
+  QTest::newRow("new file, 1004") << false << qint64(1004) << false << false;
+  QTest::newRow("new file, flush fails") << false << kSync << false << false;
+#ifdef Q_OS_UNIX
+  // The link's target is made, and removed again; the link stays.
+  QTest::newRow("through a link, 904") << false << qint64(904) << false << true;
+  QTest::newRow("through a link, flush fails") << false << kSync << false << true;
+#endif
 }
 
 void TstWriteFaults::save() {
   QFETCH(bool, existing);
   QFETCH(qint64, after);
   QFETCH(bool, lasting);
+  QFETCH(bool, link);
   QTemporaryDir dir;
   QVERIFY(dir.isValid());
   const QString path = dir.filePath(QStringLiteral("houjicha.pac"));
+  if (link) QVERIFY(QFile::link(QStringLiteral("gone.pac"), path));
   const QByteArray original = samplegen::snackFile(samplegen::sampleSnacks().at(2), 5);
   // New values in every field, so any byte that got through would show.
   samplegen::SampleSnack edit;
@@ -147,6 +155,7 @@ void TstWriteFaults::save() {
     tail = kNotAsItWas;
   }
   QCOMPARE(contents(dir.path()), expected);
+  QCOMPARE(QFileInfo(path).isSymLink(), link);
   checkMessage(outcome.message, head, tail);
 }
 

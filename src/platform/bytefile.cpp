@@ -50,6 +50,41 @@ qint64 writeSome(QFile& f, qint64 offset, const char* data, qint64 n, QString* e
 #endif
 }
 
+#ifdef Q_OS_UNIX
+// Opens an existing file with `flags`; with `create`, makes a missing one with
+// O_EXCL and sets `created` to the path made. O_EXCL does not follow a link
+// to nothing, so such a link's target is made instead. -1 with errno set.
+int openFile(const NativePath& path, int flags, NativePath* created, bool create) {
+  NativePath target = path;
+  for (int round = 0; round < 40; ++round) {
+    int fd;
+    do fd = ::open(target.bytes().constData(), flags | O_CLOEXEC);
+    while (fd < 0 && errno == EINTR);
+    if (fd >= 0 || errno != ENOENT || !create) return fd;
+    do fd = ::open(target.bytes().constData(), flags | O_CLOEXEC | O_CREAT | O_EXCL, 0666);
+    while (fd < 0 && errno == EINTR);
+    if (fd >= 0) {
+      *created = target;
+      return fd;
+    }
+    if (errno != EEXIST) return -1;
+    // Either a file appeared (opened as it is on the next round) or the path
+    // is a link to nothing: follow it one step.
+    QByteArray to(4096, Qt::Uninitialized);
+    const ssize_t n = ::readlink(target.bytes().constData(), to.data(), to.size());
+    if (n < 0 || n >= to.size()) continue;
+    to.truncate(n);
+    if (!to.startsWith('/')) {
+      const QByteArray& from = target.bytes();
+      to.prepend(from.left(from.lastIndexOf('/') + 1));
+    }
+    target = NativePath::fromBytes(to);
+  }
+  errno = ELOOP;
+  return -1;
+}
+#endif
+
 }  // namespace
 
 ByteFile::ByteFile(const NativePath& path) : path_(path) {
@@ -76,9 +111,17 @@ bool ByteFile::open(Mode mode) {
     m |= QIODevice::ReadOnly;
   } else {
     m |= QIODevice::ReadWrite;
-    if (mode == Mode::Update) m |= QIODevice::ExistingOnly;
   }
-  if (file_.open(m)) return true;
+  // CREATE_NEW for a file that is missing; should one appear meanwhile, it is
+  // opened as it is on the next round.
+  for (int round = 0; round < 2; ++round) {
+    if (file_.open(mode == Mode::Read ? m : m | QIODevice::ExistingOnly)) return true;
+    if (mode != Mode::CreateUpdate || QFileInfo::exists(path_.text())) break;
+    if (file_.open(m | QIODevice::NewOnly)) {
+      created_ = path_;
+      return true;
+    }
+  }
   // Opening a folder or a missing file fails; say which it was.
   const QFileInfo info(path_.text());
   if (info.isDir()) return fail(QStringLiteral("フォルダです"));
@@ -87,9 +130,17 @@ bool ByteFile::open(Mode mode) {
   return fail({});
 }
 
-bool isFile(const NativePath& path) { return QFileInfo(path.text()).isFile(); }
+void ByteFile::removeCreated() {
+  file_.close();
+  if (created()) QFile::remove(created_.text());
+  created_ = {};
+}
+
 bool exists(const NativePath& path) { return QFileInfo::exists(path.text()); }
-bool removeFile(const NativePath& path) { return QFile::remove(path.text()); }
+bool isLink(const NativePath& path) {
+  const QFileInfo info(path.text());
+  return info.isSymbolicLink() || info.isJunction();
+}
 
 #else
 
@@ -103,11 +154,8 @@ bool ByteFile::open(Mode mode) {
     // Only regular files: opening a named pipe would block, and a device has no header.
     if (!S_ISREG(st.st_mode)) return fail(QStringLiteral("通常のファイルではありません"));
   }
-  int flags = O_CLOEXEC | (mode == Mode::Read ? O_RDONLY : O_RDWR);
-  if (mode == Mode::CreateUpdate) flags |= O_CREAT;
-  int fd;
-  do fd = ::open(native, flags, 0666);
-  while (fd < 0 && errno == EINTR);
+  int fd = openFile(path_, mode == Mode::Read ? O_RDONLY : O_RDWR, &created_,
+                    mode == Mode::CreateUpdate);
   if (fd < 0) {
     const int error = errno;
     if (error == EISDIR) return fail(QStringLiteral("フォルダです"));
@@ -123,17 +171,26 @@ bool ByteFile::open(Mode mode) {
   return fail({});
 }
 
-bool isFile(const NativePath& path) {
-  struct stat st {};
-  return ::stat(path.bytes().constData(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
 bool exists(const NativePath& path) {
   struct stat st {};
   return ::stat(path.bytes().constData(), &st) == 0;
 }
 
-bool removeFile(const NativePath& path) { return ::unlink(path.bytes().constData()) == 0; }
+bool isLink(const NativePath& path) {
+  struct stat st {};
+  return ::lstat(path.bytes().constData(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+void ByteFile::removeCreated() {
+  struct stat mine {};
+  struct stat there {};
+  const bool same = file_.isOpen() && ::fstat(file_.handle(), &mine) == 0 &&
+                    ::lstat(created_.bytes().constData(), &there) == 0 &&
+                    mine.st_dev == there.st_dev && mine.st_ino == there.st_ino;
+  file_.close();
+  if (same) ::unlink(created_.bytes().constData());
+  created_ = {};
+}
 
 #endif
 

@@ -13,9 +13,12 @@ namespace platform {
 class ByteFile {
  public:
   enum class Mode {
-    Read,          // existing file, read only
-    Update,        // existing file, read and write, never truncated
-    CreateUpdate,  // as Update, created when missing
+    Read,    // existing file, read only
+    Update,  // existing file, read and write, never truncated
+    // As Update; when nothing is at the path the file is made, exclusively,
+    // so that a file appearing meanwhile is opened, never truncated. A link
+    // to nothing makes its target, as writing through the link would.
+    CreateUpdate,
   };
 
   explicit ByteFile(const NativePath& path);
@@ -34,6 +37,11 @@ class ByteFile {
   // Pushes everything written so far to the disk.
   bool syncToDisk();
   void close();
+  // Whether open() made the file.
+  bool created() const { return !created_.isEmpty(); }
+  // Closes the file and, when open() made it, removes it again, provided the
+  // same file is still there: never a link, nor a file that was there before.
+  void removeCreated();
 
   const NativePath& path() const { return path_; }
   QString errorString() const { return error_; }
@@ -43,13 +51,14 @@ class ByteFile {
   QFile file_;
   NativePath path_;
   QString error_;
+  NativePath created_;  // the file open() made, when it made one
 };
 
-// Whether the path names a regular file (a link counts as what it points to).
-bool isFile(const NativePath& path);
 // Whether anything exists at the path.
 bool exists(const NativePath& path);
-bool removeFile(const NativePath& path);
+// Whether the path itself is a symbolic link (or, on Windows, a junction),
+// whatever it points to.
+bool isLink(const NativePath& path);
 
 // fsync on POSIX, FlushFileBuffers on Windows, for an open file handle.
 bool syncHandle(int handle, QString* error);

@@ -28,6 +28,24 @@ bool containsSeparator(const QString& name) {
   return name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\'));
 }
 
+bool keepsFileName(const QString& name) {
+#ifdef Q_OS_WIN
+  // Windows drops a final dot or blank, reads "x:y" as a drive or a stream,
+  // and gives device names such as NUL or COM1 (with any extension) to the device.
+  if (name.endsWith(QLatin1Char('.')) || name.endsWith(QLatin1Char(' '))) return false;
+  for (const QChar c : name) {
+    if (c.unicode() < 32 || QStringView(u"<>:\"|?*").contains(c)) return false;
+  }
+  static const QStringList devices = {
+      "CON",  "PRN",  "AUX",  "NUL",  "COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7",
+      "COM8", "COM9", "LPT1", "LPT2", "LPT3", "LPT4", "LPT5", "LPT6", "LPT7", "LPT8", "LPT9"};
+  const QString stem = name.section(QLatin1Char('.'), 0, 0).trimmed();
+  return !devices.contains(stem, Qt::CaseInsensitive);
+#else
+  return !name.contains(QChar(0));
+#endif
+}
+
 QString folderText(const QString& folder) {
   const QString native = nativePath(folder);
   return endsWithSeparator(native) ? native : native + separator();

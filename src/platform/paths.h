@@ -11,6 +11,11 @@ namespace platform {
 QChar separator();
 bool endsWithSeparator(const QString& path);
 bool containsSeparator(const QString& name);
+// Whether the file system keeps a file name as it is given. Windows drops a
+// final dot or blank ("head.dat." is "head.dat") and gives some names other
+// meanings (a drive, a stream, a device); elsewhere every name without a
+// separator is kept.
+bool keepsFileName(const QString& name);
 
 // A folder path followed by one separator; a path that already ends in one
 // (a root) is returned unchanged.

@@ -8,7 +8,8 @@ namespace platform {
 namespace {
 
 // Characters that input methods on Linux type where Windows has a code page 932
-// character of another code point.
+// character of another code point, and the two that code page 932 keeps in
+// single bytes shared with ASCII.
 char32_t windowsForm(char32_t cp) {
   switch (cp) {
     case 0x301C:
@@ -23,6 +24,11 @@ char32_t windowsForm(char32_t cp) {
       return 0xFFE1;  // POUND SIGN
     case 0x00AC:
       return 0xFFE2;  // NOT SIGN
+    // Japanese fonts draw the bytes 5C and 7E as these two.
+    case 0x00A5:
+      return 0x005C;  // YEN SIGN -> 5C
+    case 0x203E:
+      return 0x007E;  // OVERLINE -> 7E
     default:
       return cp;
   }

@@ -61,22 +61,21 @@ Outcome loadSnack(const platform::NativePath& path, SnackRecordType& record) {
 Outcome saveSnack(const platform::NativePath& path, const HeaderValues& values,
                   SaveOptions options) {
   const QString write = QStringLiteral("書き込めません");
-  // A folder, pipe or device at the path is refused by open below.
-  const bool existed = platform::isFile(path);
+  // A folder, pipe or device at the path is refused by open. A missing file
+  // is made anew, and only then: a file that appears meanwhile is opened as it is.
   ByteFile f(path);
-  if (!f.open(existed ? ByteFile::Mode::Update : ByteFile::Mode::CreateUpdate))
-    return fileError(write, f);
+  if (!f.open(ByteFile::Mode::CreateUpdate)) return fileError(write, f);
+  const bool existed = !f.created();
   // Writing past the end of a short file would change its length.
   if (existed && f.size() < kHeaderSize) return tooShort(f);
   // What the header holds now, put back when a write fails part-way; a file
-  // this save made is removed again.
+  // this save made is removed again (never a link to it, nor another file).
   QByteArray original;
   if (existed && !f.readAt(0, kHeaderSize, original))
     return fileError(QStringLiteral("読み込めません"), f);
   auto failed = [&](const Outcome& failure) {
     if (existed) return putBack(f, kSavedRanges, original, failure);
-    f.close();
-    platform::removeFile(path);
+    f.removeCreated();
     return failure;
   };
   if (!existed && !f.resize(kHeaderSize)) return failed(fileError(write, f));
@@ -130,8 +129,8 @@ Outcome refreshSnack(const platform::NativePath& path) {
   return Outcome::success();
 }
 
-Outcome buildSnack(const QString& factoryFolder, const QString& outputName,
-                   const platform::NativePath& currentSnack, qint64 piece) {
+Outcome checkFactoryOutput(const QString& factoryFolder, const QString& outputName,
+                           const platform::NativePath& currentSnack, FactoryTarget& target) {
   const QString folderShown = platform::nativePath(factoryFolder);
   if (outputName.isEmpty())
     return Outcome::failure(
@@ -142,6 +141,13 @@ Outcome buildSnack(const QString& factoryFolder, const QString& outputName,
         QStringLiteral(
             "「おやつファイル」の「%1」はファイル名として使えません。フォルダの区切りを含まない"
             "名前を入力してください。")
+            .arg(outputName));
+  }
+  if (!platform::keepsFileName(outputName)) {
+    return Outcome::failure(
+        QStringLiteral(
+            "「おやつファイル」の「%1」は、この名前のままでは保存できません（終わりの点や空白は"
+            "取り除かれ、記号や装置の名前は別の意味になります）。別の名前を入力してください。")
             .arg(outputName));
   }
   for (const char* part : kFactoryParts) {
@@ -161,8 +167,7 @@ Outcome buildSnack(const QString& factoryFolder, const QString& outputName,
   QStringList parts;
   for (const char* part : kFactoryParts) {
     const QString p = platform::joinPath(factoryFolder, QLatin1String(part));
-    const QFileInfo info(p);
-    if (!info.isFile()) {
+    if (!QFileInfo(p).isFile()) {
       return Outcome::failure(
           QStringLiteral("おやつ工場の部品「%1」がありません。ファイルは作りませんでした。")
               .arg(platform::nativePath(p)));
@@ -170,11 +175,26 @@ Outcome buildSnack(const QString& factoryFolder, const QString& outputName,
     parts.append(p);
   }
   const QString outPath = platform::joinPath(factoryFolder, outputName);
-  const QFileInfo outInfo(outPath);
-  auto writeFailed = [&](const QString& reason) {
-    return Outcome::failure(QStringLiteral("おやつファイル「%1」を作れません：%2")
-                                .arg(platform::nativePath(outPath), reason));
-  };
+  const QString outShown = platform::nativePath(outPath);
+  // The new file is moved into place over whatever the name holds; through a
+  // link that would be the link's target, wherever it is.
+  if (platform::isLink(outPath)) {
+    return Outcome::failure(
+        QStringLiteral(
+            "おやつファイル「%1」はシンボリックリンクです。リンク先のファイルを書き換えないよう、"
+            "何も書き込みませんでした。「おやつファイル」に別の名前を入力してください。")
+            .arg(outShown));
+  }
+  for (const QString& p : parts) {
+    if (platform::sameFile(outPath, p)) {
+      return Outcome::failure(
+          QStringLiteral(
+              "おやつファイル「%1」は、おやつ工場の部品「%2」と同じファイルです。部品を"
+              "書き換えないよう、何も書き込みませんでした。「おやつファイル」に別の名前を"
+              "入力してください。")
+              .arg(outShown, platform::nativePath(p)));
+    }
+  }
   // Making the snack being edited anew would lose what was saved into it, and
   // the next save would write the old values over the fresh parts.
   if (!currentSnack.isEmpty() && platform::sameFile(outPath, currentSnack)) {
@@ -183,23 +203,34 @@ Outcome buildSnack(const QString& factoryFolder, const QString& outputName,
             "おやつファイル「%1」は、いま読み込んでいるおやつファイル「%2」と同じファイルです。"
             "作り直すと書き込んだ内容が消えてしまうため、何も書き込みませんでした。"
             "「おやつファイル」に別の名前を入力してください。")
-            .arg(platform::nativePath(outPath), currentSnack.shown()));
+            .arg(outShown, currentSnack.shown()));
   }
-  if (outInfo.isDir()) return writeFailed(QStringLiteral("同じ名前のフォルダがあります"));
+  const QFileInfo outInfo(outPath);
+  auto refused = [&](const QString& reason) {
+    return Outcome::failure(
+        QStringLiteral("おやつファイル「%1」を作れません：%2").arg(outShown, reason));
+  };
+  if (outInfo.isDir()) return refused(QStringLiteral("同じ名前のフォルダがあります"));
   if (outInfo.exists() && !outInfo.isWritable())
-    return writeFailed(QStringLiteral("書き込みが禁止されています"));
+    return refused(QStringLiteral("書き込みが禁止されています"));
+  target = {outPath, parts};
+  return Outcome::success();
+}
 
-  QSaveFile out(outPath);
+Outcome writeFactoryOutput(const FactoryTarget& target,
+                           const std::function<bool(QIODevice& out, QString* error)>& fill) {
+  auto writeFailed = [&](const QString& reason) {
+    return Outcome::failure(QStringLiteral("おやつファイル「%1」を作れません：%2")
+                                .arg(platform::nativePath(target.output), reason));
+  };
+  QSaveFile out(target.output);
   out.setDirectWriteFallback(false);
   if (!out.open(QIODevice::WriteOnly)) return writeFailed(out.errorString());
-  for (const QString& p : parts) {
-    QString error;
-    if (!platform::appendFile(out, p, piece, &error)) {
-      out.cancelWriting();
-      return writeFailed(error);
-    }
-  }
   QString error;
+  if (!fill(out, &error)) {
+    out.cancelWriting();
+    return writeFailed(error);
+  }
   if (!out.flush() || !platform::syncHandle(out.handle(), &error)) {
     const QString reason = error.isEmpty() ? platform::writeFailure(out) : error;
     out.cancelWriting();
@@ -207,6 +238,19 @@ Outcome buildSnack(const QString& factoryFolder, const QString& outputName,
   }
   if (!out.commit()) return writeFailed(platform::writeFailure(out));
   return Outcome::success();
+}
+
+Outcome buildSnack(const QString& factoryFolder, const QString& outputName,
+                   const platform::NativePath& currentSnack, qint64 piece) {
+  FactoryTarget target;
+  const Outcome checked = checkFactoryOutput(factoryFolder, outputName, currentSnack, target);
+  if (!checked.ok) return checked;
+  return writeFactoryOutput(target, [&](QIODevice& out, QString* error) {
+    for (const QString& p : target.parts) {
+      if (!platform::appendFile(out, p, piece, error)) return false;
+    }
+    return true;
+  });
 }
 
 }  // namespace snack

@@ -3,8 +3,11 @@
 // The four operations on snack files. Each takes paths and values and returns
 // success, or a Japanese message that names the file and what went wrong.
 #include <QByteArray>
+#include <QIODevice>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
+#include <functional>
 
 #include "platform/paths.h"
 #include "snack/layout.h"
@@ -38,10 +41,29 @@ Outcome refreshSnack(const platform::NativePath& path);
 inline const QString kFactoryFolder = QStringLiteral("おやつ工場");
 inline const char* const kFactoryParts[3] = {"head.dat", "Image.bmp", "mask.bmp"};
 
+// Where the factory writes a new snack file, once every check has passed.
+struct FactoryTarget {
+  QString output;     // factoryFolder/outputName
+  QStringList parts;  // head.dat, Image.bmp and mask.bmp of the folder
+};
+
+// The factory's checks on a new snack file's name, in the order the user is
+// told of them: a name at all; one name inside the folder, kept as typed by
+// the file system and not a part's name; the folder and its three parts;
+// then an output that is not a symbolic link and not the same file as one of
+// the parts or as `currentSnack` (the snack being edited), by any path or
+// link; not a folder, not write-protected. Fills `target` on success.
+Outcome checkFactoryOutput(const QString& factoryFolder, const QString& outputName,
+                           const platform::NativePath& currentSnack, FactoryTarget& target);
+
+// Writes `target.output` anew: `fill` writes its whole content to the device
+// given (false with `error` set when it cannot); the file is written beside
+// its target, flushed to the disk and moved into place only when complete.
+Outcome writeFactoryOutput(const FactoryTarget& target,
+                           const std::function<bool(QIODevice& out, QString* error)>& fill);
+
 // Joins head.dat, Image.bmp and mask.bmp of `factoryFolder` into
-// `factoryFolder`/`outputName`. The output is written beside its target and
-// moved into place only when complete. An output that is the file
-// `currentSnack` (the snack being edited), by any path or link, is refused.
+// `factoryFolder`/`outputName`, after checkFactoryOutput, in pieces of `piece` bytes.
 Outcome buildSnack(const QString& factoryFolder, const QString& outputName,
                    const platform::NativePath& currentSnack = {}, qint64 piece = 1 << 20);
 
