@@ -2,6 +2,7 @@
 // A new snack from any picture: the bytes made in each template's coding,
 // what is refused, and the window.
 #include <QApplication>
+#include <QBuffer>
 #include <QTest>
 
 #include "snack/picturemaker.h"
@@ -56,6 +57,8 @@ class TstPictureMaker : public QObject {
   void cleanup() { testing::unloadDialogs(); }
   void bytes_data();
   void bytes();
+  void refusals_data();
+  void refusals();
 };
 
 // Columns: the template's coding; where its pixel rows lie; the colours the
@@ -203,6 +206,88 @@ void TstPictureMaker::bytes() {
       QVERIFY2(masked.pixelColor(x, y).rgb() == (c == '.' ? maskWhite : QColor(0, 0, 0)).rgb(),
                qPrintable(where));
     }
+}
+
+// Columns: a factory part replaced ("missing": removed, "huge": 257 MiB), the
+// picture file (none when null), the output name, and what the message says.
+// The snack being edited is おやつ工場/loaded.pac.
+void TstPictureMaker::refusals_data() {
+  QTest::addColumn<QString>("part");
+  QTest::addColumn<QByteArray>("bytes");
+  QTest::addColumn<QByteArray>("picture");
+  QTest::addColumn<QString>("name");
+  QTest::addColumn<QStringList>("says");
+  QByteArray png;
+  QBuffer buffer(&png);
+  samplegen::snackImage(1, 40, 30).save(&buffer, "PNG");
+  auto patched = [](QByteArray b, int at, QByteArray with) {
+    return b.replace(at, with.size(), with);
+  };
+  const QByteArray rle8 = patched(samplegen::pictureBmp(7, 64, 64, 8), 30, QByteArray("\x01", 1));
+  const QByteArray jpegCoded = patched(samplegen::maskBmp(7), 30, QByteArray("\x04", 1));
+  const QByteArray sameMasks =
+      patched(bmp(samplegen::snackImage(7, 64, 64), {16, false, false, true}), 58,
+              QByteArray("\x00\xf8", 2));
+  // A bitmap header of 9000 × 8000 pixels: 288 MB decoded.
+  QByteArray large = samplegen::bmp(QImage(1, 1, QImage::Format_RGB32)).left(54);
+  large.replace(18, 8, QByteArray("\x28\x23\0\0\x40\x1f\0\0", 8));
+  QImage redGreen(64, 64, QImage::Format_RGB32);
+  redGreen.fill(kRed);
+  redGreen.setPixel(1, 0, kGreen);
+  const QString ok = "new.pac";
+  auto row = [&](const char* name, QString part, QByteArray bytes, QByteArray picture,
+                 QString output, QStringList says) {
+    QTest::newRow(name) << part << bytes << picture << output << says;
+  };
+  row("empty name", {}, {}, png, "", {"「おやつファイル」が空です"});
+  row("a part's name", {}, {}, png, "image.BMP", {"「image.BMP」はおやつ工場の部品の名前です"});
+  row("folder in the name", {}, {}, png, "a/b.pac", {"「a/b.pac」はファイル名として使えません"});
+  row("the snack being edited", {}, {}, png, "loaded.pac", {"いま読み込んでいるおやつファイル"});
+  row("missing part", "mask.bmp", "missing", png, ok, {"mask.bmp」がありません"});
+  row("part over 256 MiB", "head.dat", "huge", png, ok, {"head.dat」は 256 MiB より大きい"});
+  row("RLE8", "Image.bmp", rle8, png, ok, {"Image.bmp」に絵を入れられません：RLE8 で圧縮"});
+  row("other compression", "mask.bmp", jpegCoded, png, ok, {"mask.bmp」", "圧縮形式 4"});
+  row("header", "Image.bmp", samplegen::pictureBmp(7).left(9000), png, ok,
+      {"Image.bmp」", "つじつまが合っていません"});
+  row("bit fields", "Image.bmp", sameMasks, png, ok,
+      {"Image.bmp」", "ビットマスクが正しくありません"});
+  row("mask size", "mask.bmp", samplegen::maskBmp(7, 32, 48), png, ok,
+      {"mask.bmp」", "32 × 48 が Image.bmp の 64 × 64 と違います"});
+  row("mask table", "mask.bmp", bmp(redGreen, {1}), png, ok,
+      {"mask.bmp」", "白に近い色と黒に近い色が別々にありません"});
+  row("no picture", {}, {}, {}, ok, {"絵のファイル「", "pic.png」がありません"});
+  row("not a picture", {}, {}, "no picture here", ok, {"pic.png」を読み込めません："});
+  row("picture over 256 MiB", {}, {}, large, ok, {"pic.png」は 9000 × 8000 ピクセル", "256 MiB"});
+}
+
+void TstPictureMaker::refusals() {
+  QFETCH(QString, part);
+  QFETCH(QByteArray, bytes);
+  QFETCH(QByteArray, picture);
+  QFETCH(QString, name);
+  QFETCH(QStringList, says);
+  testing::Workspace ws;
+  const QString factory = ws.path(snack::kFactoryFolder);
+  QVERIFY(samplegen::writeFile(factory + "/loaded.pac", "edited"));
+  if (bytes == "missing") {
+    QVERIFY(QFile::remove(factory + "/" + part));
+  } else if (bytes == "huge") {
+    QFile f(factory + "/" + part);
+    QVERIFY(f.open(QIODevice::ReadWrite) && f.resize((qint64(257) << 20)));
+  } else if (!part.isEmpty()) {
+    QVERIFY(samplegen::writeFile(factory + "/" + part, bytes));
+  }
+  if (!picture.isNull()) QVERIFY(samplegen::writeFile(ws.path("pic.png"), picture));
+  // Nothing written: no new file, and (but for the 257 MiB part) every byte as it was.
+  const QStringList listed = QDir(factory).entryList(QDir::Files);
+  const bool huge = bytes == "huge";
+  const auto before = huge ? QMap<QString, QByteArray>() : ws.checksums();
+  const snack::Outcome done = snack::makeSnackFromPicture(snack::kFactoryFolder, ws.path("pic.png"),
+                                                          true, name, factory + "/loaded.pac");
+  QVERIFY(!done.ok);
+  for (const QString& s : says) QVERIFY2(done.message.contains(s), qPrintable(done.message));
+  QCOMPARE(QDir(factory).entryList(QDir::Files), listed);
+  if (!huge) QCOMPARE(ws.checksums(), before);
 }
 
 int main(int argc, char** argv) {

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "snack/picturemaker.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <algorithm>
@@ -9,6 +8,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "platform/bytefile.h"
 #include "platform/paths.h"
 #include "snack/picture.h"
 
@@ -122,23 +122,19 @@ QList<int> entriesFor(const QList<QRgb>& table, const QList<QRgb>& colours) {
 
 Outcome readPart(const QString& folder, const char* name, QByteArray& bytes) {
   const QString shown = partPath(folder, name);
-  QFile f(platform::joinPath(folder, QLatin1String(name)));
-  if (!QFileInfo(f.fileName()).isFile())
+  platform::ByteFile f(platform::joinPath(folder, QLatin1String(name)));
+  auto unreadable = [&] {
     return Outcome::failure(
-        QStringLiteral("おやつ工場の部品「%1」がありません。ファイルは作りませんでした。")
-            .arg(shown));
+        QStringLiteral("おやつ工場の部品「%1」を読み込めません：%2").arg(shown, f.errorString()));
+  };
+  if (!f.open(platform::ByteFile::Mode::Read)) return unreadable();
   if (f.size() > kPartLimit)
     return Outcome::failure(
         QStringLiteral("おやつ工場の部品「%1」は %2 MiB より大きいので使えません。")
             .arg(shown)
             .arg(kPartLimit >> 20));
-  if (!f.open(QIODevice::ReadOnly))
-    return Outcome::failure(
-        QStringLiteral("おやつ工場の部品「%1」を読み込めません：%2").arg(shown, f.errorString()));
-  bytes = f.readAll();
-  if (f.error() != QFileDevice::NoError)
-    return Outcome::failure(
-        QStringLiteral("おやつ工場の部品「%1」を読み込めません：%2").arg(shown, f.errorString()));
+  bytes.clear();
+  if (f.size() > 0 && !f.readAt(0, f.size(), bytes)) return unreadable();
   return Outcome::success();
 }
 
@@ -332,14 +328,25 @@ Outcome makeSnackBytes(const QString& factoryFolder, QImage picture, bool keyCol
   return Outcome::success();
 }
 
-Outcome writeSnackFile(const QString&, const QString&, const QByteArray&,
-                       const platform::NativePath&) {
-  return Outcome::failure(QStringLiteral("まだ書き込めません。"));
+Outcome writeSnackFile(const QString& factoryFolder, const QString& outputName,
+                       const QByteArray& bytes, const platform::NativePath& currentSnack) {
+  FactoryTarget target;
+  if (Outcome o = checkFactoryOutput(factoryFolder, outputName, currentSnack, target); !o.ok)
+    return o;
+  return writeFactoryOutput(target, [&](QIODevice& out, QString* error) {
+    if (out.write(bytes) == bytes.size()) return true;
+    *error = platform::writeFailure(out);
+    return false;
+  });
 }
 
 Outcome makeSnackFromPicture(const QString& factoryFolder, const QString& picturePath,
                              bool keyColour, const QString& outputName,
                              const platform::NativePath& currentSnack) {
+  // A name the factory refuses is told before any picture is read.
+  FactoryTarget target;
+  if (Outcome o = checkFactoryOutput(factoryFolder, outputName, currentSnack, target); !o.ok)
+    return o;
   QImage picture;
   if (Outcome o = readPictureFile(picturePath, picture); !o.ok) return o;
   QByteArray bytes;
