@@ -722,6 +722,10 @@ void TstEditing::unsavedEdits_data() {
   QTest::newRow("typed and restored") << "apply"
                                       << ""
                                       << "" << false << true;
+  // "0" and the loaded number: the same value.
+  QTest::newRow("leading zero") << "apply"
+                                << "0+"
+                                << "" << false << true;
 }
 
 void TstEditing::unsavedEdits() {
@@ -740,7 +744,7 @@ void TstEditing::unsavedEdits() {
   if (number.isEmpty())
     QTest::keyClick(text4, Qt::Key_Backspace);  // back to what was loaded
   else
-    text4->setText(number);
+    text4->setText(number == "0+" ? "0" + loaded : number);
   ws.answers << answer;
 
   if (path == "quit") QTest::keyClick(&form, Qt::Key_Q, Qt::ControlModifier);

@@ -213,6 +213,34 @@ std::optional<HeaderValues> valuesFromBoxes(const BoxEntries& boxes, QString* er
   return v;
 }
 
+bool sameValue(const FieldLayout& f, const BoxEntry& a, const BoxEntry& b) {
+  if (a.text == b.text && a.position == b.position) return true;
+  QString ignored;
+  switch (f.kind) {
+    case Kind::Text: {
+      const auto x = a.keptBytes ? a.keptBytes : encodeText(a.text, a.caption, &ignored);
+      const auto y = b.keptBytes ? b.keptBytes : encodeText(b.text, b.caption, &ignored);
+      return x && y && *x == *y;
+    }
+    case Kind::Word:
+    case Kind::Unlimited: {
+      const bool unlimited = f.kind == Kind::Unlimited;
+      const auto x = parseNumber(a.text, a.caption, unlimited, &ignored);
+      const auto y = parseNumber(b.text, b.caption, unlimited, &ignored);
+      return x && y && *x == *y;
+    }
+    case Kind::SlotLow: {
+      const auto x = parseByte(a.text, a.caption, &ignored);
+      const auto y = parseByte(b.text, b.caption, &ignored);
+      return x && y && *x == *y;
+    }
+    case Kind::Byte:
+    case Kind::Zero:
+      return false;
+  }
+  return false;
+}
+
 BoxEntries shownBoxes(const SnackRecordType& r) {
   const HeaderValues v = valuesOf(r);
   BoxEntries boxes;

@@ -56,6 +56,10 @@ using BoxEntries = std::array<BoxEntry, kFieldCount>;  // indexed by Field
 // box (in the order of kFields) whose content the header cannot hold.
 std::optional<HeaderValues> valuesFromBoxes(const BoxEntries& boxes, QString* error);
 
+// Whether two entries of the box showing `f` stand for the same value ("07"
+// and "7", "７" and "7"); entries that do not hold a value compare as texts.
+bool sameValue(const FieldLayout& f, const BoxEntry& a, const BoxEntry& b);
+
 // What each box shows for a record: texts, numbers and list positions; each
 // text keeps the bytes it came from, so that a save of it unchanged writes them.
 BoxEntries shownBoxes(const SnackRecordType& record);

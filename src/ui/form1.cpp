@@ -376,8 +376,10 @@ bool Form1::Save(QWidget* parent) {
 bool Form1::HasUnsavedEdits() const {
   if (Module1::SnackFilePath.isEmpty()) return false;
   const snack::BoxEntries now = Boxes();
-  for (int i = 0; i < snack::kFieldCount; ++i)
-    if (now[i].text != saved_[i].text || now[i].position != saved_[i].position) return true;
+  for (const snack::FieldLayout& f : snack::kFields) {
+    const int i = static_cast<int>(f.field);
+    if (!snack::sameValue(f, now[i], saved_[i])) return true;
+  }
   return false;
 }
 
