@@ -8,6 +8,7 @@
 #include "header_table.h"
 #include "platform/bytefile.h"
 #include "platform/folders.h"
+#include "snack/picturemaker.h"
 #include "support.h"
 
 class TstCli : public QObject {
@@ -24,9 +25,12 @@ namespace {
 
 struct Patch {
   QString file;
-  int at;
-  QByteArray bytes;  // the new bytes at `at`; an empty patch checks the file is unchanged
+  int at;  // where `bytes` stand now, or one of the made files below
+  QByteArray bytes;
 };
+// A new file: the factory's parts joined, or made from pic.png with the key
+// colour on or off by the picture maker (tested on its own).
+enum Made { kJoined = -1, kPicture = -2, kPictureNoKey = -3 };
 using Patches = QList<Patch>;
 
 struct Snack {
@@ -104,6 +108,10 @@ void Fixture::writeSnacks() {
   c.replace(hdr::AuthorText.at + 4, 3, "old");
   samplegen::writeFile(ws.snack("c.pac"), c);
   samplegen::writeFile(ws.snack("short.pac"), QByteArray(100, 'x'));
+  QImage pic(8, 6, QImage::Format_RGB32);
+  pic.fill(Qt::red);
+  pic.setPixel(3, 2, qRgb(0, 0, 255));
+  pic.save(ws.path("pic.png"));
   // On Windows names are Unicode: the same name, not the same bytes.
 #ifdef Q_OS_WIN
   const platform::NativePath sjisName(ws.snack("おやつ.pac"));
@@ -272,7 +280,16 @@ void TstCli::run_data() {
                  {"snacks/おやつ.pac", 889, zeros14}};
 
   QTest::newRow("make") << QStringList{"make", "new.pac"} << 0 << QByteArray() << QString()
-                        << Patches{{"おやつ工場/new.pac", -1, {}}};
+                        << Patches{{"おやつ工場/new.pac", kJoined, {}}};
+  QTest::newRow("make picture") << QStringList{"make", "--picture", "pic.png", "new.pac"} << 0
+                                << QByteArray() << QString()
+                                << Patches{{"おやつ工場/new.pac", kPicture, {}}};
+  QTest::newRow("make picture, no key colour")
+      << QStringList{"make", "--picture", "pic.png", "--no-key-colour", "new.pac"} << 0
+      << QByteArray() << QString() << Patches{{"おやつ工場/new.pac", kPictureNoKey, {}}};
+  QTest::newRow("make missing picture")
+      << QStringList{"make", "--picture", "none.png", "x.pac"} << 2 << QByteArray()
+      << QStringLiteral("none.png") << Patches{};
   QTest::newRow("make part name") << QStringList{"make", "mask.bmp"} << 2 << QByteArray()
                                   << QStringLiteral("部品の名前") << Patches{};
   QTest::newRow("make without factory")
@@ -317,10 +334,14 @@ void TstCli::run() {
   for (const Patch& p : patches) {
     if (p.at >= 0) {
       expected[p.file].replace(p.at, p.bytes.size(), p.bytes);
-      continue;
+    } else if (p.at == kJoined) {
+      expected[p.file] = expected["おやつ工場/head.dat"] + expected["おやつ工場/Image.bmp"] +
+                         expected["おやつ工場/mask.bmp"];
+    } else {
+      QVERIFY(snack::makeSnackBytes(ws.path("おやつ工場"), QImage(ws.path("pic.png")),
+                                    p.at == kPicture, expected[p.file])
+                  .ok);
     }
-    expected[p.file] = expected["おやつ工場/head.dat"] + expected["おやつ工場/Image.bmp"] +
-                       expected["おやつ工場/mask.bmp"];
   }
   const QMap<QString, QByteArray> after = contents(ws);
   QCOMPARE(after.keys(), expected.keys());

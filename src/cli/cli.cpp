@@ -14,6 +14,7 @@
 #include "snack/collection.h"
 #include "snack/fields.h"
 #include "snack/operations.h"
+#include "snack/picturemaker.h"
 
 #ifndef CRUMB_VERSION
 #define CRUMB_VERSION "0"
@@ -321,15 +322,6 @@ int Refresh_Run(Context& ctx, const Options& o) {
   return all ? kDone : kFailed;
 }
 
-snack::Outcome makeFromPicture(const QString& factory, const NativePath& picture, bool keyColour,
-                               const QString& name) {
-  Q_UNUSED(factory);
-  Q_UNUSED(picture);
-  Q_UNUSED(keyColour);
-  Q_UNUSED(name);
-  return snack::Outcome::refusal(QStringLiteral("--picture はまだ使えません。"));
-}
-
 int Make_Run(Context& ctx, const Options& o) {
   const QString sub = QStringLiteral("make");
   if (o.operands.size() != 1)
@@ -340,8 +332,8 @@ int Make_Run(Context& ctx, const Options& o) {
   const QString factory = ctx.inWorkdir(snack::kFactoryFolder);
   const QString name = o.operands.first().text;
   const snack::Outcome done =
-      picture ? makeFromPicture(factory, fileArgument(o.values[QStringLiteral("--picture")]),
-                                !o.has("--no-key-colour"), name)
+      picture ? snack::makeSnackFromPicture(factory, o.values[QStringLiteral("--picture")].text,
+                                            !o.has("--no-key-colour"), name)
               : snack::buildSnack(factory, name);
   if (done.ok) return kDone;
   message(done.message);

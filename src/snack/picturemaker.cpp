@@ -124,12 +124,12 @@ Outcome readPart(const QString& folder, const char* name, QByteArray& bytes) {
   const QString shown = partPath(folder, name);
   platform::ByteFile f(platform::joinPath(folder, QLatin1String(name)));
   auto unreadable = [&] {
-    return Outcome::failure(
+    return Outcome::refusal(
         QStringLiteral("おやつ工場の部品「%1」を読み込めません：%2").arg(shown, f.errorString()));
   };
   if (!f.open(platform::ByteFile::Mode::Read)) return unreadable();
   if (f.size() > kPartLimit)
-    return Outcome::failure(
+    return Outcome::refusal(
         QStringLiteral("おやつ工場の部品「%1」は %2 MiB より大きいので使えません。")
             .arg(shown)
             .arg(kPartLimit >> 20));
@@ -187,7 +187,7 @@ Outcome readTemplates(const QString& factoryFolder, PictureTemplates& t) {
   }
   QString why;
   const auto refused = [&](const char* part) {
-    return Outcome::failure(
+    return Outcome::refusal(
         QStringLiteral(
             "おやつ工場の部品「%1」に絵を入れられません：%2。ファイルは作りませんでした。")
             .arg(partPath(factoryFolder, part), why));
@@ -220,7 +220,7 @@ Outcome readTemplates(const QString& factoryFolder, PictureTemplates& t) {
 Outcome readPictureFile(const QString& path, QImage& picture) {
   const QString shown = platform::nativePath(path);
   if (!QFileInfo(path).isFile())
-    return Outcome::failure(QStringLiteral("絵のファイル「%1」がありません。").arg(shown));
+    return Outcome::refusal(QStringLiteral("絵のファイル「%1」がありません。").arg(shown));
   QImageReader reader(path);
   reader.setAutoTransform(true);
   const QSize size = reader.size();
@@ -229,7 +229,7 @@ Outcome readPictureFile(const QString& path, QImage& picture) {
     const int depth = std::max(
         format == QImage::Format_Invalid ? 32 : QImage::toPixelFormat(format).bitsPerPixel(), 32);
     if (qint64(size.width()) * size.height() * (depth / 8) > qint64(kPictureLimitMiB) << 20)
-      return Outcome::failure(
+      return Outcome::refusal(
           QStringLiteral("絵のファイル「%1」は %2 × %3 ピクセルあり、読み込むと %4 MiB "
                          "を超えるので読み込みません。もっと小さな絵を選んでください。")
               .arg(shown)
@@ -244,7 +244,7 @@ Outcome readPictureFile(const QString& path, QImage& picture) {
   const bool ok = reader.read(&read);
   QImageReader::setAllocationLimit(previous);
   if (!ok)
-    return Outcome::failure(
+    return Outcome::refusal(
         QStringLiteral("絵のファイル「%1」を読み込めません：%2").arg(shown, reader.errorString()));
   picture = std::move(read);
   return Outcome::success();
