@@ -33,30 +33,28 @@ struct Patch {
 enum Made { kJoined = -1, kPicture = -2, kPictureNoKey = -3 };
 using Patches = QList<Patch>;
 
-struct Snack {
-  QByteArray name, description, author;
-  int number, quantity, bestBefore, calories, type, sound;
-  int opened[6];  // year to second
-};
-
-// A header as the editor saves it: text areas zero after the text, spare zero.
-QByteArray header(const Snack& s) {
+// A header as the editor saves it (text areas zero after the text, spare zero)
+// with the texts and, in `v`, number, quantity, best-before days, calories,
+// type, sound and the opened year to second.
+QByteArray header(const QByteArray& name, const QByteArray& description, const QByteArray& author,
+                  std::array<int, 12> v) {
   QByteArray h = samplegen::headerTemplate(1024);
-  for (hdr::Field f : {hdr::NameText, hdr::DescriptionText, hdr::AuthorText})
-    h.replace(f.at, f.size, QByteArray(f.size, '\0'));
-  hdr::putText(h, hdr::NameLength, s.name);
-  hdr::putText(h, hdr::DescriptionLength, s.description);
-  hdr::putText(h, hdr::AuthorLength, s.author);
-  hdr::put16(h, hdr::Number, s.number);
-  hdr::put16(h, hdr::Quantity, s.quantity);
-  hdr::put16(h, hdr::BestBeforeDays, s.bestBefore);
-  hdr::put16(h, hdr::Calories, s.calories);
-  hdr::putByte(h, hdr::TypeIndex, s.type);
-  hdr::putByte(h, hdr::SoundIndex, s.sound);
-  hdr::put16(h, hdr::OpenedYear, s.opened[0]);
-  const hdr::Field parts[] = {hdr::OpenedMonth, hdr::OpenedDay, hdr::OpenedHour, hdr::OpenedMinute,
-                              hdr::OpenedSecond};
-  for (int i = 0; i < 5; ++i) hdr::putByte(h, parts[i], s.opened[i + 1]);
+  for (auto [length, text] : {std::pair{hdr::NameLength, name},
+                              {hdr::DescriptionLength, description},
+                              {hdr::AuthorLength, author}}) {
+    h.replace(length.at + 1, 255, QByteArray(255, '\0'));
+    hdr::putText(h, length, text);
+  }
+  const hdr::Field fields[] = {hdr::Number,     hdr::Quantity,     hdr::BestBeforeDays,
+                               hdr::Calories,   hdr::TypeIndex,    hdr::SoundIndex,
+                               hdr::OpenedYear, hdr::OpenedMonth,  hdr::OpenedDay,
+                               hdr::OpenedHour, hdr::OpenedMinute, hdr::OpenedSecond};
+  for (int i = 0; i < 12; ++i) {
+    if (i < 4 || i == 6)
+      hdr::put16(h, fields[i], static_cast<std::uint16_t>(v[i]));
+    else
+      hdr::putByte(h, fields[i], v[i]);
+  }
   hdr::put16(h, hdr::OpenedSpare, 0);
   return h;
 }
@@ -82,29 +80,14 @@ void Fixture::writeSnacks() {
   QDir(ws.path("snacks")).removeRecursively();
   QDir().mkpath(ws.path("snacks"));
   samplegen::writeFile(ws.path("cookenv.ini"), "snacks/\r\n");
-  const QByteArray a = header({sj("いちご大福"),
-                               sj("もちもち"),
-                               sj("和菓子屋"),
-                               101,
-                               3,
-                               7,
-                               120,
-                               1,
-                               2,
-                               {2001, 0, 0, 0, 0, 0}});
+  const QByteArray a =
+      header(sj("いちご大福"), sj("もちもち"), sj("和菓子屋"), {101, 3, 7, 120, 1, 2, 2001});
   samplegen::writeFile(ws.snack("a.pac"),
                        a + samplegen::pictureBmp(1, 64, 64, 24) + samplegen::maskBmp(1, 64, 64, 1));
-  samplegen::writeFile(ws.snack("b.pac"), header({sj("ケーキ \"L\", 特大"),
-                                                  sj("一行目\r\n二行目"),
-                                                  "",
-                                                  65535,
-                                                  65535,
-                                                  65535,
-                                                  0,
-                                                  3,
-                                                  255,
-                                                  {2000, 11, 30, 12, 34, 56}}));
-  QByteArray c = header({"c", "", "\x82\xa0\x85\x40", 7, 0, 0, 0, 0, 0, {0, 0, 0, 0, 0, 9}});
+  samplegen::writeFile(ws.snack("b.pac"),
+                       header(sj("ケーキ \"L\", 特大"), sj("一行目\r\n二行目"), "",
+                              {65535, 65535, 65535, 0, 3, 255, 2000, 11, 30, 12, 34, 56}));
+  QByteArray c = header("c", "", "\x82\xa0\x85\x40", {7, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 9});
   c.replace(hdr::AuthorText.at + 4, 3, "old");
   samplegen::writeFile(ws.snack("c.pac"), c);
   samplegen::writeFile(ws.snack("short.pac"), QByteArray(100, 'x'));
@@ -120,7 +103,7 @@ void Fixture::writeSnacks() {
 #endif
   platform::ByteFile f(sjisName);
   QVERIFY(f.open(platform::ByteFile::Mode::CreateUpdate) &&
-          f.writeAt(0, header({sj("おやつ"), "", "", 1, 1, 1, 1, 0, 0, {}})));
+          f.writeAt(0, header(sj("おやつ"), "", "", {1, 1, 1, 1})));
 }
 
 // Every file of the working folder, the snack folder and the factory, by the
