@@ -59,8 +59,12 @@ int eachFile(const QByteArray& dir, int flags, Each each) {
 void commandLine(Table& table, const QString& work, const std::function<void(const QString&)>& say,
                  const std::function<void(const QString&)>& fail) {
   const int count = 10000;
-  const QString dir = QDir(work).filePath(QStringLiteral("cli"));
-  QDir().mkpath(dir);
+  // A working folder with the settings files, its snack folder the 10,000 snacks.
+  const QString ws = QDir(work).filePath(QStringLiteral("cli"));
+  const QString dir = QDir(ws).filePath(QStringLiteral("snacks"));
+  if (!samplegen::writeWorkspace(ws)) fail(QStringLiteral("cannot write the workspace ") + ws);
+  for (const QString& name : QDir(dir).entryList(QDir::Files))
+    QFile::remove(QDir(dir).filePath(name));
   say(QStringLiteral("command line: writing %1 snack files").arg(count));
   const QList<samplegen::SampleSnack> samples = samplegen::sampleSnacks();
   for (int i = 0; i < count; ++i) {
@@ -77,7 +81,8 @@ void commandLine(Table& table, const QString& work, const std::function<void(con
       2, 15,
       [&] {
         const Clock::time_point start = Clock::now();
-        const int status = quietly({QStringLiteral("ls"), QStringLiteral("--json"), dir});
+        const int status = quietly(
+            {QStringLiteral("--workdir"), ws, QStringLiteral("ls"), QStringLiteral("--json")});
         const double s = secondsSince(start);
         if (status != cli::kDone) fail(QStringLiteral("ls --json ended with %1").arg(status));
         return s;
@@ -101,7 +106,8 @@ void commandLine(Table& table, const QString& work, const std::function<void(con
       0, 3,
       [&] {
         const Clock::time_point start = Clock::now();
-        const int status = quietly({QStringLiteral("refresh"), QStringLiteral("--all"), dir});
+        const int status = quietly(
+            {QStringLiteral("--workdir"), ws, QStringLiteral("refresh"), QStringLiteral("--all")});
         const double s = secondsSince(start);
         if (status != cli::kDone) fail(QStringLiteral("refresh --all ended with %1").arg(status));
         return s;

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/report.h"
 
+#include <charconv>
 #include <cstdio>
+#include <string>
+#include <string_view>
 
 #include "snack/fields.h"
 #include "snack/layout.h"
@@ -13,58 +16,96 @@ namespace {
 using snack::FieldLayout;
 using snack::Kind;
 
-const QString kEmptyItem = QStringLiteral("--------");
+// One JSON object written as UTF-8 into `out`, its keys in the order given:
+// no separators beyond the commas and colons JSON needs.
+class JsonObject {
+ public:
+  explicit JsonObject(std::string& out) : out_(out) { out_ += '{'; }
+  ~JsonObject() { out_ += '}'; }
+  JsonObject(const JsonObject&) = delete;
+  JsonObject& operator=(const JsonObject&) = delete;
 
-// A JSON string: quotes, backslashes and control characters escaped, the
-// rest as UTF-8.
-void appendString(QByteArray& out, QStringView s) {
-  out += '"';
-  qsizetype run = 0;
-  for (qsizetype i = 0; i < s.size(); ++i) {
-    const char16_t c = s[i].unicode();
-    char escaped[8];
-    switch (c) {
-      case '"':
-        qstrcpy(escaped, "\\\"");
-        break;
-      case '\\':
-        qstrcpy(escaped, "\\\\");
-        break;
-      case '\b':
-        qstrcpy(escaped, "\\b");
-        break;
-      case '\f':
-        qstrcpy(escaped, "\\f");
-        break;
-      case '\n':
-        qstrcpy(escaped, "\\n");
-        break;
-      case '\r':
-        qstrcpy(escaped, "\\r");
-        break;
-      case '\t':
-        qstrcpy(escaped, "\\t");
-        break;
-      default:
-        if (c >= 0x20) continue;
-        std::snprintf(escaped, sizeof escaped, "\\u%04x", unsigned(c));
-    }
-    out += s.sliced(run, i - run).toUtf8();
-    out += escaped;
-    run = i + 1;
+  std::string& key(std::string_view k) {
+    if (!first_) out_ += ',';
+    first_ = false;
+    out_ += '"';
+    out_ += k;
+    out_ += "\":";
+    return out_;
   }
-  out += s.sliced(run).toUtf8();
-  out += '"';
-}
+  void number(std::string_view k, int n) {
+    char digits[12];
+    const auto end = std::to_chars(digits, digits + sizeof digits, n).ptr;
+    key(k).append(digits, end - digits);
+  }
+  // Quotes, backslashes and control characters escaped, the rest as UTF-8.
+  void string(std::string_view k, QStringView s) {
+    std::string& out = key(k);
+    out += '"';
+    for (qsizetype i = 0; i < s.size(); ++i) {
+      char32_t c = s[i].unicode();
+      if (c < 0x80) {
+        const char* escaped = nullptr;
+        switch (c) {
+          case '"':
+            escaped = "\\\"";
+            break;
+          case '\\':
+            escaped = "\\\\";
+            break;
+          case '\b':
+            escaped = "\\b";
+            break;
+          case '\f':
+            escaped = "\\f";
+            break;
+          case '\n':
+            escaped = "\\n";
+            break;
+          case '\r':
+            escaped = "\\r";
+            break;
+          case '\t':
+            escaped = "\\t";
+            break;
+          default:
+            break;
+        }
+        if (escaped) {
+          out += escaped;
+        } else if (c < 0x20) {
+          char u[8];
+          std::snprintf(u, sizeof u, "\\u%04x", unsigned(c));
+          out += u;
+        } else {
+          out += char(c);
+        }
+        continue;
+      }
+      if (QChar::isHighSurrogate(c) && i + 1 < s.size() && s[i + 1].isLowSurrogate())
+        c = QChar::surrogateToUcs4(char16_t(c), s[++i].unicode());
+      else if (QChar::isSurrogate(c))
+        c = 0xFFFD;
+      if (c < 0x800) {
+        out += char(0xC0 | c >> 6);
+      } else {
+        if (c < 0x10000) {
+          out += char(0xE0 | c >> 12);
+        } else {
+          out += char(0xF0 | c >> 18);
+          out += char(0x80 | (c >> 12 & 0x3F));
+        }
+        out += char(0x80 | (c >> 6 & 0x3F));
+      }
+      out += char(0x80 | (c & 0x3F));
+    }
+    out += '"';
+  }
 
-void appendKey(QByteArray& out, const char* key) {
-  if (!out.endsWith('{')) out += ',';
-  out += '"';
-  out += key;
-  out += "\":";
-}
-
-QByteArray number(int n) { return QByteArray::number(n); }
+ private:
+  std::string& out_;
+  bool first_ = true;
+};
 
 // A text's value: the bytes the length byte counts, as read from the file.
 QByteArray textOf(const snack::SnackRecordType& r, const FieldLayout& f) {
@@ -73,7 +114,7 @@ QByteArray textOf(const snack::SnackRecordType& r, const FieldLayout& f) {
 
 // The opened date and time is one object, its parts keyed as in the table
 // without the group's name.
-const QByteArray kOpenedKey = "opened";
+constexpr std::string_view kOpenedKey = "opened";
 
 int wordOf(const snack::SnackRecordType& r, const FieldLayout& f) {
   return snack::join16(r.*f.high, r.*f.low);
@@ -131,66 +172,62 @@ QString textLine(const QString& file, const snack::SnackRow& row) {
 QByteArray jsonLine(const QString& file, const snack::SnackRow& row, const NameTable& types,
                     const NameTable& sounds) {
   const snack::SnackRecordType& r = row.record;
-  QByteArray out = "{";
-  appendKey(out, "file");
-  appendString(out, file);
-  for (const FieldLayout& f : snack::kFields) {
-    if (f.opened != snack::Opened::No) continue;
-    switch (f.kind) {
-      case Kind::Text: {
-        const QByteArray bytes = textOf(r, f);
-        const QString text = snack::rowText(row, f.field);
-        appendKey(out, f.key);
-        appendString(out, text);
-        // Code page 932 has no code for U+FFFD: one in the text marks bytes
-        // that are no character.
-        if (text.contains(QChar(0xFFFD))) {
-          appendKey(out, (QByteArray(f.key) + "_hex").constData());
-          out += '"' + bytes.toHex() + '"';
-        }
-        break;
-      }
-      case Kind::Word:
-      case Kind::Unlimited:
-        appendKey(out, f.key);
-        out += number(wordOf(r, f));
-        break;
-      case Kind::Byte: {
-        const int index = r.*f.low;
-        appendKey(out, f.key);
-        out += "{\"index\":" + number(index) + ",\"name\":";
-        appendString(out, (f.field == snack::Field::Type ? types : sounds)[index]);
-        out += '}';
-        break;
-      }
-      default:
-        break;
-    }
-  }
-  appendKey(out, kOpenedKey.constData());
-  if (!snack::isOpened(r)) {
-    out += "null";
-  } else {
-    out += '{';
-    const std::array<int, 6> values = snack::openedValues(r);
-    std::size_t n = 0;
+  std::string out;
+  out.reserve(512);
+  {
+    JsonObject line(out);
+    line.string("file", file);
     for (const FieldLayout& f : snack::kFields) {
-      if (f.opened == snack::Opened::No || !f.low) continue;  // the spare is never read
-      appendKey(out, QByteArrayView(f.key).sliced(kOpenedKey.size() + 1).toByteArray().constData());
-      out += number(values[n++]);
+      if (f.opened != snack::Opened::No) continue;
+      switch (f.kind) {
+        case Kind::Text: {
+          const QString text = snack::rowText(row, f.field);
+          line.string(f.key, text);
+          // Code page 932 has no code for U+FFFD: one in the text marks bytes
+          // that are no character.
+          if (text.contains(QChar(0xFFFD)))
+            line.key(std::string(f.key) + "_hex") += '"' + textOf(r, f).toHex().toStdString() + '"';
+          break;
+        }
+        case Kind::Word:
+        case Kind::Unlimited:
+          line.number(f.key, wordOf(r, f));
+          break;
+        case Kind::Byte: {
+          line.key(f.key);
+          JsonObject item(out);
+          item.number("index", r.*f.low);
+          item.string("name", (f.field == snack::Field::Type ? types : sounds)[r.*f.low]);
+          break;
+        }
+        default:
+          break;
+      }
     }
-    out += '}';
+    if (!snack::isOpened(r)) {
+      line.key(kOpenedKey) += "null";
+    } else {
+      line.key(kOpenedKey);
+      JsonObject opened(out);
+      const std::array<int, 6> values = snack::openedValues(r);
+      std::size_t n = 0;
+      for (const FieldLayout& f : snack::kFields) {
+        if (f.opened == snack::Opened::No || !f.low) continue;  // the spare is never read
+        opened.number(std::string_view(f.key).substr(kOpenedKey.size() + 1), values[n++]);
+      }
+    }
+    if (!row.picture) {
+      line.key("picture") += "null";
+    } else {
+      line.key("picture");
+      JsonObject picture(out);
+      picture.number("width", row.picture->width);
+      picture.number("height", row.picture->height);
+      picture.number("bits", row.picture->bitDepth);
+    }
   }
-  appendKey(out, "picture");
-  if (!row.picture) {
-    out += "null";
-  } else {
-    out += "{\"width\":" + number(row.picture->width) +
-           ",\"height\":" + number(row.picture->height) +
-           ",\"bits\":" + number(row.picture->bitDepth) + '}';
-  }
-  out += "}\n";
-  return out;
+  out += '\n';
+  return QByteArray(out.data(), qsizetype(out.size()));
 }
 
 }  // namespace cli
