@@ -137,22 +137,22 @@ enum class Form { Text, Line, Json };
 // read gets its message. False when one could not.
 bool printRows(Context& ctx, const QList<Target>& targets, Form form) {
   ctx.readNames();
-  bool all = true;
-  for (qsizetype i = 0; i < targets.size(); ++i) {
-    const snack::SnackRow row = snack::readSnackRow({targets[i].shown, targets[i].path});
+  bool all = true, first = true;
+  for (const Target& t : targets) {
+    const snack::SnackRow row = snack::readSnackRow({t.name, t.path});
     if (!row.readable) {
       message(row.reason);
       all = false;
       continue;
     }
-    const QString& file = targets[i].shown;
     if (form == Form::Json)
-      platform::writeOut(jsonLine(file, row, ctx.foodTypes, ctx.sounds));
+      platform::writeOut(jsonLine(t.shown, row, ctx.foodTypes, ctx.sounds));
     else if (form == Form::Line)
-      say(textLine(file, row));
-    else
-      say((i > 0 ? QStringLiteral("\n") : QString()) +
-          textBlock(file, row, ctx.foodTypes, ctx.sounds));
+      say(textLine(t.shown, row));
+    else  // blocks of lines, an empty line between two
+      say((first ? QString() : QStringLiteral("\n")) +
+          textBlock(t.shown, row, ctx.foodTypes, ctx.sounds));
+    first = false;
   }
   return all;
 }
