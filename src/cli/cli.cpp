@@ -499,6 +499,8 @@ int run(const QList<CommandArgument>& args) {
     say(sub ? subcommandHelp(*sub) : programHelp());
     return kDone;
   }
+  if (!sub && name.startsWith(QLatin1Char('-')))
+    return usageError(QStringLiteral("「%1」というオプションはありません。").arg(name));
   if (!sub) return usageError(QStringLiteral("「%1」というサブコマンドはありません。").arg(name));
   for (const CommandArgument& a : rest) {
     if (a.text == QLatin1String("--")) break;
