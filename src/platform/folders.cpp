@@ -51,20 +51,10 @@ std::optional<FolderEntries> list(const NativePath& folder, bool folders) {
     const QByteArray name(e->d_name);
     // Hidden names, and "." and "..".
     if (name.startsWith('.')) continue;
-    // Links count as what they point to; a broken one is left out. Most file
-    // systems say an entry's kind in the folder itself, which spares a look
-    // at each file; links and entries of unknown kind are looked at.
-    bool wanted;
-    if (e->d_type == DT_REG || e->d_type == DT_DIR) {
-      wanted = (e->d_type == DT_DIR) == folders;
-    } else if (e->d_type == DT_LNK || e->d_type == DT_UNKNOWN) {
-      struct stat st {};
-      wanted = ::fstatat(::dirfd(dir), e->d_name, &st, 0) == 0 &&
-               (folders ? S_ISDIR(st.st_mode) : S_ISREG(st.st_mode));
-    } else {
-      wanted = false;  // pipes, devices, sockets
-    }
-    if (!wanted) continue;
+    // Links count as what they point to; a broken one is left out.
+    struct stat st {};
+    if (::fstatat(::dirfd(dir), e->d_name, &st, 0) != 0) continue;
+    if (folders ? !S_ISDIR(st.st_mode) : !S_ISREG(st.st_mode)) continue;
     entries.append({shownName(name), folder.child(name)});
   }
   ::closedir(dir);
