@@ -8,6 +8,7 @@
 #include <algorithm>
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 #include "platform/bytefile.h"
@@ -37,6 +38,7 @@ class TstPlatform : public QObject {
   void sortKey_data();
   void sortKey();
   void sortNames();
+  void listsKinds();
   void reads_data();
   void reads();
   void writes_data();
@@ -169,6 +171,28 @@ void TstPlatform::sortNames() {
   QCOMPARE(names, sorted);
 }
 
+// Files and links to files in one list, folders and links to folders in the
+// other; broken links, named pipes and hidden names in neither.
+void TstPlatform::listsKinds() {
+#ifndef Q_OS_UNIX
+  QSKIP("links and named pipes are made with POSIX calls");
+#else
+  QTemporaryDir dir;
+  auto at = [&](const char* name) { return QFile::encodeName(dir.filePath(name)); };
+  QVERIFY(samplegen::writeFile(dir.filePath("file.pac"), "x"));
+  QVERIFY(samplegen::writeFile(dir.filePath(".hidden.pac"), "x"));
+  QVERIFY(QDir().mkdir(dir.filePath("folder")));
+  QCOMPARE(::symlink("file.pac", at("link.pac").constData()), 0);
+  QCOMPARE(::symlink("folder", at("link-folder").constData()), 0);
+  QCOMPARE(::symlink("none", at("broken.pac").constData()), 0);
+  QCOMPARE(::mkfifo(at("pipe.pac").constData(), 0644), 0);
+  QCOMPARE(platform::shownNames(*platform::listFiles(dir.path())),
+           QStringList({"file.pac", "link.pac"}));
+  QCOMPARE(platform::shownNames(*platform::listSubfolders(dir.path())),
+           QStringList({"folder", "link-folder"}));
+#endif
+}
+
 void TstPlatform::reads_data() {
   QTest::addColumn<qint64>("offset");
   QTest::addColumn<qint64>("n");
@@ -269,6 +293,7 @@ void TstPlatform::opens_data() {
   QTest::newRow("folder, update") << "folder" << update << folder;
   QTest::newRow("folder, create") << "folder" << create << folder;
   QTest::newRow("file, read") << "file" << read << QString();
+  QTest::newRow("file, create: opened as it is") << "file" << create << QString();
 #ifdef Q_OS_UNIX
   // Opening a named pipe would wait for a writer.
   QTest::newRow("named pipe, read") << "fifo" << read << special;
@@ -283,6 +308,7 @@ void TstPlatform::opens_data() {
 // Only regular files open; the rest are refused with their reason, and
 // nothing is made unless asked for.
 void TstPlatform::opens() {
+  const int read = int(ByteFile::Mode::Read);
   QFETCH(QString, what);
   QFETCH(int, mode);
   QFETCH(QString, says);
@@ -299,14 +325,15 @@ void TstPlatform::opens() {
   const bool opened = f.open(static_cast<ByteFile::Mode>(mode));
   QCOMPARE(f.errorString(), says);
   QCOMPARE(opened, says.isEmpty());
+  QCOMPARE(f.created(), what == QLatin1String("missing") && opened);
   if (what == QLatin1String("missing")) {
     QCOMPARE(platform::exists(path), opened);
     if (opened) QCOMPARE(f.size(), 0);
   }
   if (what == QLatin1String("file")) {
     // Opened for reading only: a write fails and says why.
-    QVERIFY(!f.writeAt(0, "x"));
-    QVERIFY(!f.errorString().isEmpty());
+    if (mode == read) QVERIFY(!f.writeAt(0, "x"));
+    if (mode == read) QVERIFY(!f.errorString().isEmpty());
     f.close();
     QCOMPARE(samplegen::readFile(path), pattern());
   }

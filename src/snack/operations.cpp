@@ -36,7 +36,8 @@ Outcome tooShort(const ByteFile& f) {
 // file is as it was.
 Outcome putBack(ByteFile& f, std::span<const ByteRange> ranges, const QByteArray& original,
                 const Outcome& failure) {
-  for (const ByteRange& r : ranges) f.writeAt(r.offset, original.mid(r.offset, r.size));
+  for (const ByteRange& r : ranges)
+    f.writeAt(r.offset, QByteArrayView(original).sliced(r.offset, r.size));
   f.syncToDisk();
   QByteArray now;
   const bool same = f.readAt(0, kHeaderSize, now) && now == original;
@@ -86,7 +87,8 @@ Outcome saveSnack(const platform::NativePath& path, const HeaderValues& values,
 
   const QByteArray image = headerImage(values);
   for (const ByteRange& r : kSavedRanges) {
-    if (!f.writeAt(r.offset, image.mid(r.offset, r.size))) return failed(fileError(write, f));
+    if (!f.writeAt(r.offset, QByteArrayView(image).sliced(r.offset, r.size)))
+      return failed(fileError(write, f));
   }
   if (options.flushToDisk && !f.syncToDisk()) return failed(fileError(write, f));
   // One read covers every saved range.
