@@ -29,6 +29,7 @@
 
 #include "app/module1.h"
 #include "app/settings.h"
+#include "cli_bench.h"
 #include "measure.h"
 #include "samplegen.h"
 #include "snack/layout.h"
@@ -657,7 +658,7 @@ int main(int argc, char** argv) {
   parser.addOption(
       {QStringLiteral("only"),
        QStringLiteral(
-           "Comma-separated: startup,names,listing,loadsave,factory,preview,collection."),
+           "Comma-separated: startup,names,listing,loadsave,factory,preview,collection,cli."),
        QStringLiteral("list")});
   parser.addHelpOption();
   parser.process(app);
@@ -684,6 +685,7 @@ int main(int argc, char** argv) {
   if (wanted("names")) nameTables(table, work);
   if (wanted("preview")) preview(table, work);
   if (wanted("collection")) collection(table, work);
+  if (wanted("cli")) commandLine(table, work, say, fail);
 
   std::printf("%s", qPrintable(table.text()));
   std::printf("\n%d target(s) missed. Medians; %s, %d cores, Qt %s; %.0f s.\n", table.missed(),

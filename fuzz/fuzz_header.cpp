@@ -97,12 +97,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // What a save of the unedited window writes: the boxes as a load fills
   // them, each text kept as the bytes it was loaded from. Every number a box
   // shows parses back to the stored value.
-  BoxEntries boxes = shownBoxes(record);
+  const BoxEntries boxes = shownBoxes(record);
   for (const FieldLayout& f : kFields) {
     if (f.kind != Kind::Text) continue;
     const QByteArray loadedText = textBytes(record.*f.buffer, record.*f.length);
     checkText(loadedText);
-    boxes[static_cast<int>(f.field)].keptBytes = loadedText;
+    FUZZ_CHECK(boxes[static_cast<int>(f.field)].keptBytes == loadedText);
   }
   QString error;
   const std::optional<HeaderValues> collected = valuesFromBoxes(boxes, &error);

@@ -36,7 +36,8 @@ dpkg-deb -x "$deb" "$root"
 share=$root/usr/share
 desktop=$share/applications/crumbwright.desktop
 metainfo=$share/metainfo/org.example.crumbwright.metainfo.xml
-for f in "$root/usr/bin/crumbwright" "$root/usr/bin/crumbwright-launch" "$desktop" "$metainfo" \
+for f in "$root/usr/bin/crumbwright" "$root/usr/bin/crumbwright-cli" \
+         "$root/usr/bin/crumbwright-launch" "$desktop" "$metainfo" \
          "$share/icons/hicolor/scalable/apps/crumbwright.svg" \
          "$share/icons/hicolor/32x32/apps/crumbwright.png" \
          "$share/crumbwright/cookenv.ini" "$share/crumbwright/Foodtype.ini" \
@@ -100,5 +101,10 @@ launch XDG_DATA_HOME="$scratch/xdg" HOME="$home/nowhere" || fail "start with XDG
 cmp <(printf 'NONE\r\n') "$scratch/xdg/crumbwright/cookenv.ini" || fail "XDG_DATA_HOME not used"
 (cd "$scratch" && launch XDG_DATA_HOME=relative HOME="$home") || fail "start with a relative XDG_DATA_HOME"
 [ ! -e "$scratch/relative" ] || fail "a relative XDG_DATA_HOME was used"
+
+# The command-line program runs without a display.
+cli() { env -u QT_QPA_PLATFORM -u DISPLAY -u WAYLAND_DISPLAY "$root/usr/bin/crumbwright-cli" "$@"; }
+[ "$(cli --version)" = "crumbwright-cli $(dpkg-deb -f "$deb" Version)" ] || fail "crumbwright-cli --version"
+grep -q best_before <<<"$(cli help set)" || fail "crumbwright-cli help set"
 
 echo "install test: ok"

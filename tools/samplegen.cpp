@@ -119,7 +119,8 @@ QByteArray bmp(const QImage& source, BmpOptions o) {
   };
   const int info = o.coreHeader ? 12 : 40, entry = o.coreHeader ? 3 : 4;
   const qint64 row = (qint64(w) * bits + 31) / 32 * 4;
-  const qint64 pixels = 14 + info + qint64(palette.size()) * entry;
+  const bool fields = o.bitFields565 && bits == 16;
+  const qint64 pixels = 14 + info + (fields ? 12 : 0) + qint64(palette.size()) * entry;
   QByteArray out(pixels + row * h, '\0');
   out[0] = 'B';
   out[1] = 'M';
@@ -136,6 +137,12 @@ QByteArray bmp(const QImage& source, BmpOptions o) {
     put32(out, 22, quint32(o.topDown ? -h : h));
     put16(out, 26, 1);
     put16(out, 28, quint32(bits));
+    if (fields) {
+      put32(out, 30, 3);  // BI_BITFIELDS, the masks right after the info header
+      put32(out, 54, 0xf800);
+      put32(out, 58, 0x07e0);
+      put32(out, 62, 0x001f);
+    }
     put32(out, 34, quint32(row * h));
     put32(out, 38, 2835);  // 72 dots per inch
     put32(out, 42, 2835);
@@ -161,7 +168,8 @@ QByteArray bmp(const QImage& source, BmpOptions o) {
           break;
         }
         case 16: {
-          const quint32 v = (qRed(c) >> 3) << 10 | (qGreen(c) >> 3) << 5 | qBlue(c) >> 3;
+          const quint32 v = fields ? (qRed(c) >> 3) << 11 | (qGreen(c) >> 2) << 5 | qBlue(c) >> 3
+                                   : (qRed(c) >> 3) << 10 | (qGreen(c) >> 3) << 5 | qBlue(c) >> 3;
           d[x * 2] = uchar(v & 0xff);
           d[x * 2 + 1] = uchar(v >> 8);
           break;

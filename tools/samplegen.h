@@ -36,11 +36,12 @@ QByteArray withFields(QByteArray base, const SampleSnack& sample);
 // of the image's first colours in reading order (a later colour takes the
 // nearest of them), 16 (5 bits a channel), 24 or 32 bits. With `coreHeader` the
 // old 12-byte info header (1, 4, 8 and 24 bits only); with `topDown` a negative
-// height and the top row first.
+// height and the top row first; with `bitFields565` 16 bits as 5-6-5 bit fields.
 struct BmpOptions {
   int bitDepth = 24;
   bool topDown = false;
   bool coreHeader = false;
+  bool bitFields565 = false;
 };
 QByteArray bmp(const QImage& image, BmpOptions options = {});
 inline constexpr int kBitDepths[] = {1, 4, 8, 16, 24, 32};

@@ -5,6 +5,7 @@
 #include <QSaveFile>
 
 #include "platform/bytefile.h"
+#include "platform/paths.h"
 #include "platform/sjis.h"
 
 QStringList ReadEntries(const QString& text) {
@@ -52,8 +53,9 @@ std::optional<QString> ReadSettingsText(const QString& fileName, QString* error)
   return platform::fromSjis(bytes);
 }
 
-std::optional<QString> ReadSnackFolder(QString* error) {
-  const auto text = ReadSettingsText(kCookenvFile, error);
+std::optional<QString> ReadSnackFolder(QString* error, const QString& folder) {
+  const QString file = folder.isEmpty() ? kCookenvFile : platform::joinPath(folder, kCookenvFile);
+  const auto text = ReadSettingsText(file, error);
   if (!text) return std::nullopt;
   qsizetype end = text->indexOf(QLatin1Char('\n'));
   if (end < 0) end = text->size();
@@ -62,8 +64,7 @@ std::optional<QString> ReadSnackFolder(QString* error) {
   // An empty first line names the working folder; a file with no line at all is
   // no setting.
   if (text->isEmpty()) {
-    *error =
-        QStringLiteral("設定ファイル「%1」におやつフォルダが書かれていません。").arg(kCookenvFile);
+    *error = QStringLiteral("設定ファイル「%1」におやつフォルダが書かれていません。").arg(file);
     return std::nullopt;
   }
   return line;

@@ -18,8 +18,9 @@ inline const QString kNoFolder = QStringLiteral("NONE");
 QStringList ReadEntries(const QString& text);
 
 // The whole first line of cookenv.ini without its line end. nullopt with a
-// message when the file is missing, unreadable or empty.
-std::optional<QString> ReadSnackFolder(QString* error);
+// message when the file is missing, unreadable or empty. The file is read
+// from `folder` when one is given, else from the working folder.
+std::optional<QString> ReadSnackFolder(QString* error, const QString& folder = {});
 
 // Replaces cookenv.ini with one line: the folder text and CR LF. Nothing is
 // written when the text has no Shift-JIS form or the file cannot be written.

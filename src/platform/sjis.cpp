@@ -2,6 +2,7 @@
 #include "platform/sjis.h"
 
 #include <QHash>
+#include <array>
 
 namespace platform {
 
@@ -36,6 +37,29 @@ char32_t windowsForm(char32_t cp) {
 
 bool isTrailByte(unsigned char b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
 
+// Code page 932 turns a byte or a byte pair into the same character every
+// time, so the platform's converter is asked about each one once: a folder of
+// snacks repeats the same few hundred characters thousands of times.
+void appendDecoded(QString& out, const char* seq, int len) {
+  static std::array<char16_t, 0x100> singles{};  // 0: not asked yet
+  static std::array<char16_t, 0x10000> pairs{};
+  const auto lead = static_cast<unsigned char>(seq[0]);
+  char16_t& known =
+      len == 1 ? singles[lead] : pairs[lead << 8 | static_cast<unsigned char>(seq[1])];
+  if (known == 0) {
+    QString one;
+    if (!detail::decodeSequence(seq, len, one)) {
+      known = 0xFFFD;
+    } else if (one.size() == 1 && one[0].unicode() != 0) {
+      known = one[0].unicode();
+    } else {
+      out.append(one);
+      return;
+    }
+  }
+  out.append(QChar(known));
+}
+
 }  // namespace
 
 bool isSjisLeadByte(unsigned char b) {
@@ -55,7 +79,7 @@ QString fromSjis(const QByteArray& bytes) {
       ++i;
     } else if (isSjisLeadByte(b)) {
       if (i + 1 < n && isTrailByte(static_cast<unsigned char>(p[i + 1]))) {
-        if (!detail::decodeSequence(p + i, 2, out)) out.append(QChar(0xFFFD));
+        appendDecoded(out, p + i, 2);
         i += 2;
       } else {
         // A lead byte without its trail byte: the next byte is read on its own.
@@ -63,7 +87,7 @@ QString fromSjis(const QByteArray& bytes) {
         ++i;
       }
     } else {
-      if (!detail::decodeSequence(p + i, 1, out)) out.append(QChar(0xFFFD));
+      appendDecoded(out, p + i, 1);
       ++i;
     }
   }

@@ -121,6 +121,48 @@ std::optional<QByteArray> encodeText(const QString& text, const QString& caption
   return enc.bytes;
 }
 
+QString fieldCaption(Field field) {
+  switch (field) {
+    case Field::Name:
+      return QStringLiteral("おやつの名前");
+    case Field::Description:
+      return QStringLiteral("おやつの説明");
+    case Field::Author:
+      return QStringLiteral("おやつの作者");
+    case Field::Number:
+      return QStringLiteral("おやつの番号");
+    case Field::Quantity:
+      return QStringLiteral("おやつの数量");
+    case Field::BestBeforeDays:
+      return QStringLiteral("賞味期限");
+    case Field::Calories:
+      return QStringLiteral("おやつの熱量");
+    case Field::Year:
+      return kOpenedCaption + QStringLiteral("（年）");
+    case Field::Month:
+      return kOpenedCaption + QStringLiteral("（月）");
+    case Field::Day:
+      return kOpenedCaption + QStringLiteral("（日）");
+    case Field::Hour:
+      return kOpenedCaption + QStringLiteral("（時）");
+    case Field::Minute:
+      return kOpenedCaption + QStringLiteral("（分）");
+    case Field::Second:
+      return kOpenedCaption + QStringLiteral("（秒）");
+    case Field::Type:
+      return QStringLiteral("おやつの種類");
+    case Field::Sound:
+      return QStringLiteral("食事音");
+    case Field::Spare:
+      break;
+  }
+  return {};
+}
+
+QString listItemText(const QString& name) {
+  return name.isEmpty() ? QStringLiteral("--------") : name;
+}
+
 QString displayText(const QByteArray& sjis) {
   QString text = platform::fromSjis(sjis);
   text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -207,6 +249,7 @@ BoxEntries shownBoxes(const SnackRecordType& r) {
     switch (f.kind) {
       case Kind::Text:
         box.text = displayText(v.*f.text);
+        box.keptBytes = v.*f.text;
         break;
       case Kind::Word:
       case Kind::Unlimited:

@@ -13,6 +13,18 @@ namespace snack {
 
 inline const QString kUnlimitedText = QStringLiteral("無制限");
 
+// The editor's names for what it shows. A field is named by the caption
+// beside its box; the opened date and time boxes by their frame and their part
+// ("おやつ開封日時（年）"); the spare by none.
+QString fieldCaption(Field field);
+inline const QString kOpenedCaption = QStringLiteral("おやつ開封日時");
+inline const QString kFileCaption = QStringLiteral("おやつファイル");
+inline const QString kUnopenedText = QStringLiteral("未開封");
+inline const QString kOpenedText = QStringLiteral("開封");
+// The item a list of snack types or eating sounds shows for a name: an empty
+// name as "--------".
+QString listItemText(const QString& name);
+
 // A whole number in plain or full-width digits, blanks around it allowed.
 // Values above 65535 become 65535. With allowUnlimited, "無制限" is 65535.
 std::optional<std::uint16_t> parseNumber(const QString& text, const QString& caption,
@@ -48,7 +60,8 @@ std::optional<HeaderValues> valuesFromBoxes(const BoxEntries& boxes, QString* er
 // and "7", "７" and "7"); entries that do not hold a value compare as texts.
 bool sameValue(const FieldLayout& f, const BoxEntry& a, const BoxEntry& b);
 
-// What each box shows for a record: texts, numbers and list positions.
+// What each box shows for a record: texts, numbers and list positions; each
+// text keeps the bytes it came from, so that a save of it unchanged writes them.
 BoxEntries shownBoxes(const SnackRecordType& record);
 
 }  // namespace snack

@@ -146,18 +146,18 @@ Outcome checkFactoryOutput(const QString& factoryFolder, const QString& outputNa
                            const platform::NativePath& currentSnack, FactoryTarget& target) {
   const QString folderShown = platform::nativePath(factoryFolder);
   if (outputName.isEmpty())
-    return Outcome::failure(
+    return Outcome::refusal(
         QStringLiteral("「おやつファイル」が空です。作るおやつファイルの名前を入力してください。"));
   if (platform::containsSeparator(outputName) || outputName == QLatin1String(".") ||
       outputName == QLatin1String("..")) {
-    return Outcome::failure(
+    return Outcome::refusal(
         QStringLiteral(
             "「おやつファイル」の「%1」はファイル名として使えません。フォルダの区切りを含まない"
             "名前を入力してください。")
             .arg(outputName));
   }
   if (!platform::keepsFileName(outputName)) {
-    return Outcome::failure(
+    return Outcome::refusal(
         QStringLiteral(
             "「おやつファイル」の「%1」は、この名前のままでは保存できません（終わりの点や空白は"
             "取り除かれ、記号や装置の名前は別の意味になります）。別の名前を入力してください。")
@@ -165,13 +165,13 @@ Outcome checkFactoryOutput(const QString& factoryFolder, const QString& outputNa
   }
   for (const char* part : kFactoryParts) {
     if (outputName.compare(QLatin1String(part), Qt::CaseInsensitive) == 0) {
-      return Outcome::failure(
+      return Outcome::refusal(
           QStringLiteral("「%1」はおやつ工場の部品の名前です。別の名前を入力してください。")
               .arg(outputName));
     }
   }
   if (!QFileInfo(factoryFolder).isDir()) {
-    return Outcome::failure(
+    return Outcome::refusal(
         QStringLiteral(
             "おやつ工場のフォルダ「%1」がありません。作業フォルダに「%2」フォルダを作り、head.dat、"
             "Image.bmp、mask.bmp を入れてください。")
@@ -181,7 +181,7 @@ Outcome checkFactoryOutput(const QString& factoryFolder, const QString& outputNa
   for (const char* part : kFactoryParts) {
     const QString p = platform::joinPath(factoryFolder, QLatin1String(part));
     if (!QFileInfo(p).isFile()) {
-      return Outcome::failure(
+      return Outcome::refusal(
           QStringLiteral("おやつ工場の部品「%1」がありません。ファイルは作りませんでした。")
               .arg(platform::nativePath(p)));
     }
@@ -192,7 +192,7 @@ Outcome checkFactoryOutput(const QString& factoryFolder, const QString& outputNa
   // The new file is moved into place over whatever the name holds; through a
   // link that would be the link's target, wherever it is.
   if (platform::isLink(outPath)) {
-    return Outcome::failure(
+    return Outcome::refusal(
         QStringLiteral(
             "おやつファイル「%1」はシンボリックリンクです。リンク先のファイルを書き換えないよう、"
             "何も書き込みませんでした。「おやつファイル」に別の名前を入力してください。")
@@ -200,7 +200,7 @@ Outcome checkFactoryOutput(const QString& factoryFolder, const QString& outputNa
   }
   for (const QString& p : parts) {
     if (platform::sameFile(outPath, p)) {
-      return Outcome::failure(
+      return Outcome::refusal(
           QStringLiteral(
               "おやつファイル「%1」は、おやつ工場の部品「%2」と同じファイルです。部品を"
               "書き換えないよう、何も書き込みませんでした。「おやつファイル」に別の名前を"
@@ -211,7 +211,7 @@ Outcome checkFactoryOutput(const QString& factoryFolder, const QString& outputNa
   // Making the snack being edited anew would lose what was saved into it, and
   // the next save would write the old values over the fresh parts.
   if (!currentSnack.isEmpty() && platform::sameFile(outPath, currentSnack)) {
-    return Outcome::failure(
+    return Outcome::refusal(
         QStringLiteral(
             "おやつファイル「%1」は、いま読み込んでいるおやつファイル「%2」と同じファイルです。"
             "作り直すと書き込んだ内容が消えてしまうため、何も書き込みませんでした。"
@@ -220,7 +220,7 @@ Outcome checkFactoryOutput(const QString& factoryFolder, const QString& outputNa
   }
   const QFileInfo outInfo(outPath);
   auto refused = [&](const QString& reason) {
-    return Outcome::failure(
+    return Outcome::refusal(
         QStringLiteral("おやつファイル「%1」を作れません：%2").arg(outShown, reason));
   };
   if (outInfo.isDir()) return refused(QStringLiteral("同じ名前のフォルダがあります"));

@@ -18,8 +18,12 @@ namespace snack {
 struct Outcome {
   bool ok = true;
   QString message;
+  // Refused before anything was touched: the request itself cannot be done
+  // (a name the factory does not take, a missing part), not the file system.
+  bool refused = false;
   static Outcome success() { return {}; }
   static Outcome failure(QString m) { return {false, std::move(m)}; }
+  static Outcome refusal(QString m) { return {false, std::move(m), true}; }
 };
 
 // Reads the header of an existing file of at least 904 bytes into `record`.
@@ -59,7 +63,8 @@ struct FactoryTarget {
 // the file system and not a part's name; the folder and its three parts;
 // then an output that is not a symbolic link and not the same file as one of
 // the parts or as `currentSnack` (the snack being edited), by any path or
-// link; not a folder, not write-protected. Fills `target` on success.
+// link; not a folder, not write-protected. Fills `target` on success; every
+// failure is a refusal.
 Outcome checkFactoryOutput(const QString& factoryFolder, const QString& outputName,
                            const platform::NativePath& currentSnack, FactoryTarget& target);
 

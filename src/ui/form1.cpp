@@ -28,10 +28,11 @@
 #include "ui/messages.h"
 
 using namespace ui;
+using snack::Field;
+using snack::fieldCaption;
 
 namespace {
 Form1* mainForm = nullptr;
-const QString kPlaceholder = QStringLiteral("--------");
 
 // The box or list that shows each header field, by Field; none for the spare.
 // clang-format off
@@ -145,28 +146,27 @@ void Form1::BuildControls() {
   setCentralWidget(c);
 
   // Captions and boxes, in the order they are drawn.
-  makeLabel(c, "Label1", QStringLiteral("おやつの名前"), 120, 120, 1095, 255);
+  makeLabel(c, "Label1", fieldCaption(Field::Name), 120, 120, 1095, 255);
   auto* text1 = makeTextArea(c, "Text1", 1320, 120, 4935, 270);
-  makeLabel(c, "Label2", QStringLiteral("おやつの説明"), 120, 480, 1095, 255);
+  makeLabel(c, "Label2", fieldCaption(Field::Description), 120, 480, 1095, 255);
   auto* text2 = makeTextArea(c, "Text2", 1320, 480, 4935, 270);
-  makeLabel(c, "Label3", QStringLiteral("おやつの作者"), 120, 840, 1095, 255);
+  makeLabel(c, "Label3", fieldCaption(Field::Author), 120, 840, 1095, 255);
   auto* text3 = makeTextArea(c, "Text3", 1320, 840, 4935, 270);
-  makeLabel(c, "Label4", QStringLiteral("おやつの番号"), 120, 1200, 1095, 255);
+  makeLabel(c, "Label4", fieldCaption(Field::Number), 120, 1200, 1095, 255);
   auto* text4 = makeBox(c, "Text4", {}, 1320, 1200, 1695, 270);
-  makeLabel(c, "Label5", QStringLiteral("食事音"), 3600, 1200, 615, 255);
+  makeLabel(c, "Label5", fieldCaption(Field::Sound), 3600, 1200, 615, 255);
   Combo1 = makeList(c, "Combo1", 4200, 1200, 2055, 300);
-  makeLabel(c, "Label6", QStringLiteral("おやつの数量"), 120, 1680, 1095, 255);
+  makeLabel(c, "Label6", fieldCaption(Field::Quantity), 120, 1680, 1095, 255);
   auto* text5 = makeBox(c, "Text5", {}, 1320, 1680, 1095, 270);
-  makeLabel(c, "Label7", QStringLiteral("おやつの熱量"), 120, 2040, 1095, 255);
+  makeLabel(c, "Label7", fieldCaption(Field::Calories), 120, 2040, 1095, 255);
   auto* text6 = makeBox(c, "Text6", {}, 1320, 2460, 1095, 270);
   makeLabel(c, "Label8", QStringLiteral("個"), 2640, 1800, 255, 255);
   makeLabel(c, "Label9", QStringLiteral("Kcal"), 2520, 2160, 375, 255);
-  makeLabel(c, "Label10", QStringLiteral("賞味期限"), 120, 2400, 855, 255);
+  makeLabel(c, "Label10", fieldCaption(Field::BestBeforeDays), 120, 2400, 855, 255);
   auto* text7 = makeBox(c, "Text7", {}, 1320, 2100, 1095, 270);
   makeLabel(c, "Label11", QStringLiteral("日"), 2640, 2520, 255, 255);
 
-  auto* frame =
-      placed(new QGroupBox(QStringLiteral("おやつ開封日時"), c), "Frame1", 3120, 1680, 3135, 1095);
+  auto* frame = placed(new QGroupBox(snack::kOpenedCaption, c), "Frame1", 3120, 1680, 3135, 1095);
   setTextColour(frame, kNavy);
   const QString zero = QStringLiteral("00");
   auto* text8 = makeBox(frame, "Text8", QStringLiteral("0000"), 720, 240, 495, 270);
@@ -181,15 +181,15 @@ void Form1::BuildControls() {
   makeLabel(frame, "Label15", QStringLiteral("時"), 1320, 720, 255, 255, false);
   makeLabel(frame, "Label16", QStringLiteral("分"), 2040, 720, 255, 255, false);
   makeLabel(frame, "Label17", QStringLiteral("秒"), 2760, 720, 255, 255, false);
-  Label18 = placed(new ClickLabel(QStringLiteral("未開封"), frame), "Label18", 120, 600, 615, 255);
+  Label18 = placed(new ClickLabel(snack::kUnopenedText, frame), "Label18", 120, 600, 615, 255);
   Label18->setFont(japaneseFont(kGothic, 9, true));
   setTextColour(Label18, kBrown);
   Label18->setToolTip(QStringLiteral("ダブルクリック、または Ctrl+R で未開封に戻します"));
   Label18->setAccessibleName(QStringLiteral("開封状態"));
 
-  makeLabel(c, "Label19", QStringLiteral("おやつの種類"), 120, 2880, 1095, 255);
+  makeLabel(c, "Label19", fieldCaption(Field::Type), 120, 2880, 1095, 255);
   Combo2 = makeList(c, "Combo2", 1320, 2880, 4935, 300);
-  makeLabel(c, "Label20", QStringLiteral("おやつファイル"), 120, 3360, 1215, 255);
+  makeLabel(c, "Label20", snack::kFileCaption, 120, 3360, 1215, 255);
   Text14 = makeBox(c, "Text14", QStringLiteral("おやつw.pac"), 1560, 3360, 4695, 270);
 
   // Each box is named by the caption beside it; the date boxes by their frame.
@@ -202,12 +202,13 @@ void Form1::BuildControls() {
     l->setBuddy(box);
     nameInput(box, l->text());
   }
-  const char* const dateParts[] = {"年", "月", "日", "時", "分", "秒"};
-  QLineEdit* const dateBoxes[] = {text8, text9, text10, text11, text12, text13};
-  for (int i = 0; i < 6; ++i) {
-    dateBoxes[i]->setAccessibleName(frame->title() +
-                                    QStringLiteral("（%1）").arg(QString::fromUtf8(dateParts[i])));
-  }
+  for (auto [box, field] : {std::pair{text8, Field::Year},
+                            {text9, Field::Month},
+                            {text10, Field::Day},
+                            {text11, Field::Hour},
+                            {text12, Field::Minute},
+                            {text13, Field::Second}})
+    box->setAccessibleName(fieldCaption(field));
 
   for (int i = 0; i < snack::kFieldCount; ++i)
     if (kBoxOf[i]) boxes_[i] = c->findChild<QWidget*>(QLatin1String(kBoxOf[i]));
@@ -269,7 +270,7 @@ bool Form1::eventFilter(QObject* watched, QEvent* e) {
 void Form1::FillList(QComboBox* combo, const std::array<QString, 257>& table) {
   QStringList items;
   items.reserve(256);
-  for (int i = 0; i <= 255; ++i) items.append(table[i].isEmpty() ? kPlaceholder : table[i]);
+  for (int i = 0; i <= 255; ++i) items.append(snack::listItemText(table[i]));
   combo->addItems(items);
   combo->setCurrentIndex(-1);
 }
@@ -312,8 +313,7 @@ void Form1::ShowSnackRecord(const QString& fileName) {
       area->setPlainText(shown[i].text);
       // A text still showing this is saved as the bytes it came from.
       const int t = i - static_cast<int>(snack::Field::Name);
-      loadedBytes_[t] =
-          snack::textBytes(Module1::SnackRecord.*f.buffer, Module1::SnackRecord.*f.length);
+      loadedBytes_[t] = *shown[i].keptBytes;
       loadedText_[t] = area->toPlainText();
     } else if (auto* line = qobject_cast<QLineEdit*>(boxes_[i])) {
       line->setText(shown[i].text);
@@ -326,7 +326,7 @@ void Form1::ShowSnackRecord(const QString& fileName) {
 }
 
 void Form1::ShowOpenedState(bool opened) {
-  Label18->setText(opened ? QStringLiteral("開封") : QStringLiteral("未開封"));
+  Label18->setText(opened ? snack::kOpenedText : snack::kUnopenedText);
   QAccessibleEvent changed(Label18, QAccessible::DescriptionChanged);
   QAccessible::updateAccessibility(&changed);
 }

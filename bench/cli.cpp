@@ -1,0 +1,128 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The command-line program over a folder of 10,000 snacks, run inside this
+// process with its standard output going to /dev/null: `ls --json` against a
+// floor that lists the folder and reads the 904 header bytes of each file, and
+// `refresh --all` against a floor that writes the same 14 zero bytes into each
+// file and flushes it, as the refresh does.
+#include "cli/cli.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <cstdio>
+
+#include "cli_bench.h"
+#include "samplegen.h"
+
+namespace bench {
+
+namespace {
+
+// Runs the command line with standard output thrown away.
+int quietly(const QStringList& args) {
+  QList<platform::CommandArgument> list;
+  for (const QString& a : args) list.append({a, platform::NativePath(a)});
+  std::fflush(stdout);
+  const int saved = ::dup(STDOUT_FILENO);
+  const int null = ::open("/dev/null", O_WRONLY);
+  ::dup2(null, STDOUT_FILENO);
+  ::close(null);
+  const int status = cli::run(list);
+  std::fflush(stdout);
+  ::dup2(saved, STDOUT_FILENO);
+  ::close(saved);
+  return status;
+}
+
+// Every regular file of the folder, opened one after another; `each` gets
+// its descriptor. Returns how many there were.
+template <class Each>
+int eachFile(const QByteArray& dir, int flags, Each each) {
+  DIR* d = ::opendir(dir.constData());
+  if (!d) return -1;
+  int n = 0;
+  while (const dirent* e = ::readdir(d)) {
+    if (e->d_name[0] == '.') continue;
+    const int fd = ::openat(::dirfd(d), e->d_name, flags | O_CLOEXEC);
+    if (fd < 0) continue;
+    if (each(fd)) ++n;
+    ::close(fd);
+  }
+  ::closedir(d);
+  return n;
+}
+
+}  // namespace
+
+void commandLine(Table& table, const QString& work, const std::function<void(const QString&)>& say,
+                 const std::function<void(const QString&)>& fail) {
+  const int count = 10000;
+  // A working folder with the settings files, its snack folder the 10,000 snacks.
+  const QString ws = QDir(work).filePath(QStringLiteral("cli"));
+  const QString dir = QDir(ws).filePath(QStringLiteral("snacks"));
+  if (!samplegen::writeWorkspace(ws)) fail(QStringLiteral("cannot write the workspace ") + ws);
+  for (const QString& name : QDir(dir).entryList(QDir::Files))
+    QFile::remove(QDir(dir).filePath(name));
+  say(QStringLiteral("command line: writing %1 snack files").arg(count));
+  const QList<samplegen::SampleSnack> samples = samplegen::sampleSnacks();
+  for (int i = 0; i < count; ++i) {
+    samplegen::SampleSnack s = samples[i % samples.size()];
+    s.number = static_cast<std::uint16_t>(i);
+    s.month = static_cast<std::uint8_t>(i % 13);
+    const QString p = QDir(dir).filePath(QStringLiteral("おやつ%1.pac").arg(i));
+    if (!samplegen::writeFile(p, samplegen::snackFile(s, i % 16, 8, 1)))
+      fail(QStringLiteral("cannot write ") + p);
+  }
+  const QByteArray native = QFile::encodeName(dir);
+
+  const Pair ls = alternate(
+      2, 15,
+      [&] {
+        const Clock::time_point start = Clock::now();
+        const int status = quietly(
+            {QStringLiteral("--workdir"), ws, QStringLiteral("ls"), QStringLiteral("--json")});
+        const double s = secondsSince(start);
+        if (status != cli::kDone) fail(QStringLiteral("ls --json ended with %1").arg(status));
+        return s;
+      },
+      [&] {
+        char header[904];
+        const Clock::time_point start = Clock::now();
+        const int n =
+            eachFile(native, O_RDONLY, [&](int fd) { return ::pread(fd, header, 904, 0) == 904; });
+        const double s = secondsSince(start);
+        if (n != count) fail(QStringLiteral("the floor read %1 headers").arg(n));
+        return s;
+      });
+  table.addRatio(QStringLiteral("ls --json, 10,000 snacks"), ms(ls.ours), ms(ls.floor),
+                 ls.ours / ls.floor, 2.0);
+
+  // Every refresh waits for the disk; three runs of each.
+  const char zeros[14] = {};
+  ::sync();
+  const Pair refresh = alternate(
+      0, 3,
+      [&] {
+        const Clock::time_point start = Clock::now();
+        const int status = quietly(
+            {QStringLiteral("--workdir"), ws, QStringLiteral("refresh"), QStringLiteral("--all")});
+        const double s = secondsSince(start);
+        if (status != cli::kDone) fail(QStringLiteral("refresh --all ended with %1").arg(status));
+        return s;
+      },
+      [&] {
+        const Clock::time_point start = Clock::now();
+        const int n = eachFile(native, O_RDWR, [&](int fd) {
+          return ::pwrite(fd, zeros, sizeof zeros, 889) == sizeof zeros && ::fsync(fd) == 0;
+        });
+        const double s = secondsSince(start);
+        if (n != count) fail(QStringLiteral("the floor refreshed %1 files").arg(n));
+        return s;
+      });
+  table.addRatio(QStringLiteral("refresh --all, 10,000 snacks (flush each)"), ms(refresh.ours),
+                 ms(refresh.floor), refresh.ours / refresh.floor, 1.5);
+}
+
+}  // namespace bench

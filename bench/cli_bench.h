@@ -1,0 +1,16 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// The command-line program's benchmarks (cli.cpp).
+#include <QString>
+#include <functional>
+
+#include "measure.h"
+
+namespace bench {
+
+// `ls --json` and `refresh --all` over 10,000 snacks in `work`, each against
+// its floor.
+void commandLine(Table& table, const QString& work, const std::function<void(const QString&)>& say,
+                 const std::function<void(const QString&)>& fail);
+
+}  // namespace bench

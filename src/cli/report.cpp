@@ -1,0 +1,233 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "cli/report.h"
+
+#include <charconv>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "snack/fields.h"
+#include "snack/layout.h"
+
+namespace cli {
+
+namespace {
+
+using snack::FieldLayout;
+using snack::Kind;
+
+// One JSON object written as UTF-8 into `out`, its keys in the order given:
+// no separators beyond the commas and colons JSON needs.
+class JsonObject {
+ public:
+  explicit JsonObject(std::string& out) : out_(out) { out_ += '{'; }
+  ~JsonObject() { out_ += '}'; }
+  JsonObject(const JsonObject&) = delete;
+  JsonObject& operator=(const JsonObject&) = delete;
+
+  std::string& key(std::string_view k) {
+    if (!first_) out_ += ',';
+    first_ = false;
+    out_ += '"';
+    out_ += k;
+    out_ += "\":";
+    return out_;
+  }
+  void number(std::string_view k, int n) {
+    char digits[12];
+    const auto end = std::to_chars(digits, digits + sizeof digits, n).ptr;
+    key(k).append(digits, end - digits);
+  }
+  // Quotes, backslashes and control characters escaped, the rest as UTF-8.
+  void string(std::string_view k, QStringView s) {
+    std::string& out = key(k);
+    out += '"';
+    for (qsizetype i = 0; i < s.size(); ++i) {
+      char32_t c = s[i].unicode();
+      if (c < 0x80) {
+        const char* escaped = nullptr;
+        switch (c) {
+          case '"':
+            escaped = "\\\"";
+            break;
+          case '\\':
+            escaped = "\\\\";
+            break;
+          case '\b':
+            escaped = "\\b";
+            break;
+          case '\f':
+            escaped = "\\f";
+            break;
+          case '\n':
+            escaped = "\\n";
+            break;
+          case '\r':
+            escaped = "\\r";
+            break;
+          case '\t':
+            escaped = "\\t";
+            break;
+          default:
+            break;
+        }
+        if (escaped) {
+          out += escaped;
+        } else if (c < 0x20) {
+          char u[8];
+          std::snprintf(u, sizeof u, "\\u%04x", unsigned(c));
+          out += u;
+        } else {
+          out += char(c);
+        }
+        continue;
+      }
+      if (QChar::isHighSurrogate(c) && i + 1 < s.size() && s[i + 1].isLowSurrogate())
+        c = QChar::surrogateToUcs4(char16_t(c), s[++i].unicode());
+      else if (QChar::isSurrogate(c))
+        c = 0xFFFD;
+      if (c < 0x800) {
+        out += char(0xC0 | c >> 6);
+      } else {
+        if (c < 0x10000) {
+          out += char(0xE0 | c >> 12);
+        } else {
+          out += char(0xF0 | c >> 18);
+          out += char(0x80 | (c >> 12 & 0x3F));
+        }
+        out += char(0x80 | (c >> 6 & 0x3F));
+      }
+      out += char(0x80 | (c & 0x3F));
+    }
+    out += '"';
+  }
+
+ private:
+  std::string& out_;
+  bool first_ = true;
+};
+
+// A text's value: the bytes the length byte counts, as read from the file.
+QByteArray textOf(const snack::SnackRecordType& r, const FieldLayout& f) {
+  return snack::textBytes(r.*f.buffer, r.*f.length);
+}
+
+// The opened date and time is one object, its parts keyed as in the table
+// without the group's name.
+constexpr std::string_view kOpenedKey = "opened";
+
+int wordOf(const snack::SnackRecordType& r, const FieldLayout& f) {
+  return snack::join16(r.*f.high, r.*f.low);
+}
+
+}  // namespace
+
+QString textBlock(const QString& file, const snack::SnackRow& row, const NameTable& types,
+                  const NameTable& sounds) {
+  const snack::SnackRecordType& r = row.record;
+  QString text = QStringLiteral("%1: %2\n").arg(snack::kFileCaption, file);
+  for (const FieldLayout& f : snack::kFields) {
+    if (f.opened != snack::Opened::No) continue;
+    QString value;
+    switch (f.kind) {
+      case Kind::Text:
+        value = snack::displayText(textOf(r, f));
+        break;
+      case Kind::Word:
+      case Kind::Unlimited:
+        value = snack::numberText(static_cast<std::uint16_t>(wordOf(r, f)), f.showsUnlimited);
+        break;
+      case Kind::Byte:
+        value = snack::listItemText((f.field == snack::Field::Type ? types : sounds)[r.*f.low]);
+        break;
+      default:
+        continue;
+    }
+    text += QStringLiteral("%1: %2\n").arg(snack::fieldCaption(f.field), value);
+  }
+  const QString opened = snack::openedStamp(r, QLatin1Char('/'));
+  text += QStringLiteral("%1: %2\n")
+              .arg(snack::kOpenedCaption, opened.isEmpty() ? snack::kUnopenedText : opened);
+  text += QStringLiteral("絵: %1\n")
+              .arg(row.picture ? QStringLiteral("%1 × %2、%3ビット")
+                                     .arg(row.picture->width)
+                                     .arg(row.picture->height)
+                                     .arg(row.picture->bitDepth)
+                               : QStringLiteral("絵がありません"));
+  return text;
+}
+
+QString textLine(const QString& file, const snack::SnackRow& row) {
+  QStringList cells = {file};
+  for (snack::Field f : {snack::Field::Name, snack::Field::Author}) {
+    // One line per file, one cell per column.
+    QString value = snack::rowText(row, f);
+    value.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    for (const char c : {'\r', '\n', '\t'}) value.replace(QLatin1Char(c), QLatin1Char(' '));
+    cells.append(value);
+  }
+  return cells.join(QLatin1Char('\t')) + QLatin1Char('\n');
+}
+
+QByteArray jsonLine(const QString& file, const snack::SnackRow& row, const NameTable& types,
+                    const NameTable& sounds) {
+  const snack::SnackRecordType& r = row.record;
+  std::string out;
+  out.reserve(512);
+  {
+    JsonObject line(out);
+    line.string("file", file);
+    for (const FieldLayout& f : snack::kFields) {
+      if (f.opened != snack::Opened::No) continue;
+      switch (f.kind) {
+        case Kind::Text: {
+          const QString text = snack::rowText(row, f.field);
+          line.string(f.key, text);
+          // Code page 932 has no code for U+FFFD: one in the text marks bytes
+          // that are no character.
+          if (text.contains(QChar(0xFFFD)))
+            line.key(std::string(f.key) + "_hex") += '"' + textOf(r, f).toHex().toStdString() + '"';
+          break;
+        }
+        case Kind::Word:
+        case Kind::Unlimited:
+          line.number(f.key, wordOf(r, f));
+          break;
+        case Kind::Byte: {
+          line.key(f.key);
+          JsonObject item(out);
+          item.number("index", r.*f.low);
+          item.string("name", (f.field == snack::Field::Type ? types : sounds)[r.*f.low]);
+          break;
+        }
+        default:
+          break;
+      }
+    }
+    if (!snack::isOpened(r)) {
+      line.key(kOpenedKey) += "null";
+    } else {
+      line.key(kOpenedKey);
+      JsonObject opened(out);
+      const std::array<int, 6> values = snack::openedValues(r);
+      std::size_t n = 0;
+      for (const FieldLayout& f : snack::kFields) {
+        if (f.opened == snack::Opened::No || !f.low) continue;  // the spare is never read
+        opened.number(std::string_view(f.key).substr(kOpenedKey.size() + 1), values[n++]);
+      }
+    }
+    if (!row.picture) {
+      line.key("picture") += "null";
+    } else {
+      line.key("picture");
+      JsonObject picture(out);
+      picture.number("width", row.picture->width);
+      picture.number("height", row.picture->height);
+      picture.number("bits", row.picture->bitDepth);
+    }
+  }
+  out += '\n';
+  return QByteArray(out.data(), qsizetype(out.size()));
+}
+
+}  // namespace cli

@@ -1,0 +1,57 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/console.h"
+
+#include <QCoreApplication>
+#include <cstdio>
+
+#ifdef Q_OS_WIN
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+#endif
+
+namespace platform {
+
+QList<CommandArgument> commandArguments(int argc, char** argv) {
+  QList<CommandArgument> args;
+#ifdef Q_OS_WIN
+  Q_UNUSED(argc);
+  Q_UNUSED(argv);
+  const QStringList all = QCoreApplication::arguments();
+  for (qsizetype i = 1; i < all.size(); ++i) args.append({all[i], NativePath(all[i])});
+#else
+  for (int i = 1; i < argc; ++i) {
+    const NativePath path = NativePath::fromBytes(QByteArray(argv[i]));
+    args.append({path.shown(), path});
+  }
+#endif
+  return args;
+}
+
+void setUpConsole() {
+#ifdef Q_OS_WIN
+  SetConsoleOutputCP(CP_UTF8);
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
+#endif
+}
+
+namespace {
+bool write(std::FILE* stream, QByteArrayView bytes) {
+  if (bytes.isEmpty()) return !std::ferror(stream);
+  return std::fwrite(bytes.data(), 1, static_cast<size_t>(bytes.size()), stream) ==
+         static_cast<size_t>(bytes.size());
+}
+}  // namespace
+
+bool writeOut(QByteArrayView bytes) { return write(stdout, bytes); }
+
+bool writeErr(QByteArrayView bytes) {
+  const bool ok = write(stderr, bytes);
+  std::fflush(stderr);
+  return ok;
+}
+
+bool flushOut() { return std::fflush(stdout) == 0 && !std::ferror(stdout); }
+
+}  // namespace platform
