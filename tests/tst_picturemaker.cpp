@@ -3,6 +3,7 @@
 // what is refused, and the window.
 #include <QApplication>
 #include <QBuffer>
+#include <QCheckBox>
 #include <QTest>
 
 #include "snack/picturemaker.h"
@@ -59,6 +60,7 @@ class TstPictureMaker : public QObject {
   void bytes();
   void refusals_data();
   void refusals();
+  void window();
 };
 
 // Columns: the template's coding; where its pixel rows lie; the colours the
@@ -288,6 +290,53 @@ void TstPictureMaker::refusals() {
   for (const QString& s : says) QVERIFY2(done.message.contains(s), qPrintable(done.message));
   QCOMPARE(QDir(factory).entryList(QDir::Files), listed);
   if (!huge) QCOMPARE(ws.checksums(), before);
+}
+
+// Ctrl+M, a path typed into Text1, 作る; then Check1 off redraws the snack
+// without the picture file.
+void TstPictureMaker::window() {
+  testing::WindowWorkspace ws;
+  // A cookie on black, 40 × 30: at (12, 17) of the 64 × 64 template.
+  QVERIFY(samplegen::snackImage(1, 40, 30).save(ws.path("cookie.png")));
+  Form1 form;
+  QVERIFY(testing::showActive(&form));
+  QTest::keyClick(&form, Qt::Key_M, Qt::ControlModifier);
+  Form6* f6 = Form6Window.get();
+  QVERIFY(f6 && testing::showActive(f6));
+  QVERIFY(form.isVisible());
+  QCOMPARE(testing::child<QLabel>(f6, "Label1")->text(), QString("型：64 × 64、24ビット"));
+  auto* text1 = testing::child<QLineEdit>(f6, "Text1");
+  auto* check1 = testing::child<QCheckBox>(f6, "Check1");
+  auto* picture1 = testing::child<QLabel>(f6, "Picture1");
+  auto* label2 = testing::child<QLabel>(f6, "Label2");
+  QCOMPARE(text1->accessibleName(), QString("絵のファイル"));
+  QCOMPARE(picture1->accessibleName(), QString("できあがりの絵"));
+  QVERIFY(!check1->isEnabled());
+
+  text1->setFocus();
+  QTest::keyClicks(text1, QDir::toNativeSeparators(ws.path("cookie.png")));
+  QTest::mouseClick(testing::child<QPushButton>(f6, "Command2"), Qt::LeftButton);
+  QCOMPARE(ws.messages, QStringList());
+  QCOMPARE(testing::child<QLineEdit>(f6, "Text2")->text(), QString("cookie.pac"));
+  QVERIFY(check1->isEnabled() && check1->isChecked());
+  QCOMPARE(label2->text(), QString("「cookie.pac」を作りました。"));
+  const QByteArray made = samplegen::readFile(ws.path("おやつ工場/cookie.pac"));
+  QCOMPARE(made.size(), 1024 + 2 * 12342);
+  QCOMPARE(made.left(1024 + 54), samplegen::readFile(ws.path("おやつ工場/head.dat")) +
+                                     samplegen::readFile(ws.path("おやつ工場/Image.bmp")).left(54));
+  const QImage mask = QImage::fromData(made.mid(1024 + 12342), "BMP");
+  QCOMPARE(mask.pixelColor(12, 17), QColor(255, 255, 255));  // the black corner: background
+  QCOMPARE(mask.pixelColor(32, 32), QColor(0, 0, 0));        // the cookie
+
+  // Drawn twice as large at (19, 19) of the box: template (12, 17) at (43, 53),
+  // a dark square of the checkerboard, then the picture's own black.
+  QCOMPARE(picture1->pixmap().toImage().pixelColor(43, 53), QColor(221, 221, 221));
+  QVERIFY(QFile::remove(ws.path("cookie.png")));
+  check1->setFocus();
+  QTest::keyClick(check1, Qt::Key_Space);
+  QVERIFY(!check1->isChecked());
+  QCOMPARE(picture1->pixmap().toImage().pixelColor(43, 53), QColor(0, 0, 0));
+  QCOMPARE(ws.messages, QStringList());
 }
 
 int main(int argc, char** argv) {

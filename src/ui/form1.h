@@ -60,6 +60,7 @@ class Form1 : public QMainWindow {
   void FILE_SAVE_Click();
   void FILE_FOLDER_Click();
   void FILE_NEW_Click();
+  void FILE_PICTURE_Click();
   void FILE_QUIT_Click();
   void HELP_INFO_Click();
   void Label18_DblClick();

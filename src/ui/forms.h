@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The five windows. Form1 lives for the whole program; Form2 to Form5 exist
+// The windows. Form1 lives for the whole program; Form2 to Form6 exist
 // at most once each, created when first shown.
 #include "platform/windows.h"
 
@@ -9,6 +9,7 @@ class Form2;
 class Form3;
 class Form4;
 class Form5;
+class Form6;
 
 // The main window, once it has been created.
 Form1* MainForm();
@@ -17,3 +18,4 @@ extern platform::SingleWindow<Form2> Form2Window;
 extern platform::SingleWindow<Form3> Form3Window;
 extern platform::SingleWindow<Form4> Form4Window;
 extern platform::SingleWindow<Form5> Form5Window;
+extern platform::SingleWindow<Form6> Form6Window;
