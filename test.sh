@@ -41,7 +41,7 @@ if fuzz/run.sh build/fuzz "${CRUMB_FUZZ_SECONDS:-20}"; then fuzzed=1; else fuzze
 if [ "${CRUMB_WINDOWS:-1}" != 0 ]; then
   echo "== windows =="
   if tools/ensure-packages.sh g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 \
-       librsvg2-bin icoutils zip \
+       fonts-wine librsvg2-bin icoutils zip \
      && CRUMB_QT_WINDOWS=$(tools/build-qt-windows.sh); then
     export CRUMB_QT_WINDOWS
     run_suite windows

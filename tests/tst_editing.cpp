@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Loading, saving, refreshing and the factory, driven through the windows.
+#include <QAccessible>
 #include <QTest>
 #include <filesystem>
 #include <fstream>
@@ -94,6 +95,8 @@ class TstEditing : public QObject {
   void factoryKeepsCurrentFile();
   void unsavedEdits_data();
   void unsavedEdits();
+  void refreshFromKeyboard_data();
+  void refreshFromKeyboard();
 };
 
 void TstEditing::selectionWindowListsFolder() {
@@ -769,6 +772,41 @@ void TstEditing::unsavedEdits() {
     QCOMPARE(ws.endCalls, goesOn ? 1 : 0);
     QCOMPARE(text4->text(), number.isEmpty() ? loaded : number);
   }
+}
+
+void TstEditing::refreshFromKeyboard_data() {
+  QTest::addColumn<int>("key");
+  QTest::addColumn<int>("modifiers");
+  QTest::newRow("Enter") << int(Qt::Key_Return) << int(Qt::NoModifier);
+  QTest::newRow("Space") << int(Qt::Key_Space) << int(Qt::NoModifier);
+  QTest::newRow("Ctrl+R") << int(Qt::Key_R) << int(Qt::ControlModifier);
+}
+
+// With the focus on the opened state, the key opens the refresh window; a
+// screen reader hears a button named 開封状態 and the state it shows.
+void TstEditing::refreshFromKeyboard() {
+  QFETCH(int, key);
+  QFETCH(int, modifiers);
+  testing::WindowWorkspace ws;
+  QByteArray opened = samplegen::readFile(ws.snack("houjicha.pac"));
+  opened[894] = 3;
+  QVERIFY(samplegen::writeFile(ws.snack("houjicha.pac"), opened));
+  Form1 form;
+  CHECKED(loadThroughWindow(form, "houjicha.pac"));
+  QVERIFY(testing::showActive(&form));
+  auto* label = testing::child<ClickLabel>(&form, "Label18");
+  QAccessibleInterface* a = QAccessible::queryAccessibleInterface(label);
+  QCOMPARE(a->role(), QAccessible::Button);
+  QCOMPARE(a->text(QAccessible::Name), QString("開封状態"));
+  QCOMPARE(a->text(QAccessible::Description), QString("開封"));
+  label->setFocus();
+  QTest::keyClick(label, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+  QVERIFY(Form4Window.loaded() && Form4Window.get()->isVisible());
+  QTest::mouseClick(testing::child<QPushButton>(Form4Window.get(), "Command1"), Qt::LeftButton);
+  testing::processDeletes();
+  QCOMPARE(samplegen::readFile(ws.snack("houjicha.pac")).mid(889, 14), QByteArray(14, 0));
+  QCOMPARE(a->text(QAccessible::Description), QString("未開封"));
+  QVERIFY(a->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()));
 }
 
 int main(int argc, char** argv) {

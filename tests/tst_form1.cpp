@@ -123,6 +123,9 @@ void TstForm1::menus_data() {
   QTest::newRow("save") << "FILE_SAVE"
                         << "おやつファイルの書込"
                         << "Ctrl+S";
+  QTest::newRow("refresh") << "FILE_REFRESH"
+                           << "未開封に戻す"
+                           << "Ctrl+R";
   QTest::newRow("folder") << "FILE_FOLDER"
                           << "おやつフォルダ再設定"
                           << "Ctrl+O";
@@ -148,7 +151,11 @@ void TstForm1::menus() {
   QCOMPARE(a->shortcut(), QKeySequence(shortcut));
   QCOMPARE(testing::child<QMenu>(&form, "MENU_FILE")->title(), QString("ファイル(&F)"));
   QCOMPARE(testing::child<QMenu>(&form, "MENU_HELP")->title(), QString("ヘルプ(&H)"));
-  QCOMPARE(testing::child<QMenu>(&form, "MENU_FILE")->actions().size(), 5);
+  QStringList items;
+  for (const QAction* item : testing::child<QMenu>(&form, "MENU_FILE")->actions())
+    items << item->objectName();
+  QCOMPARE(items, QStringList({"FILE_READ", "FILE_SAVE", "FILE_REFRESH", "FILE_FOLDER", "FILE_NEW",
+                               "FILE_QUIT"}));
 }
 
 void TstForm1::tabOrder() {
@@ -170,6 +177,7 @@ void TstForm1::tabOrder() {
                                  testing::child<QLineEdit>(&form, "Text11"),
                                  testing::child<QLineEdit>(&form, "Text12"),
                                  testing::child<QLineEdit>(&form, "Text13"),
+                                 testing::child<QLabel>(&form, "Label18"),
                                  testing::child<QComboBox>(&form, "Combo2"),
                                  testing::child<QLineEdit>(&form, "Text14")};
   testing::child<QPlainTextEdit>(&form, "Text1")->setFocus();

@@ -4,16 +4,17 @@
 # "windows" platform, on the demo workspace (under Xvfb):
 #   tools/screenshot-windows.sh [BUILD_DIR [OUT_FILE]]
 # BUILD_DIR defaults to build/windows, OUT_FILE to docs/screenshots/windows-main.png.
-# Under Wine, GDI draws nothing of the desktop font at the text boxes' size (their
-# texts stay blank at 1x, and show at 2x), so the picture is taken with Qt's own
-# FreeType engine of the windows platform; CRUMB_SHOTS_ARGS replaces that choice.
+# Qt's default font engine (GDI) draws the desktop font "MS Shell Dlg", which Wine
+# maps to Tahoma: Debian's fonts-wine brings it. Without it Qt falls back to the
+# first font the machine has, whose line metrics may push the text out of the
+# boxes. CRUMB_SHOTS_ARGS passes other options (-platform windows:fontengine=freetype).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=$(realpath "${1:-build/windows}")
 out=$(realpath -m "${2:-docs/screenshots/windows-main.png}")
 
 if [ -z "${CRUMB_SHOTS_DISPLAY:-}" ]; then
-  tools/ensure-packages.sh xdotool imagemagick
+  tools/ensure-packages.sh xdotool imagemagick fonts-wine
   [ -f "$build/crumbwright.exe" ] && [ -f "$build/crumbwright-demo.exe" ] ||
     { echo "build first: cmake --build --preset windows (or give the build folder)" >&2; exit 1; }
   exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" \
@@ -27,7 +28,7 @@ trap 'kill "$app" 2>/dev/null || true; wineserver -k 2>/dev/null || true; rm -rf
 unset QT_QPA_PLATFORM
 repo=$PWD
 tools/wine-run.sh "$build/crumbwright-demo.exe" "Z:${ws//\//\\}" >/dev/null 2>&1
-(cd "$ws" && exec "$repo/tools/wine-run.sh" "$build/crumbwright.exe" ${CRUMB_SHOTS_ARGS--platform windows:fontengine=freetype}) >/dev/null 2>&1 &
+(cd "$ws" && exec "$repo/tools/wine-run.sh" "$build/crumbwright.exe" ${CRUMB_SHOTS_ARGS:-}) >/dev/null 2>&1 &
 app=$!
 for _ in $(seq 60); do
   win=$(xdotool search --name 'Crumbwright for POSTPET' 2>/dev/null | head -n1 || true)

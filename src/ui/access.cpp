@@ -6,6 +6,7 @@
 #include <QAccessibleWidget>
 #include <QComboBox>
 #include <QKeySequence>
+#include <QLabel>
 #include <QLineEdit>
 
 namespace ui {
@@ -89,9 +90,38 @@ class NamedComboBox : public QAccessibleWidget {
   QStringList keyBindingsForAction(const QString&) const override { return {}; }
 };
 
+// A label that is pressed by a double-click, Enter or Space (its signal
+// doubleClicked): a button to a screen reader, named by its accessible name,
+// with the text it shows as its description and value.
+class PressableLabel : public QAccessibleWidget {
+ public:
+  explicit PressableLabel(QLabel* label) : QAccessibleWidget(label, QAccessible::Button) {}
+
+  QString text(QAccessible::Text t) const override {
+    if (t == QAccessible::Description || t == QAccessible::Value)
+      return static_cast<QLabel*>(widget())->text();
+    return QAccessibleWidget::text(t);
+  }
+
+  QStringList actionNames() const override { return {pressAction()}; }
+
+  void doAction(const QString& action) override {
+    if (action == pressAction()) QMetaObject::invokeMethod(widget(), "doubleClicked");
+  }
+
+  QStringList keyBindingsForAction(const QString& action) const override {
+    if (action != pressAction()) return {};
+    return {QKeySequence(Qt::Key_Return).toString(QKeySequence::NativeText),
+            QKeySequence(Qt::Key_Space).toString(QKeySequence::NativeText)};
+  }
+};
+
 QAccessibleInterface* namedInputs(const QString& className, QObject* object) {
   if (className == QLatin1String("QComboBox")) {
     if (auto* combo = qobject_cast<QComboBox*>(object)) return new NamedComboBox(combo);
+  }
+  if (className == QLatin1String("ClickLabel")) {
+    if (auto* label = qobject_cast<QLabel*>(object)) return new PressableLabel(label);
   }
   return nullptr;
 }

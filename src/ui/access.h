@@ -10,6 +10,8 @@ namespace ui {
 // From now on every combo box is announced by its own name (its caption), with
 // the selected item as its value. The toolkit's own combo box takes the
 // selected item as its name on Linux, so the caption was never read out.
+// A label that is pressed like a button (the opened state, Label18) is
+// announced as a button with the text it shows as its value.
 // Called before the first window is built; further calls do nothing.
 void installInputNames();
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/form1.h"
 
+#include <QAccessible>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
@@ -8,6 +9,8 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
 
 #include "app/module1.h"
 #include "app/settings.h"
@@ -33,9 +36,39 @@ const QString kPlaceholder = QStringLiteral("--------");
 
 Form1* MainForm() { return mainForm; }
 
+ClickLabel::ClickLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
+  setFocusPolicy(Qt::StrongFocus);
+}
+
 void ClickLabel::mouseDoubleClickEvent(QMouseEvent* e) {
   QLabel::mouseDoubleClickEvent(e);
   emit doubleClicked();
+}
+
+void ClickLabel::keyPressEvent(QKeyEvent* e) {
+  switch (e->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+      if (e->modifiers() == Qt::NoModifier || e->modifiers() == Qt::KeypadModifier) {
+        emit doubleClicked();
+        return;
+      }
+      break;
+    default:
+      break;
+  }
+  QLabel::keyPressEvent(e);
+}
+
+void ClickLabel::paintEvent(QPaintEvent* e) {
+  QLabel::paintEvent(e);
+  if (!hasFocus()) return;
+  QStylePainter painter(this);
+  QStyleOptionFocusRect frame;
+  frame.initFrom(this);
+  frame.backgroundColor = palette().color(backgroundRole());
+  painter.drawPrimitive(QStyle::PE_FrameFocusRect, frame);
 }
 
 Form1::Form1() {
@@ -142,7 +175,8 @@ void Form1::BuildControls() {
   Label18 = placed(new ClickLabel(QStringLiteral("未開封"), frame), "Label18", 120, 600, 615, 255);
   Label18->setFont(japaneseFont(kGothic, 9, true));
   setTextColour(Label18, kBrown);
-  Label18->setToolTip(QStringLiteral("ダブルクリックで未開封に戻します"));
+  Label18->setToolTip(QStringLiteral("ダブルクリック、または Ctrl+R で未開封に戻します"));
+  Label18->setAccessibleName(QStringLiteral("開封状態"));
 
   makeLabel(c, "Label19", QStringLiteral("おやつの種類"), 120, 2880, 1095, 255);
   Combo2 = makeList(c, "Combo2", 1320, 2880, 4935, 300);
@@ -169,8 +203,9 @@ void Form1::BuildControls() {
   for (const snack::FieldLayout& f : snack::kFields)
     if (f.box) boxes_[static_cast<int>(f.field)] = c->findChild<QWidget*>(QLatin1String(f.box));
 
-  const QList<QWidget*> order = {text1, text2, text3,  text4,  Combo1, text5,  text6,  text7,
-                                 text8, text9, text10, text11, text12, text13, Combo2, Text14};
+  const QList<QWidget*> order = {text1,  text2,  text3,   text4,  Combo1, text5,
+                                 text6,  text7,  text8,   text9,  text10, text11,
+                                 text12, text13, Label18, Combo2, Text14};
   for (int i = 0; i + 1 < order.size(); ++i) setTabOrder(order[i], order[i + 1]);
   for (QWidget* w : order) w->installEventFilter(this);
   connect(Label18, &ClickLabel::doubleClicked, this, &Form1::Label18_DblClick);
@@ -191,6 +226,8 @@ void Form1::BuildMenus() {
       QKeySequence(Qt::CTRL | Qt::Key_L), &Form1::FILE_READ_Click);
   add(fileMenu, "FILE_SAVE", QStringLiteral("おやつファイルの書込"),
       QKeySequence(Qt::CTRL | Qt::Key_S), &Form1::FILE_SAVE_Click);
+  add(fileMenu, "FILE_REFRESH", QStringLiteral("未開封に戻す"), QKeySequence(Qt::CTRL | Qt::Key_R),
+      &Form1::FILE_REFRESH_Click);
   add(fileMenu, "FILE_FOLDER", QStringLiteral("おやつフォルダ再設定"),
       QKeySequence(Qt::CTRL | Qt::Key_O), &Form1::FILE_FOLDER_Click);
   add(fileMenu, "FILE_NEW", QStringLiteral("おやつの工場"), QKeySequence(Qt::CTRL | Qt::Key_N),
@@ -275,13 +312,18 @@ void Form1::ShowSnackRecord(const QString& fileName) {
       combo->setCurrentIndex(shown[i].position);
     }
   }
-  Label18->setText(snack::isOpened(Module1::SnackRecord) ? QStringLiteral("開封")
-                                                         : QStringLiteral("未開封"));
+  ShowOpenedState(snack::isOpened(Module1::SnackRecord));
   saved_ = Boxes();
 }
 
+void Form1::ShowOpenedState(bool opened) {
+  Label18->setText(opened ? QStringLiteral("開封") : QStringLiteral("未開封"));
+  QAccessibleEvent changed(Label18, QAccessible::DescriptionChanged);
+  QAccessible::updateAccessibility(&changed);
+}
+
 void Form1::ShowUnopened() {
-  Label18->setText(QStringLiteral("未開封"));
+  ShowOpenedState(false);
   for (snack::Field f : {snack::Field::Year, snack::Field::Month, snack::Field::Day,
                          snack::Field::Hour, snack::Field::Minute, snack::Field::Second}) {
     static_cast<QLineEdit*>(boxes_[static_cast<int>(f)])->setText(QStringLiteral("0"));
@@ -341,6 +383,7 @@ bool Form1::Save(QWidget* parent) {
     return false;
   }
   snack::storeSaved(*v, Module1::SnackRecord);
+  ShowOpenedState(snack::isOpened(Module1::SnackRecord));
   saved_ = Boxes();
   return true;
 }
@@ -384,6 +427,8 @@ void Form1::FILE_QUIT_Click() {
 void Form1::FILE_PICTURE_Click() { Form6Window.show(); }
 
 void Form1::HELP_INFO_Click() { Form5Window.show(); }
+
+void Form1::FILE_REFRESH_Click() { Form4Window.show(); }
 
 void Form1::Label18_DblClick() { Form4Window.show(); }
 

@@ -15,16 +15,19 @@ class QComboBox;
 class QGroupBox;
 class QLineEdit;
 
-// A label that reports double-clicks.
+// A label that reports double-clicks, and takes the keyboard focus so that
+// Enter or Space does the same; it shows a focus frame while it has the focus.
 class ClickLabel : public QLabel {
   Q_OBJECT
  public:
-  using QLabel::QLabel;
+  explicit ClickLabel(const QString& text, QWidget* parent = nullptr);
  signals:
   void doubleClicked();
 
  protected:
   void mouseDoubleClickEvent(QMouseEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
+  void paintEvent(QPaintEvent* e) override;
 };
 
 class Form1 : public QMainWindow {
@@ -58,6 +61,7 @@ class Form1 : public QMainWindow {
  public slots:
   void FILE_READ_Click();
   void FILE_SAVE_Click();
+  void FILE_REFRESH_Click();
   void FILE_FOLDER_Click();
   void FILE_NEW_Click();
   void FILE_PICTURE_Click();
@@ -73,6 +77,8 @@ class Form1 : public QMainWindow {
   void BuildControls();
   void BuildMenus();
   void Form_Load();
+  // "開封" or "未開封" in Label18, and screen readers told of the change.
+  void ShowOpenedState(bool opened);
   static void FillList(QComboBox* combo, const std::array<QString, 257>& table);
   // What the boxes show now, in the order of the header fields.
   snack::BoxEntries Boxes() const;
