@@ -78,6 +78,8 @@ Form6::Form6() {
   setTabOrder(Check1, Text2);
   setTabOrder(Text2, Command2);
   setTabOrder(Command2, Command3);
+  // Enter gives returnPressed, then editingFinished: the second finds its picture tried.
+  connect(Text1, &QLineEdit::returnPressed, this, &Form6::Text1_KeyPress);
   connect(Text1, &QLineEdit::editingFinished, this, &Form6::Text1_Validate);
   connect(Command1, &QPushButton::clicked, this, &Form6::Command1_Click);
   connect(Check1, &QCheckBox::clicked, this, &Form6::Check1_Click);
@@ -109,9 +111,14 @@ bool Form6::ReadTemplates(QString* error) {
   return true;
 }
 
-void Form6::Text1_Validate() { ReadPicture(); }
+void Form6::Text1_KeyPress() { ReadPicture(); }
+
+void Form6::Text1_Validate() {
+  if (Text1->text() != triedPath_) ReadPicture();
+}
 
 bool Form6::ReadPicture() {
+  triedPath_ = Text1->text();
   // A path pasted from a file manager may come in quotes.
   QString path = Text1->text().trimmed();
   if (path.size() >= 2 && path.startsWith(QLatin1Char('"')) && path.endsWith(QLatin1Char('"')))

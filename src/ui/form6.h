@@ -28,7 +28,8 @@ class Form6 : public QWidget {
   void Command2_Click();  // "作る": writes the snack shown
   void Command3_Click();  // "閉じる"
   void Check1_Click();    // the key colour on or off: the snack drawn anew
-  void Text1_Validate();  // Enter, or leaving the box changed: reads the picture it names
+  void Text1_KeyPress();  // Enter: reads the picture Text1 names
+  void Text1_Validate();  // leaving the box: reads its picture unless that was tried already
 
  protected:
   void closeEvent(QCloseEvent* e) override;
@@ -54,6 +55,7 @@ class Form6 : public QWidget {
 
   snack::PictureTemplates templates_;
   QString picturePath_;  // the picture read, as Text1 named it
+  QString triedPath_;    // the last picture tried, read or not
   QImage fitted_[2];     // the picture fitted, without and with the key colour
   QByteArray bytes_;     // the new snack, as Picture1 shows it
 };
