@@ -120,6 +120,9 @@ void TstForm1::menus_data() {
   QTest::newRow("read") << "FILE_READ"
                         << "おやつファイルの読込"
                         << "Ctrl+L";
+  QTest::newRow("list") << "FILE_LIST"
+                        << "おやつの一覧"
+                        << "Ctrl+I";
   QTest::newRow("save") << "FILE_SAVE"
                         << "おやつファイルの書込"
                         << "Ctrl+S";
@@ -157,8 +160,8 @@ void TstForm1::menus() {
   QStringList items;
   for (const QAction* item : testing::child<QMenu>(&form, "MENU_FILE")->actions())
     items << item->objectName();
-  QCOMPARE(items, QStringList({"FILE_READ", "FILE_SAVE", "FILE_REFRESH", "FILE_FOLDER", "FILE_NEW",
-                               "FILE_PICTURE", "FILE_QUIT"}));
+  QCOMPARE(items, QStringList({"FILE_READ", "FILE_LIST", "FILE_SAVE", "FILE_REFRESH", "FILE_FOLDER",
+                               "FILE_NEW", "FILE_PICTURE", "FILE_QUIT"}));
 }
 
 void TstForm1::tabOrder() {

@@ -8,6 +8,7 @@
 #include <algorithm>
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 #include "platform/bytefile.h"
@@ -37,6 +38,7 @@ class TstPlatform : public QObject {
   void sortKey_data();
   void sortKey();
   void sortNames();
+  void listsKinds();
   void reads_data();
   void reads();
   void writes_data();
@@ -167,6 +169,28 @@ void TstPlatform::sortNames() {
   names = {"b.pac", "ア", "a10.pac", "_x", "B.pac", "あ", "b1.pac", "A9.pac", "a.pac"};
   platform::sortNames(names);
   QCOMPARE(names, sorted);
+}
+
+// Files and links to files in one list, folders and links to folders in the
+// other; broken links, named pipes and hidden names in neither.
+void TstPlatform::listsKinds() {
+#ifndef Q_OS_UNIX
+  QSKIP("links and named pipes are made with POSIX calls");
+#else
+  QTemporaryDir dir;
+  auto at = [&](const char* name) { return QFile::encodeName(dir.filePath(name)); };
+  QVERIFY(samplegen::writeFile(dir.filePath("file.pac"), "x"));
+  QVERIFY(samplegen::writeFile(dir.filePath(".hidden.pac"), "x"));
+  QVERIFY(QDir().mkdir(dir.filePath("folder")));
+  QCOMPARE(::symlink("file.pac", at("link.pac").constData()), 0);
+  QCOMPARE(::symlink("folder", at("link-folder").constData()), 0);
+  QCOMPARE(::symlink("none", at("broken.pac").constData()), 0);
+  QCOMPARE(::mkfifo(at("pipe.pac").constData(), 0644), 0);
+  QCOMPARE(platform::shownNames(*platform::listFiles(dir.path())),
+           QStringList({"file.pac", "link.pac"}));
+  QCOMPARE(platform::shownNames(*platform::listSubfolders(dir.path())),
+           QStringList({"folder", "link-folder"}));
+#endif
 }
 
 void TstPlatform::reads_data() {

@@ -19,6 +19,7 @@
 #include "ui/form4.h"
 #include "ui/form5.h"
 #include "ui/form6.h"
+#include "ui/form7.h"
 #include "ui/forms.h"
 #include "ui/messages.h"
 
@@ -106,6 +107,7 @@ inline void unloadDialogs() {
   Form4Window.unload();
   Form5Window.unload();
   Form6Window.unload();
+  Form7Window.unload();
   processDeletes();
 }
 

@@ -7,8 +7,9 @@
 # BUILD_DIR defaults to build/dev, OUT_DIR to docs/screenshots, SCALES to "1 2"
 # (values of QT_SCALE_FACTOR). Writes main, file-selection, folder-selection,
 # refresh and about, each as NAME-SCALEx.png, and at scale 1 preview.png: the file
-# selection with the strawberry cake selected, and picture.png: a new snack from
-# the demo's cake.png.
+# selection with the strawberry cake selected, collection.png: the collection
+# window with an opened snack selected, and picture.png: a new snack from the
+# demo's cake.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -143,4 +144,14 @@ for s in $scales; do
   key "$main" ctrl+o
   shot "$(wait_window 'フォルダ選択')" "folder-selection-${s}x.png"
   stop
+
+  if [ "$s" = 1 ]; then
+    start
+    key "$main" ctrl+i
+    form7=$(wait_window 'おやつの一覧')
+    click "$s" "$form7" 200 108   # houjicha.pac, the second row
+    sleep 0.5
+    shot "$form7" "collection.png"
+    stop
+  fi
 done

@@ -6,11 +6,12 @@
 
 #include "platform/writefaults.h"
 
-#ifdef Q_OS_UNIX
+#ifndef Q_OS_WIN
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #endif
 
@@ -18,39 +19,58 @@ namespace platform {
 
 namespace {
 
-// One read or write at an offset. POSIX reads and writes at a position in one
-// call; elsewhere the file is positioned first. -1 with `error` set on failure.
+QString tooShortToRead(qint64 offset, qint64 n) {
+  return QStringLiteral("%1 バイト目から %2 バイトを読めません（ファイルが短すぎます）")
+      .arg(offset)
+      .arg(n);
+}
+
+// What a write that stopped without a reason is put down to.
+QString stoppedWrite() {
+  return QStringLiteral(
+      "書き込みが途中で止まりました（ディスクの空きが足りないか、"
+      "ファイルの大きさの上限に達しています）");
+}
+
+#ifdef Q_OS_WIN
+
+// One read or write at an offset: the file is positioned first. -1 with
+// `error` set on failure.
 qint64 readSome(QFile& f, qint64 offset, char* data, qint64 n, QString* error) {
-#ifdef Q_OS_UNIX
-  ssize_t r;
-  do r = ::pread(f.handle(), data, static_cast<size_t>(n), static_cast<off_t>(offset));
-  while (r < 0 && errno == EINTR);
-  if (r < 0) *error = qt_error_string(errno);
-  return r;
-#else
   const qint64 r = f.seek(offset) ? f.read(data, n) : -1;
   if (r < 0) *error = f.errorString();
   return r;
-#endif
 }
 
 qint64 writeSome(QFile& f, qint64 offset, const char* data, qint64 n, QString* error) {
   n = permittedWrite(n, error);
   if (n < 0) return -1;
-#ifdef Q_OS_UNIX
-  ssize_t w;
-  do w = ::pwrite(f.handle(), data, static_cast<size_t>(n), static_cast<off_t>(offset));
-  while (w < 0 && errno == EINTR);
-  if (w < 0) *error = qt_error_string(errno);
-  return w;
-#else
   const qint64 w = f.seek(offset) ? f.write(data, n) : -1;
   if (w < 0) *error = f.errorString();
   return w;
-#endif
 }
 
-#ifdef Q_OS_UNIX
+#else
+
+// One read or write at an offset, in one call. -1 with `error` set on failure.
+qint64 readSome(int fd, qint64 offset, char* data, qint64 n, QString* error) {
+  ssize_t r;
+  do r = ::pread(fd, data, static_cast<size_t>(n), static_cast<off_t>(offset));
+  while (r < 0 && errno == EINTR);
+  if (r < 0) *error = qt_error_string(errno);
+  return r;
+}
+
+qint64 writeSome(int fd, qint64 offset, const char* data, qint64 n, QString* error) {
+  n = permittedWrite(n, error);
+  if (n < 0) return -1;
+  ssize_t w;
+  do w = ::pwrite(fd, data, static_cast<size_t>(n), static_cast<off_t>(offset));
+  while (w < 0 && errno == EINTR);
+  if (w < 0) *error = qt_error_string(errno);
+  return w;
+}
+
 // Opens an existing file with `flags`; with `create`, makes a missing one with
 // O_EXCL and sets `created` to the path made. O_EXCL does not follow a link
 // to nothing, so such a link's target is made instead. -1 with errno set.
@@ -83,6 +103,7 @@ int openFile(const NativePath& path, int flags, NativePath* created, bool create
   errno = ELOOP;
   return -1;
 }
+
 #endif
 
 }  // namespace
@@ -93,8 +114,14 @@ ByteFile::ByteFile(const NativePath& path) : path_(path) {
 #endif
 }
 
+ByteFile::~ByteFile() { close(); }
+
 bool ByteFile::fail(const QString& what) {
+#ifdef Q_OS_WIN
   error_ = what.isEmpty() ? file_.errorString() : what;
+#else
+  error_ = what;
+#endif
   return false;
 }
 
@@ -142,58 +169,6 @@ bool isLink(const NativePath& path) {
   return info.isSymbolicLink() || info.isJunction();
 }
 
-#else
-
-// The file is opened by the bytes of its path: Qt would take the path for
-// UTF-8, and a name in code page 932 would not be found.
-bool ByteFile::open(Mode mode) {
-  const char* native = path_.bytes().constData();
-  struct stat st {};
-  if (::stat(native, &st) == 0) {
-    if (S_ISDIR(st.st_mode)) return fail(QStringLiteral("フォルダです"));
-    // Only regular files: opening a named pipe would block, and a device has no header.
-    if (!S_ISREG(st.st_mode)) return fail(QStringLiteral("通常のファイルではありません"));
-  }
-  int fd = openFile(path_, mode == Mode::Read ? O_RDONLY : O_RDWR, &created_,
-                    mode == Mode::CreateUpdate);
-  if (fd < 0) {
-    const int error = errno;
-    if (error == EISDIR) return fail(QStringLiteral("フォルダです"));
-    // Nothing there: a missing file, a dangling link or a loop of links.
-    if (mode != Mode::CreateUpdate && ::stat(native, &st) != 0)
-      return fail(QStringLiteral("ファイルがありません"));
-    return fail(qt_error_string(error));
-  }
-  const QIODevice::OpenMode m =
-      QIODevice::Unbuffered | (mode == Mode::Read ? QIODevice::ReadOnly : QIODevice::ReadWrite);
-  if (file_.open(fd, m, QFileDevice::AutoCloseHandle)) return true;
-  ::close(fd);
-  return fail({});
-}
-
-bool exists(const NativePath& path) {
-  struct stat st {};
-  return ::stat(path.bytes().constData(), &st) == 0;
-}
-
-bool isLink(const NativePath& path) {
-  struct stat st {};
-  return ::lstat(path.bytes().constData(), &st) == 0 && S_ISLNK(st.st_mode);
-}
-
-void ByteFile::removeCreated() {
-  struct stat mine {};
-  struct stat there {};
-  const bool same = file_.isOpen() && ::fstat(file_.handle(), &mine) == 0 &&
-                    ::lstat(created_.bytes().constData(), &there) == 0 &&
-                    mine.st_dev == there.st_dev && mine.st_ino == there.st_ino;
-  file_.close();
-  if (same) ::unlink(created_.bytes().constData());
-  created_ = {};
-}
-
-#endif
-
 qint64 ByteFile::size() const { return file_.size(); }
 
 bool ByteFile::readAt(qint64 offset, qint64 n, QByteArray& out) {
@@ -203,36 +178,23 @@ bool ByteFile::readAt(qint64 offset, qint64 n, QByteArray& out) {
   while (got < n) {
     const qint64 r = readSome(file_, offset + got, out.data() + got, n - got, &error);
     if (r < 0) return fail(error);
-    if (r == 0) {
-      return fail(QStringLiteral("%1 バイト目から %2 バイトを読めません（ファイルが短すぎます）")
-                      .arg(offset)
-                      .arg(n));
-    }
+    if (r == 0) return fail(tooShortToRead(offset, n));
     got += r;
   }
   return true;
 }
 
-bool ByteFile::writeAt(qint64 offset, const QByteArray& bytes) {
+bool ByteFile::writeAt(qint64 offset, QByteArrayView bytes) {
   qint64 done = 0;
   QString error;
   while (done < bytes.size()) {
     const qint64 w =
-        writeSome(file_, offset + done, bytes.constData() + done, bytes.size() - done, &error);
+        writeSome(file_, offset + done, bytes.data() + done, bytes.size() - done, &error);
     if (w < 0) return fail(error);
     if (w == 0) return fail(file_.errorString());
     done += w;
   }
   return true;
-}
-
-bool ByteFile::writeByteAt(qint64 offset, quint8 value) {
-  return writeAt(offset, QByteArray(1, static_cast<char>(value)));
-}
-
-bool ByteFile::writeU16At(qint64 offset, quint16 value) {
-  const char b[2] = {static_cast<char>(value & 0xFF), static_cast<char>(value >> 8)};
-  return writeAt(offset, QByteArray(b, 2));
 }
 
 bool ByteFile::resize(qint64 size) {
@@ -251,12 +213,135 @@ bool ByteFile::syncToDisk() {
 
 void ByteFile::close() { file_.close(); }
 
+#else
+
+// The file is opened by the bytes of its path: Qt would take the path for
+// UTF-8, and a name in code page 932 would not be found. Only regular files
+// are opened, and what was opened is checked again: the open does not wait,
+// so a named pipe put in place meanwhile is refused rather than waited on (for
+// regular files it changes nothing), and no terminal becomes the program's.
+bool ByteFile::open(Mode mode) {
+  close();
+  struct stat st {};
+  // A device is never opened: opening one may act (a tape rewinds, a line
+  // answers). Whatever replaces the file meanwhile is caught after the open.
+  if (::stat(path_.bytes().constData(), &st) == 0 && !S_ISREG(st.st_mode))
+    return fail(S_ISDIR(st.st_mode) ? QStringLiteral("フォルダです")
+                                    : QStringLiteral("通常のファイルではありません"));
+  const int flags = (mode == Mode::Read ? O_RDONLY : O_RDWR) | O_NONBLOCK | O_NOCTTY;
+  const int fd = openFile(path_, flags, &created_, mode == Mode::CreateUpdate);
+  if (fd >= 0) {
+    const bool known = ::fstat(fd, &st) == 0;
+    const int error = errno;
+    if (known && S_ISREG(st.st_mode)) {
+      fd_ = fd;
+      size_ = st.st_size;
+      return true;
+    }
+    ::close(fd);
+    if (!known) return fail(qt_error_string(error));
+    return fail(S_ISDIR(st.st_mode) ? QStringLiteral("フォルダです")
+                                    : QStringLiteral("通常のファイルではありません"));
+  }
+  // Say what is there instead.
+  const int error = errno;
+  const bool there = ::stat(path_.bytes().constData(), &st) == 0;
+  if (error == EISDIR || (there && S_ISDIR(st.st_mode)))
+    return fail(QStringLiteral("フォルダです"));
+  if (there && !S_ISREG(st.st_mode)) return fail(QStringLiteral("通常のファイルではありません"));
+  // Nothing there: a missing file, a dangling link or a loop of links.
+  if (mode != Mode::CreateUpdate && !there) return fail(QStringLiteral("ファイルがありません"));
+  return fail(qt_error_string(error));
+}
+
+bool exists(const NativePath& path) {
+  struct stat st {};
+  return ::stat(path.bytes().constData(), &st) == 0;
+}
+
+bool isLink(const NativePath& path) {
+  struct stat st {};
+  return ::lstat(path.bytes().constData(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+void ByteFile::removeCreated() {
+  struct stat mine {};
+  struct stat there {};
+  const bool same = fd_ >= 0 && ::fstat(fd_, &mine) == 0 &&
+                    ::lstat(created_.bytes().constData(), &there) == 0 &&
+                    mine.st_dev == there.st_dev && mine.st_ino == there.st_ino;
+  close();
+  if (same) ::unlink(created_.bytes().constData());
+  created_ = {};
+}
+
+qint64 ByteFile::size() const { return size_; }
+
+bool ByteFile::readAt(qint64 offset, qint64 n, QByteArray& out) {
+  out.resize(n);
+  qint64 got = 0;
+  QString error;
+  while (got < n) {
+    const qint64 r = readSome(fd_, offset + got, out.data() + got, n - got, &error);
+    if (r < 0) return fail(error);
+    if (r == 0) return fail(tooShortToRead(offset, n));
+    got += r;
+  }
+  return true;
+}
+
+bool ByteFile::writeAt(qint64 offset, QByteArrayView bytes) {
+  qint64 done = 0;
+  QString error;
+  while (done < bytes.size()) {
+    const qint64 w =
+        writeSome(fd_, offset + done, bytes.data() + done, bytes.size() - done, &error);
+    if (w < 0) return fail(error);
+    if (w == 0) return fail(stoppedWrite());
+    done += w;
+    size_ = std::max(size_, offset + done);
+  }
+  return true;
+}
+
+bool ByteFile::resize(qint64 size) {
+  QString error;
+  if (size > size_ && permittedWrite(size - size_, &error, true) < 0) return fail(error);
+  int r;
+  do r = ::ftruncate(fd_, static_cast<off_t>(size));
+  while (r < 0 && errno == EINTR);
+  if (r < 0) return fail(qt_error_string(errno));
+  size_ = size;
+  return true;
+}
+
+bool ByteFile::syncToDisk() {
+  QString err;
+  if (!syncHandle(fd_, &err)) return fail(err);
+  return true;
+}
+
+void ByteFile::close() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+}
+
+#endif
+
+bool ByteFile::writeByteAt(qint64 offset, quint8 value) {
+  const char b = static_cast<char>(value);
+  return writeAt(offset, QByteArrayView(&b, 1));
+}
+
+bool ByteFile::writeU16At(qint64 offset, quint16 value) {
+  const char b[2] = {static_cast<char>(value & 0xFF), static_cast<char>(value >> 8)};
+  return writeAt(offset, QByteArrayView(b, 2));
+}
+
 QString writeFailure(const QIODevice& device) {
   const QString reason = device.errorString();
   if (!reason.isEmpty() && reason != QLatin1String("Unknown error")) return reason;
-  return QStringLiteral(
-      "書き込みが途中で止まりました（ディスクの空きが足りないか、"
-      "ファイルの大きさの上限に達しています）");
+  return stoppedWrite();
 }
 
 bool appendFile(QIODevice& to, const QString& from, qint64 piece, QString* error) {

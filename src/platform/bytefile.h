@@ -3,6 +3,7 @@
 // Byte access to files at 0-based offsets. Every operation returns false on
 // failure (a short read counts as one) and errorString() then says why.
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QFile>
 #include <QString>
 
@@ -22,15 +23,19 @@ class ByteFile {
   };
 
   explicit ByteFile(const NativePath& path);
+  ~ByteFile();
   ByteFile(const ByteFile&) = delete;
   ByteFile& operator=(const ByteFile&) = delete;
 
+  // Opens regular files only: a folder, a named pipe or a device is refused.
   bool open(Mode mode);
+  // The size when the file was opened, as this object's own writes and
+  // resize() have changed it since.
   qint64 size() const;
 
   // Reads exactly n bytes at offset; a short read is an error.
   bool readAt(qint64 offset, qint64 n, QByteArray& out);
-  bool writeAt(qint64 offset, const QByteArray& bytes);
+  bool writeAt(qint64 offset, QByteArrayView bytes);
   bool writeByteAt(qint64 offset, quint8 value);
   bool writeU16At(qint64 offset, quint16 value);
   bool resize(qint64 size);
@@ -48,7 +53,13 @@ class ByteFile {
 
  private:
   bool fail(const QString& what);
+#ifdef Q_OS_WIN
   QFile file_;
+#else
+  // The file is read and written by its descriptor alone, at offsets.
+  int fd_ = -1;
+  qint64 size_ = 0;
+#endif
   NativePath path_;
   QString error_;
   NativePath created_;  // the file open() made, when it made one

@@ -51,10 +51,20 @@ std::optional<FolderEntries> list(const NativePath& folder, bool folders) {
     const QByteArray name(e->d_name);
     // Hidden names, and "." and "..".
     if (name.startsWith('.')) continue;
-    // Links count as what they point to; a broken one is left out.
-    struct stat st {};
-    if (::fstatat(::dirfd(dir), e->d_name, &st, 0) != 0) continue;
-    if (folders ? !S_ISDIR(st.st_mode) : !S_ISREG(st.st_mode)) continue;
+    // The folder tells most entries' kinds itself. Links count as what they
+    // point to (a broken one is left out), and an entry of a kind the file
+    // system does not tell is looked up.
+    bool wanted;
+    if (e->d_type == DT_REG || e->d_type == DT_DIR) {
+      wanted = (e->d_type == DT_DIR) == folders;
+    } else if (e->d_type == DT_LNK || e->d_type == DT_UNKNOWN) {
+      struct stat st {};
+      if (::fstatat(::dirfd(dir), e->d_name, &st, 0) != 0) continue;
+      wanted = folders ? S_ISDIR(st.st_mode) : S_ISREG(st.st_mode);
+    } else {
+      wanted = false;  // pipes, sockets and devices
+    }
+    if (!wanted) continue;
     entries.append({shownName(name), folder.child(name)});
   }
   ::closedir(dir);

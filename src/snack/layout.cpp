@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "snack/layout.h"
 
+#include <string_view>
+
 namespace snack {
 
 namespace {
@@ -11,11 +13,56 @@ constexpr bool inFieldOrder() {
 }
 static_assert(inFieldOrder(), "kFields is indexed by Field");
 
+constexpr bool keysUnique() {
+  for (int i = 0; i < kFieldCount; ++i)
+    for (int j = 0; j < i; ++j)
+      if (std::string_view(kFields[i].key) == std::string_view(kFields[j].key)) return false;
+  return true;
+}
+static_assert(keysUnique(), "every field has its own key");
+
 std::uint8_t at(const QByteArray& h, int offset) { return static_cast<std::uint8_t>(h[offset]); }
 }  // namespace
 
 bool isOpened(const SnackRecordType& r) {
-  return r.Month != 0 || r.Day != 0 || r.Hour != 0 || r.Minute != 0 || r.Second != 0;
+  for (const FieldLayout& f : kFields)
+    if (f.opened == Opened::Rule && r.*f.low != 0) return true;
+  return false;
+}
+
+void storeRefreshed(SnackRecordType& r) {
+  for (const FieldLayout& f : kFields) {
+    if (f.opened != Opened::Group) continue;
+    if (f.high) r.*f.high = 0;
+    if (f.low) r.*f.low = 0;
+  }
+}
+
+std::array<int, 6> openedValues(const SnackRecordType& r) {
+  std::array<int, 6> values{};
+  std::size_t n = 0;
+  for (const FieldLayout& f : kFields) {
+    if (f.opened == Opened::No || !f.low) continue;
+    Q_ASSERT(n < values.size());
+    values[n++] = f.high ? join16(r.*f.high, r.*f.low) : r.*f.low;
+  }
+  Q_ASSERT(n == values.size());
+  return values;
+}
+
+QString openedStamp(const SnackRecordType& r, QChar dateSeparator) {
+  if (!isOpened(r)) return {};
+  const std::array<int, 6> v = openedValues(r);
+  auto two = [](int n) { return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')); };
+  return QStringLiteral("%1%2%3%2%4 %5:%6:%7")
+      .arg(QStringLiteral("%1").arg(v[0], 4, 10, QLatin1Char('0')), QString(dateSeparator),
+           two(v[1]), two(v[2]), two(v[3]), two(v[4]), two(v[5]));
+}
+
+const FieldLayout* fieldByKey(QStringView key) {
+  for (const FieldLayout& f : kFields)
+    if (key == QLatin1String(f.key)) return &f;
+  return nullptr;
 }
 
 SnackRecordType decodeHeader(const QByteArray& h) {

@@ -1,12 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The header part of a snack file, described once in kFields: where each
-// field is, how it is stored, which box of the editor shows it and where its
-// value lives in HeaderValues and in the staging record. The decoder, the
-// writer, the record conversions and the byte ranges a save writes all follow
-// from that table. 16-bit numbers are little-endian; texts are Shift-JIS with
-// a length byte in front of a 255-byte area.
+// field is, how it is stored, its key (the name under which lists, exports and
+// the command line know it), its part in the opened date and time, and where
+// its value lives in HeaderValues and in the staging record. The decoder, the
+// writer, the record conversions, the byte ranges a save writes, the opened
+// rule and what a refresh clears all follow from that table. 16-bit numbers
+// are little-endian; texts are Shift-JIS with a length byte in front of a
+// 255-byte area.
 #include <QByteArray>
+#include <QString>
+#include <QStringView>
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -68,12 +72,20 @@ enum class Field {
 // clang-format on
 inline constexpr int kFieldCount = 16;
 
+// A field's part in the opened date and time.
+enum class Opened {
+  No,     // not part of it
+  Group,  // in the group a refresh zeroes (year to spare), not in the opened rule
+  Rule,   // in the group, and a non-zero value makes the snack opened
+};
+
 struct FieldLayout {
   Field field;
   int offset;  // of the length byte, for a text
   Kind kind;
-  const char* box;              // object name of the box or list that shows it, or nullptr
-  bool showsUnlimited = false;  // the box shows 0xFFFF as "無制限"
+  const char* key;  // the field's key: lower case ASCII, unique
+  Opened opened = Opened::No;
+  bool showsUnlimited = false;  // shown as "無制限" for 0xFFFF
   // Where the value lives in HeaderValues (one of three) ...
   QByteArray HeaderValues::*text = nullptr;
   std::uint16_t HeaderValues::*word = nullptr;
@@ -91,23 +103,23 @@ using H = HeaderValues;
 using R = SnackRecordType;
 // clang-format off
 inline constexpr std::array<FieldLayout, kFieldCount> fields = {{
-  // field               offset kind             box       "無制限"  value in HeaderValues  in the record
-  {Field::Name,             32, Kind::Text,      "Text1",  false, &H::name,        {}, {}, &R::NameLength,        &R::NameBytes},
-  {Field::Description,     288, Kind::Text,      "Text2",  false, &H::description, {}, {}, &R::DescriptionLength, &R::DescriptionBytes},
-  {Field::Author,          544, Kind::Text,      "Text3",  false, &H::author,      {}, {}, &R::AuthorLength,      &R::AuthorBytes},
-  {Field::Number,           12, Kind::Unlimited, "Text4",  false, {}, &H::number,         {}, {}, {}, &R::NumberHigh,     &R::NumberLow},
-  {Field::Quantity,        881, Kind::Unlimited, "Text5",  true,  {}, &H::quantity,       {}, {}, {}, &R::QuantityHigh,   &R::QuantityLow},
-  {Field::BestBeforeDays,  883, Kind::Unlimited, "Text6",  true,  {}, &H::bestBeforeDays, {}, {}, {}, &R::BestBeforeHigh, &R::BestBeforeLow},
-  {Field::Calories,        885, Kind::Unlimited, "Text7",  true,  {}, &H::calories,       {}, {}, {}, &R::CaloriesHigh,   &R::CaloriesLow},
-  {Field::Year,            889, Kind::Word,      "Text8",  false, {}, &H::year,           {}, {}, {}, &R::YearHigh,       &R::YearLow},
-  {Field::Month,           891, Kind::SlotLow,   "Text9",  false, {}, {}, &H::month,      {}, {}, {}, &R::Month},
-  {Field::Day,             893, Kind::SlotLow,   "Text10", false, {}, {}, &H::day,        {}, {}, {}, &R::Day},
-  {Field::Hour,            895, Kind::SlotLow,   "Text11", false, {}, {}, &H::hour,       {}, {}, {}, &R::Hour},
-  {Field::Minute,          897, Kind::SlotLow,   "Text12", false, {}, {}, &H::minute,     {}, {}, {}, &R::Minute},
-  {Field::Second,          899, Kind::SlotLow,   "Text13", false, {}, {}, &H::second,     {}, {}, {}, &R::Second},
-  {Field::Type,            880, Kind::Byte,      "Combo2", false, {}, {}, &H::typeIndex,  {}, {}, {}, &R::TypeIndex},
-  {Field::Sound,           903, Kind::Byte,      "Combo1", false, {}, {}, &H::soundIndex, {}, {}, {}, &R::SoundIndex},
-  {Field::Spare,           901, Kind::Zero,      nullptr},
+  // field               offset kind             key               opened         "無制限"  value in HeaderValues  in the record
+  {Field::Name,             32, Kind::Text,      "name",           Opened::No,    false, &H::name,        {}, {}, &R::NameLength,        &R::NameBytes},
+  {Field::Description,     288, Kind::Text,      "description",    Opened::No,    false, &H::description, {}, {}, &R::DescriptionLength, &R::DescriptionBytes},
+  {Field::Author,          544, Kind::Text,      "author",         Opened::No,    false, &H::author,      {}, {}, &R::AuthorLength,      &R::AuthorBytes},
+  {Field::Number,           12, Kind::Unlimited, "number",         Opened::No,    false, {}, &H::number,         {}, {}, {}, &R::NumberHigh,     &R::NumberLow},
+  {Field::Quantity,        881, Kind::Unlimited, "quantity",       Opened::No,    true,  {}, &H::quantity,       {}, {}, {}, &R::QuantityHigh,   &R::QuantityLow},
+  {Field::BestBeforeDays,  883, Kind::Unlimited, "best_before",    Opened::No,    true,  {}, &H::bestBeforeDays, {}, {}, {}, &R::BestBeforeHigh, &R::BestBeforeLow},
+  {Field::Calories,        885, Kind::Unlimited, "calories",       Opened::No,    true,  {}, &H::calories,       {}, {}, {}, &R::CaloriesHigh,   &R::CaloriesLow},
+  {Field::Year,            889, Kind::Word,      "opened_year",    Opened::Group, false, {}, &H::year,           {}, {}, {}, &R::YearHigh,       &R::YearLow},
+  {Field::Month,           891, Kind::SlotLow,   "opened_month",   Opened::Rule,  false, {}, {}, &H::month,      {}, {}, {}, &R::Month},
+  {Field::Day,             893, Kind::SlotLow,   "opened_day",     Opened::Rule,  false, {}, {}, &H::day,        {}, {}, {}, &R::Day},
+  {Field::Hour,            895, Kind::SlotLow,   "opened_hour",    Opened::Rule,  false, {}, {}, &H::hour,       {}, {}, {}, &R::Hour},
+  {Field::Minute,          897, Kind::SlotLow,   "opened_minute",  Opened::Rule,  false, {}, {}, &H::minute,     {}, {}, {}, &R::Minute},
+  {Field::Second,          899, Kind::SlotLow,   "opened_second",  Opened::Rule,  false, {}, {}, &H::second,     {}, {}, {}, &R::Second},
+  {Field::Type,            880, Kind::Byte,      "type",           Opened::No,    false, {}, {}, &H::typeIndex,  {}, {}, {}, &R::TypeIndex},
+  {Field::Sound,           903, Kind::Byte,      "sound",          Opened::No,    false, {}, {}, &H::soundIndex, {}, {}, {}, &R::SoundIndex},
+  {Field::Spare,           901, Kind::Zero,      "opened_spare",   Opened::Group},
 }};
 // clang-format on
 }  // namespace detail
@@ -170,10 +182,17 @@ inline constexpr auto kSavedRanges = [] {
   return joined;
 }();
 
-// The opened date and time group, year to spare: what a refresh zeroes.
-inline constexpr ByteRange kOpenedGroup{
-    layoutOf(Field::Year).offset,
-    savedRange(layoutOf(Field::Spare)).end() - layoutOf(Field::Year).offset};
+// The opened date and time group, year to spare: what a refresh zeroes. Its
+// fields lie side by side.
+inline constexpr ByteRange kOpenedGroup = [] {
+  int first = kFields[0].offset + 0x10000, end = 0;
+  for (const FieldLayout& f : kFields) {
+    if (f.opened == Opened::No) continue;
+    first = std::min(first, f.offset);
+    end = std::max(end, savedRange(f).end());
+  }
+  return ByteRange{first, end - first};
+}();
 
 // high = v / 256, low = v - 256 * high.
 struct Split16 {
@@ -188,9 +207,24 @@ constexpr std::uint16_t join16(std::uint8_t high, std::uint8_t low) {
   return static_cast<std::uint16_t>(high * 256 + low);
 }
 
-// Unopened when month, day, hour, minute and second are all zero; the year
-// takes no part.
+// Opened when a field of the opened rule (month, day, hour, minute, second)
+// is not zero; the year takes no part.
 bool isOpened(const SnackRecordType& r);
+
+// What a refresh leaves in the record: the fields of the opened group outside
+// the opened rule (the year) become zero; the rest keeps what the last load read.
+void storeRefreshed(SnackRecordType& record);
+
+// The opened date and time group's values in table order (year, month, day,
+// hour, minute, second), each as stored.
+std::array<int, 6> openedValues(const SnackRecordType& record);
+
+// "YYYY/MM/DD hh:mm:ss" (with `dateSeparator` between the date's parts), each
+// value as stored and zero-padded; empty when the snack is unopened.
+QString openedStamp(const SnackRecordType& record, QChar dateSeparator);
+
+// The field with this key, or nullptr.
+const FieldLayout* fieldByKey(QStringView key);
 
 // Fills every field of a record from the first kHeaderSize bytes of a header.
 SnackRecordType decodeHeader(const QByteArray& header);

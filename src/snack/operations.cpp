@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <algorithm>
 #include <span>
 
 #include "platform/bytefile.h"
@@ -36,7 +37,8 @@ Outcome tooShort(const ByteFile& f) {
 // file is as it was.
 Outcome putBack(ByteFile& f, std::span<const ByteRange> ranges, const QByteArray& original,
                 const Outcome& failure) {
-  for (const ByteRange& r : ranges) f.writeAt(r.offset, original.mid(r.offset, r.size));
+  for (const ByteRange& r : ranges)
+    f.writeAt(r.offset, QByteArrayView(original).sliced(r.offset, r.size));
   f.syncToDisk();
   QByteArray now;
   const bool same = f.readAt(0, kHeaderSize, now) && now == original;
@@ -50,11 +52,21 @@ Outcome putBack(ByteFile& f, std::span<const ByteRange> ranges, const QByteArray
 
 Outcome loadSnack(const platform::NativePath& path, SnackRecordType& record) {
   ByteFile f(path);
-  if (!f.open(ByteFile::Mode::Read)) return fileError(QStringLiteral("読み込めません"), f);
-  if (f.size() < kHeaderSize) return tooShort(f);
   QByteArray header;
-  if (!f.readAt(0, kHeaderSize, header)) return fileError(QStringLiteral("読み込めません"), f);
-  record = decodeHeader(header);
+  return loadSnack(f, record, header, kHeaderSize);
+}
+
+Outcome loadSnack(ByteFile& f, SnackRecordType& record, QByteArray& bytes, qint64 n,
+                  qint64* fileSize) {
+  if (!f.open(ByteFile::Mode::Read)) return fileError(QStringLiteral("読み込めません"), f);
+  const qint64 size = f.size();
+  if (size < kHeaderSize) return tooShort(f);
+  if (fileSize) *fileSize = size;
+  QByteArray first;
+  if (!f.readAt(0, std::clamp<qint64>(n, kHeaderSize, size), first))
+    return fileError(QStringLiteral("読み込めません"), f);
+  record = decodeHeader(first);
+  bytes = std::move(first);
   return Outcome::success();
 }
 
@@ -82,7 +94,8 @@ Outcome saveSnack(const platform::NativePath& path, const HeaderValues& values,
 
   const QByteArray image = headerImage(values);
   for (const ByteRange& r : kSavedRanges) {
-    if (!f.writeAt(r.offset, image.mid(r.offset, r.size))) return failed(fileError(write, f));
+    if (!f.writeAt(r.offset, QByteArrayView(image).sliced(r.offset, r.size)))
+      return failed(fileError(write, f));
   }
   if (options.flushToDisk && !f.syncToDisk()) return failed(fileError(write, f));
   // One read covers every saved range.

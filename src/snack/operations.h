@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "platform/bytefile.h"
 #include "platform/paths.h"
 #include "snack/layout.h"
 
@@ -24,6 +25,12 @@ struct Outcome {
 // Reads the header of an existing file of at least 904 bytes into `record`.
 // On failure `record` is left as it was. Never writes.
 Outcome loadSnack(const platform::NativePath& path, SnackRecordType& record);
+// The same steps and messages on a file the caller holds, which stays open
+// for further reads: opens `file` for reading, checks its size (given in
+// `size`) and reads its first `n` bytes (at least 904; fewer when the file is
+// shorter) into `bytes`, and the header from them into `record`.
+Outcome loadSnack(platform::ByteFile& file, SnackRecordType& record, QByteArray& bytes, qint64 n,
+                  qint64* size = nullptr);
 
 struct SaveOptions {
   // Off only for throwaway files whose durability does not matter (benchmarks).

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "snack/picture.h"
 
+#include <algorithm>
+
 #include "platform/bytefile.h"
 
 namespace snack {
@@ -38,19 +40,24 @@ bool knownCoding(int bits, quint32 compression) {
   }
 }
 
-}  // namespace
+// The bytes of the two headers a bitmap needs looked at: the file header and
+// the info header up to its compression.
+constexpr qsizetype kLookedAt = kFileHeader + 20;
 
-std::optional<BitmapSlice> bitmapAt(QByteArrayView file, qsizetype at) {
-  if (at < 0 || file.size() - at < kFileHeader + 4) return std::nullopt;
-  if (file[at] != 'B' || file[at + 1] != 'M') return std::nullopt;
-  const qint64 left = file.size() - at;
-  const qint64 size = u32(file, at + 2);
-  const qint64 pixels = u32(file, at + 10);
-  const quint32 info = u32(file, at + kFileHeader);
+// The bitmap at offset `at` of a file, `left` bytes before its end, whose
+// headers are the first bytes of `file` (at least kLookedAt of them, or all
+// that are left).
+std::optional<BitmapSlice> bitmapIn(QByteArrayView file, qint64 left, qsizetype at) {
+  if (left < kFileHeader + 4 || file.size() < std::min<qint64>(left, kLookedAt))
+    return std::nullopt;
+  if (file[0] != 'B' || file[1] != 'M') return std::nullopt;
+  const qint64 size = u32(file, 2);
+  const qint64 pixels = u32(file, 10);
+  const quint32 info = u32(file, kFileHeader);
   if (!knownInfoSize(info) || size > left) return std::nullopt;
   const qint64 headers = kFileHeader + qint64(info);
   if (pixels < headers || pixels >= size) return std::nullopt;
-  const qsizetype h = at + kFileHeader;
+  const qsizetype h = kFileHeader;
   qint64 width, height;
   int planes, bits;
   quint32 compression = 0;
@@ -77,6 +84,13 @@ std::optional<BitmapSlice> bitmapAt(QByteArrayView file, qsizetype at) {
   return BitmapSlice{at, static_cast<qsizetype>(size), int(width), int(height), bits};
 }
 
+}  // namespace
+
+std::optional<BitmapSlice> bitmapAt(QByteArrayView file, qsizetype at) {
+  if (at < 0 || at >= file.size()) return std::nullopt;
+  return bitmapIn(file.sliced(at), file.size() - at, at);
+}
+
 PictureParts locatePicture(QByteArrayView file) {
   std::optional<BitmapSlice> first, endsAtEnd;
   const qsizetype n = file.size();
@@ -93,6 +107,28 @@ PictureParts locatePicture(QByteArrayView file) {
   if (endsAtEnd) return {endsAtEnd, std::nullopt};
   if (first) return {first, bitmapAt(file, first->offset + first->size)};
   return {};
+}
+
+PictureParts locatePicture(qint64 size, QByteArrayView start, const ReadBytes& read) {
+  auto headerAt = [&](qsizetype at) -> std::optional<BitmapSlice> {
+    if (at < 0 || at >= size) return std::nullopt;
+    const qint64 n = std::min<qint64>(size - at, kLookedAt);
+    if (at + n <= start.size()) return bitmapIn(start.sliced(at, n), size - at, at);
+    return bitmapIn(read(at, n), size - at, at);
+  };
+  // The pictures whose headers lie in `start`, in the order the whole search takes them.
+  for (qsizetype at = start.indexOf(QByteArrayView("BM"), kPictureSearchStart);
+       at >= 0 && at + kLookedAt <= start.size();
+       at = start.indexOf(QByteArrayView("BM"), at + 1)) {
+    const std::optional<BitmapSlice> picture = headerAt(at);
+    if (!picture) continue;
+    const qsizetype end = at + picture->size;
+    if (const std::optional<BitmapSlice> mask = headerAt(end); mask && end + mask->size == size)
+      return {picture, mask};
+  }
+  if (size > kPictureFileLimit) return {};
+  const QByteArray whole = size == start.size() ? start.toByteArray() : read(0, size);
+  return locatePicture(whole);
 }
 
 PictureFile readPicture(const platform::NativePath& path) {

@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <functional>
 #include <optional>
 
 #include "platform/paths.h"
@@ -45,6 +46,17 @@ PictureParts locatePicture(QByteArrayView file);
 
 // Files above this size are not read for their picture.
 inline constexpr qint64 kPictureFileLimit = qint64(16) << 20;
+
+// Gives `n` bytes of a file from `offset` on (fewer at its end), or none when
+// they cannot be read.
+using ReadBytes = std::function<QByteArray(qint64 offset, qint64 n)>;
+
+// The same answer as locatePicture on the whole file, for a file of `size`
+// bytes whose first bytes are `start`: when a picture in `start` has a mask
+// right after it that ends at the end of the file, only the mask's header is
+// read through `read`; otherwise the whole file is (and nothing is found in a
+// file above kPictureFileLimit).
+PictureParts locatePicture(qint64 size, QByteArrayView start, const ReadBytes& read);
 
 struct PictureFile {
   enum class Status { Found, NotFound, TooLarge, Unreadable };

@@ -23,6 +23,7 @@
 #include "ui/form4.h"
 #include "ui/form5.h"
 #include "ui/form6.h"
+#include "ui/form7.h"
 #include "ui/forms.h"
 #include "ui/look.h"
 #include "ui/messages.h"
@@ -32,6 +33,15 @@ using namespace ui;
 namespace {
 Form1* mainForm = nullptr;
 const QString kPlaceholder = QStringLiteral("--------");
+
+// The box or list that shows each header field, by Field; none for the spare.
+// clang-format off
+constexpr std::array<const char*, snack::kFieldCount> kBoxOf = {
+  "Text1", "Text2", "Text3", "Text4", "Text5", "Text6", "Text7",                 // name .. calories
+  "Text8", "Text9", "Text10", "Text11", "Text12", "Text13", "Combo2", "Combo1",  // year .. sound
+  nullptr,                                                                      // spare
+};
+// clang-format on
 }  // namespace
 
 Form1* MainForm() { return mainForm; }
@@ -200,8 +210,8 @@ void Form1::BuildControls() {
                                     QStringLiteral("（%1）").arg(QString::fromUtf8(dateParts[i])));
   }
 
-  for (const snack::FieldLayout& f : snack::kFields)
-    if (f.box) boxes_[static_cast<int>(f.field)] = c->findChild<QWidget*>(QLatin1String(f.box));
+  for (int i = 0; i < snack::kFieldCount; ++i)
+    if (kBoxOf[i]) boxes_[i] = c->findChild<QWidget*>(QLatin1String(kBoxOf[i]));
 
   const QList<QWidget*> order = {text1,  text2,  text3,   text4,  Combo1, text5,
                                  text6,  text7,  text8,   text9,  text10, text11,
@@ -224,6 +234,8 @@ void Form1::BuildMenus() {
   };
   add(fileMenu, "FILE_READ", QStringLiteral("おやつファイルの読込"),
       QKeySequence(Qt::CTRL | Qt::Key_L), &Form1::FILE_READ_Click);
+  add(fileMenu, "FILE_LIST", QStringLiteral("おやつの一覧"), QKeySequence(Qt::CTRL | Qt::Key_I),
+      &Form1::FILE_LIST_Click);
   add(fileMenu, "FILE_SAVE", QStringLiteral("おやつファイルの書込"),
       QKeySequence(Qt::CTRL | Qt::Key_S), &Form1::FILE_SAVE_Click);
   add(fileMenu, "FILE_REFRESH", QStringLiteral("未開封に戻す"), QKeySequence(Qt::CTRL | Qt::Key_R),
@@ -324,11 +336,33 @@ void Form1::ShowOpenedState(bool opened) {
 
 void Form1::ShowUnopened() {
   ShowOpenedState(false);
-  for (snack::Field f : {snack::Field::Year, snack::Field::Month, snack::Field::Day,
-                         snack::Field::Hour, snack::Field::Minute, snack::Field::Second}) {
-    static_cast<QLineEdit*>(boxes_[static_cast<int>(f)])->setText(QStringLiteral("0"));
-    saved_[static_cast<int>(f)].text = QStringLiteral("0");
+  for (const snack::FieldLayout& f : snack::kFields) {
+    const int i = static_cast<int>(f.field);
+    if (f.opened == snack::Opened::No || !boxes_[i]) continue;
+    static_cast<QLineEdit*>(boxes_[i])->setText(QStringLiteral("0"));
+    saved_[i].text = QStringLiteral("0");
   }
+}
+
+void Form1::ShowRefreshed() {
+  ShowUnopened();
+  snack::storeRefreshed(Module1::SnackRecord);
+}
+
+bool Form1::LoadSnackFile(QWidget* parent, const QString& name, const platform::NativePath& path) {
+  // Edits to the current snack would be replaced by the one loaded now.
+  if (!SettleUnsavedEdits(parent)) return false;
+  snack::SnackRecordType record;
+  const snack::Outcome done = snack::loadSnack(path, record);
+  if (!done.ok) {
+    ShowError(parent, done.message);
+    return false;
+  }
+  Module1::SnackFileName = name;
+  Module1::SnackFilePath = path;
+  Module1::SnackRecord = record;
+  ShowSnackRecord(name);
+  return true;
 }
 
 snack::BoxEntries Form1::Boxes() const {
@@ -361,6 +395,8 @@ void Form1::FILE_READ_Click() {
   Form3Window.show();
   hide();
 }
+
+void Form1::FILE_LIST_Click() { Form7Window.show(); }
 
 void Form1::FILE_SAVE_Click() { Save(this); }
 

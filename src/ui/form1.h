@@ -9,6 +9,7 @@
 #include <array>
 #include <optional>
 
+#include "platform/paths.h"
 #include "snack/fields.h"
 
 class QComboBox;
@@ -47,6 +48,14 @@ class Form1 : public QMainWindow {
   void ShowSnackRecord(const QString& fileName);
   // Shows the opened date and time as cleared (after a refresh).
   void ShowUnopened();
+  // After a refresh of the current snack file: shows it as unopened and
+  // leaves in SnackRecord what a refresh leaves there.
+  void ShowRefreshed();
+  // Apply of the file selection: after the unsaved-edits question, loads the
+  // file `path` (shown as `name`) into SnackRecord and the boxes and makes it
+  // the current snack file. False, with nothing changed, on Cancel or failure
+  // (its message shown over `parent`).
+  bool LoadSnackFile(QWidget* parent, const QString& name, const platform::NativePath& path);
   // The values of the boxes as a save writes them, or nullopt with `error`
   // naming the first box whose content the header cannot hold.
   std::optional<snack::HeaderValues> CollectValues(QString* error) const;
@@ -60,6 +69,7 @@ class Form1 : public QMainWindow {
 
  public slots:
   void FILE_READ_Click();
+  void FILE_LIST_Click();
   void FILE_SAVE_Click();
   void FILE_REFRESH_Click();
   void FILE_FOLDER_Click();

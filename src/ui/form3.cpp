@@ -6,6 +6,7 @@
 #include "app/module1.h"
 #include "platform/folders.h"
 #include "platform/paths.h"
+#include "snack/collection.h"
 #include "snack/operations.h"
 #include "ui/form1.h"
 #include "ui/forms.h"
@@ -49,15 +50,14 @@ Form3::Form3() {
 
 void Form3::Form_Load() {
   // The folder text is as the user saw it; its names may be code page 932 bytes on disk.
-  const auto files = platform::listFiles(platform::resolveShownPath(Module1::SnackFolder));
-  if (files) {
+  QString error;
+  if (const auto files = snack::listSnackFolder(Module1::SnackFolder, &error)) {
     files_ = *files;
     File1Names->setStringList(platform::shownNames(files_));
   } else {
-    ShowError(this, QStringLiteral("おやつフォルダ「%1」を開けません。\n"
-                                   "「ファイル」メニューの「おやつフォルダ再設定」（Ctrl+"
-                                   "O）でフォルダを選び直してください。")
-                        .arg(Module1::SnackFolder));
+    ShowError(this, error + QStringLiteral("\n"
+                                           "「ファイル」メニューの「おやつフォルダ再設定」（Ctrl+"
+                                           "O）でフォルダを選び直してください。"));
   }
   if (Module1::DialogMode == Module1::kModeSnackFile)
     Label1->setText(QStringLiteral("ＰＯＳＴＰＥＴのおやつを選択してね。"));
@@ -78,19 +78,8 @@ void Form3::Command1_Click() {
   if (rows.isEmpty() || rows.first().row() >= files_.size()) return;
   const QString name = files_[rows.first().row()].name;
   const platform::NativePath path = files_[rows.first().row()].path;
-  // Edits to the current snack would be replaced by the one loaded now.
-  if (!MainForm()->SettleUnsavedEdits(this)) return;
-  snack::SnackRecordType record;
-  const snack::Outcome done = snack::loadSnack(path, record);
-  if (!done.ok) {
-    ShowError(this, done.message);
-    return;
-  }
-  Module1::SnackFileName = name;
-  Module1::SnackFilePath = path;
-  Module1::SnackRecord = record;
   Form1* main = MainForm();
-  main->ShowSnackRecord(name);
+  if (!main->LoadSnackFile(this, name, path)) return;
   Form3Window.hide();
   main->show();
   Form3Window.unload();

@@ -17,6 +17,8 @@ class Form3 : public QWidget {
   Q_OBJECT
  public:
   Form3();
+  // Lists the snack folder's files in File1, as the window does when it is made.
+  void Form_Load();
 
  public slots:
   void Command1_Click();  // Apply: loads the selected file
@@ -31,7 +33,6 @@ class Form3 : public QWidget {
   QLabel* Label1;
   QPushButton *Command1, *Command2;
 
-  void Form_Load();
   // Shows the picture of the selected file, read for that file only.
   void File1_Click();
   ui::PicturePreview* Picture1;

@@ -58,9 +58,7 @@ void Form4::Command1_Click() {
     Form4Window.unload();
     return;
   }
-  main->ShowUnopened();
-  Module1::SnackRecord.YearHigh = 0;
-  Module1::SnackRecord.YearLow = 0;
+  main->ShowRefreshed();
   Form4Window.unload();
 }
 

@@ -31,9 +31,13 @@ static void loadWindowResources() { Q_INIT_RESOURCE(resources); }
 namespace ui {
 
 QIcon programIcon() {
-  static const bool loaded = (loadWindowResources(), true);
-  Q_UNUSED(loaded);
-  return QIcon(QStringLiteral(":/crumbwright-32.png"));
+  // Made once and shared: a QIcon made from a file decodes the picture at
+  // once, and every window asks for it when it is made.
+  static const QIcon icon = [] {
+    loadWindowResources();
+    return QIcon(QStringLiteral(":/crumbwright-32.png"));
+  }();
+  return icon;
 }
 
 namespace {

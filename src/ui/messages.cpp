@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/messages.h"
 
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -16,6 +17,23 @@ std::function<void(const QString&)>& recorder() {
 std::function<int(const QString&, const QStringList&)>& answerer() {
   static std::function<int(const QString&, const QStringList&)> a;
   return a;
+}
+
+namespace {
+std::function<QString(const QString&)>& saveFileChooser() {
+  static std::function<QString(const QString&)> c;
+  return c;
+}
+}  // namespace
+
+void SetSaveFileChooser(std::function<QString(const QString&)> c) {
+  saveFileChooser() = std::move(c);
+}
+
+QString ChooseSaveFile(QWidget* parent, const QString& title, const QString& suggested,
+                       const QString& filter) {
+  if (saveFileChooser()) return saveFileChooser()(suggested);
+  return QFileDialog::getSaveFileName(parent, title, suggested, filter);
 }
 
 void SetMessageRecorder(std::function<void(const QString&)> r) { recorder() = std::move(r); }

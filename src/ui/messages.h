@@ -26,4 +26,12 @@ int Ask(QWidget* parent, const QString& text, const QStringList& answers);
 // answer, instead of a dialog.
 void SetQuestionAnswerer(std::function<int(const QString&, const QStringList&)> answerer);
 
+// Asks for the name of a file to write, starting at `suggested`; empty when
+// the user cancels.
+QString ChooseSaveFile(QWidget* parent, const QString& title, const QString& suggested,
+                       const QString& filter);
+
+// While set, the chooser gives the file name (or empty) instead of a dialog.
+void SetSaveFileChooser(std::function<QString(const QString& suggested)> chooser);
+
 }  // namespace ui

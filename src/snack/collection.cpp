@@ -1,0 +1,192 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "snack/collection.h"
+
+#include <QSaveFile>
+
+#include "platform/bytefile.h"
+#include "platform/sjis.h"
+
+namespace snack {
+
+std::optional<platform::FolderEntries> listSnackFolder(const QString& folderText, QString* error) {
+  auto files = platform::listFiles(platform::resolveShownPath(folderText));
+  if (!files && error)
+    *error = QStringLiteral("おやつフォルダ「%1」を開けません。").arg(folderText);
+  return files;
+}
+
+SnackRow readSnackRow(const platform::FolderEntry& entry, RowParts parts) {
+  SnackRow row;
+  row.file = entry.name;
+  row.path = entry.path;
+  platform::ByteFile file(entry.path);
+  QByteArray start;
+  // The first page holds the header and, in the snack files seen so far, the
+  // start of the picture: the picture's place costs one more small read.
+  qint64 size = 0;
+  const bool picture = parts == RowParts::WithPicture;
+  const Outcome read = loadSnack(file, row.record, start, picture ? 4096 : kHeaderSize, &size);
+  row.readable = read.ok;
+  row.reason = read.message;
+  if (!read.ok || !picture) return row;
+  row.picture = locatePicture(size, start, [&file](qint64 at, qint64 n) {
+                  QByteArray bytes;
+                  return file.readAt(at, n, bytes) ? bytes : QByteArray();
+                }).picture;
+  row.pictureLocated = true;
+  return row;
+}
+
+void locateRowPicture(SnackRow& row) {
+  if (row.pictureLocated) return;
+  row.pictureLocated = true;
+  if (!row.readable) return;
+  row.picture = readSnackRow({row.file, row.path}).picture;
+}
+
+std::optional<QList<SnackRow>> readCollection(const QString& folderText, QString* error,
+                                              RowParts parts) {
+  const auto files = listSnackFolder(folderText, error);
+  if (!files) return std::nullopt;
+  QList<SnackRow> rows;
+  rows.reserve(files->size());
+  for (const platform::FolderEntry& e : *files) rows.append(readSnackRow(e, parts));
+  return rows;
+}
+
+QString rowText(const SnackRow& row, Field field) {
+  const FieldLayout& f = layoutOf(field);
+  Q_ASSERT(f.kind == Kind::Text);
+  if (!row.readable) return {};
+  return platform::fromSjis(textBytes(row.record.*f.buffer, row.record.*f.length));
+}
+
+QString pictureSize(const SnackRow& row) {
+  if (!row.picture) return {};
+  return QStringLiteral("%1x%2").arg(row.picture->width).arg(row.picture->height);
+}
+
+namespace {
+
+// The columns of the export, in order.
+enum class Column { File, Text, Number, Index, ListName, Opened, Picture };
+struct CsvColumn {
+  Column column;
+  Field field = Field::Name;
+};
+constexpr CsvColumn kColumns[] = {
+    {Column::File},
+    {Column::Text, Field::Name},
+    {Column::Text, Field::Description},
+    {Column::Text, Field::Author},
+    {Column::Number, Field::Number},
+    {Column::Index, Field::Type},
+    {Column::ListName, Field::Type},
+    {Column::Number, Field::Quantity},
+    {Column::Number, Field::Calories},
+    {Column::Number, Field::BestBeforeDays},
+    {Column::Index, Field::Sound},
+    {Column::ListName, Field::Sound},
+    {Column::Opened},
+    {Column::Picture},
+};
+
+QString columnKey(const CsvColumn& c) {
+  switch (c.column) {
+    case Column::File:
+      return QStringLiteral("file");
+    case Column::Opened:
+      return QStringLiteral("opened");
+    case Column::Picture:
+      return QStringLiteral("picture");
+    case Column::Index:
+      return QLatin1String(layoutOf(c.field).key) + QStringLiteral("_index");
+    default:
+      return QLatin1String(layoutOf(c.field).key);
+  }
+}
+
+// RFC 4180: quoted only when it holds a comma, a double quote or a line break.
+QString csvField(const QString& value) {
+  if (!value.contains(QLatin1Char(',')) && !value.contains(QLatin1Char('"')) &&
+      !value.contains(QLatin1Char('\r')) && !value.contains(QLatin1Char('\n')))
+    return value;
+  QString quoted = value;
+  quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+  return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
+QByteArray record(const QStringList& fields) {
+  return fields.join(QLatin1Char(',')).toUtf8() + "\r\n";
+}
+
+QString cell(const SnackRow& row, const CsvColumn& c, const QString& folderText,
+             const Names& typeNames, const Names& soundNames) {
+  const FieldLayout& f = layoutOf(c.field);
+  switch (c.column) {
+    case Column::File:
+      return platform::joinPath(folderText, row.file);
+    case Column::Text:
+      return rowText(row, c.field);
+    case Column::Number:
+      return QString::number(join16(row.record.*f.high, row.record.*f.low));
+    case Column::Index:
+      return QString::number(row.record.*f.low);
+    case Column::ListName:
+      return (c.field == Field::Type ? typeNames : soundNames)[row.record.*f.low];
+    case Column::Opened:
+      return openedStamp(row.record, QLatin1Char('-'));
+    case Column::Picture:
+      return pictureSize(row);
+  }
+  return {};
+}
+
+}  // namespace
+
+QByteArray csvHeader() {
+  QStringList keys;
+  for (const CsvColumn& c : kColumns) keys.append(csvField(columnKey(c)));
+  return record(keys);
+}
+
+QByteArray collectionCsv(const QList<SnackRow>& rows, const QString& folderText,
+                         const Names& typeNames, const Names& soundNames) {
+  QByteArray out("\xEF\xBB\xBF");
+  out += csvHeader();
+  for (const SnackRow& row : rows) {
+    if (!row.readable) continue;
+    QStringList fields;
+    for (const CsvColumn& c : kColumns)
+      fields.append(csvField(cell(row, c, folderText, typeNames, soundNames)));
+    out += record(fields);
+  }
+  return out;
+}
+
+Outcome writeWholeFile(const QString& path, const QByteArray& bytes) {
+  const QString shown = platform::nativePath(path);
+  auto failed = [&](const QString& reason) {
+    return Outcome::failure(
+        QStringLiteral("ファイル「%1」に書き出せません：%2\nファイルは書き出す前のままです。")
+            .arg(shown, reason));
+  };
+  QSaveFile out(path);
+  out.setDirectWriteFallback(false);
+  if (!out.open(QIODevice::WriteOnly)) return failed(out.errorString());
+  if (out.write(bytes) != bytes.size()) {
+    const QString reason = platform::writeFailure(out);
+    out.cancelWriting();
+    return failed(reason);
+  }
+  QString error;
+  if (!out.flush() || !platform::syncHandle(out.handle(), &error)) {
+    const QString reason = error.isEmpty() ? platform::writeFailure(out) : error;
+    out.cancelWriting();
+    return failed(reason);
+  }
+  if (!out.commit()) return failed(platform::writeFailure(out));
+  return Outcome::success();
+}
+
+}  // namespace snack

@@ -1,0 +1,599 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/form7.h"
+
+#include <QAbstractTableModel>
+#include <QApplication>
+#include <QCache>
+#include <QCloseEvent>
+#include <QDir>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QPalette>
+#include <QPixmap>
+#include <QShortcut>
+#include <QSortFilterProxyModel>
+#include <QStandardPaths>
+#include <algorithm>
+#include <array>
+#include <optional>
+#include <vector>
+
+#include "app/module1.h"
+#include "platform/bytefile.h"
+#include "platform/fileid.h"
+#include "platform/folders.h"
+#include "snack/collection.h"
+#include "snack/fields.h"
+#include "ui/access.h"
+#include "ui/form1.h"
+#include "ui/forms.h"
+#include "ui/look.h"
+#include "ui/messages.h"
+#include "ui/preview.h"
+
+namespace ui {
+
+namespace {
+const QString kPlaceholder = QStringLiteral("--------");
+const QString kUnopened = QStringLiteral("未開封");
+constexpr int kPictureSide = 32;
+}  // namespace
+
+// The rows of the collection, one per file, in the listing's order, read
+// without their pictures. Texts, sort keys and pictures are made when first
+// asked for, so that only rows a user sees or sorts by cost their conversion,
+// and only rows on screen are decoded.
+class CollectionModel : public QAbstractTableModel {
+ public:
+  enum Column { Picture, File, Name, Author, Number, Type, Sound, Opened, kColumns };
+
+  explicit CollectionModel(QObject* parent) : QAbstractTableModel(parent) {
+    pictures_.setMaxCost(4096);
+  }
+
+  void setRows(QList<snack::SnackRow> rows) {
+    beginResetModel();
+    rows_ = std::move(rows);
+    texts_.assign(rows_.size(), std::nullopt);
+    pictures_.clear();
+    for (int i = 0; i < 256; ++i) {
+      typeKeys_[i] = platform::sortKey(listName(Module1::FoodTypeNames[i]));
+      soundKeys_[i] = platform::sortKey(listName(Module1::SoundNames[i]));
+    }
+    endResetModel();
+  }
+  void replaceRow(int r, snack::SnackRow row) {
+    rows_[r] = std::move(row);
+    texts_[r].reset();
+    pictures_.remove(r);
+    emit dataChanged(index(r, 0), index(r, kColumns - 1));
+  }
+  const QList<snack::SnackRow>& rows() const { return rows_; }
+  void setPixelRatio(qreal ratio) {
+    if (ratio == ratio_) return;
+    ratio_ = ratio;
+    pictures_.clear();
+  }
+
+  int rowCount(const QModelIndex& parent = {}) const override {
+    return parent.isValid() ? 0 : int(rows_.size());
+  }
+  int columnCount(const QModelIndex& parent = {}) const override {
+    return parent.isValid() ? 0 : kColumns;
+  }
+
+  QVariant headerData(int section, Qt::Orientation o, int role) const override {
+    if (o != Qt::Horizontal) return {};
+    static const char* const titles[kColumns] = {"絵",           "ファイル",     "おやつの名前",
+                                                 "おやつの作者", "おやつの番号", "おやつの種類",
+                                                 "食事音",       "開封日時"};
+    if (role == Qt::DisplayRole) return QString::fromUtf8(titles[section]);
+    if (role == Qt::InitialSortOrderRole) return int(Qt::AscendingOrder);
+    return {};
+  }
+
+  QVariant data(const QModelIndex& index, int role) const override {
+    if (!index.isValid()) return {};
+    const int r = index.row();
+    const snack::SnackRow& row = rows_[r];
+    const int column = index.column();
+    if (!row.readable) {
+      switch (role) {
+        case Qt::DisplayRole:
+          return column == File ? row.file : QString();
+        case Qt::ToolTipRole:
+        case Qt::AccessibleDescriptionRole:
+          return row.reason;
+        case Qt::ForegroundRole:
+          return QApplication::palette().color(QPalette::Disabled, QPalette::Text);
+        default:
+          return {};
+      }
+    }
+    switch (role) {
+      case Qt::DisplayRole:
+        return column == Picture ? QVariant() : QVariant(text(r, column));
+      case Qt::DecorationRole:
+        return column == Picture ? QVariant(picture(r)) : QVariant();
+      case Qt::AccessibleTextRole:
+        if (column == Picture) {
+          const snack::SnackRow& located = withPicture(r);
+          return located.picture ? QStringLiteral("絵 幅 %1 × 高さ %2")
+                                       .arg(located.picture->width)
+                                       .arg(located.picture->height)
+                                 : QStringLiteral("絵がありません");
+        }
+        return text(r, column);
+      case Qt::ToolTipRole:
+      case Qt::AccessibleDescriptionRole:
+        if (column == Name) return texts(r).description;
+        return {};
+      case Qt::TextAlignmentRole:
+        if (column == Number) return int(Qt::AlignRight | Qt::AlignVCenter);
+        return {};
+      default:
+        return {};
+    }
+  }
+
+  // Whether row a comes before row b in ascending order of `column`. Unread
+  // rows have empty cells, which come first; equal cells keep the listing's order.
+  bool lessThan(int a, int b, int column) const {
+    const int c = compare(a, b, column);
+    return c != 0 ? c < 0 : a < b;
+  }
+
+  // Whether the file name, name, author or description contain `needle`
+  // (already in NFKC form and case-folded).
+  bool matches(int r, const QString& needle) const {
+    if (needle.isEmpty()) return true;
+    if (!rows_[r].readable) return folded(rows_[r].file).contains(needle);
+    return texts(r).filterKey.contains(needle);
+  }
+
+  static QString folded(const QString& text) {
+    return text.normalized(QString::NormalizationForm_KC).toCaseFolded();
+  }
+
+  // The row with its picture looked for.
+  const snack::SnackRow& withPicture(int r) const {
+    snack::locateRowPicture(rows_[r]);
+    return rows_[r];
+  }
+
+ private:
+  struct Texts {
+    QString name, description, author, nameKey, authorKey, filterKey;
+  };
+
+  static QString listName(const QString& name) { return name.isEmpty() ? kPlaceholder : name; }
+
+  const Texts& texts(int r) const {
+    std::optional<Texts>& t = texts_[r];
+    if (!t) {
+      const snack::SnackRecordType& rec = rows_[r].record;
+      auto shown = [&](snack::Field f) {
+        const snack::FieldLayout& l = snack::layoutOf(f);
+        return snack::displayText(snack::textBytes(rec.*l.buffer, rec.*l.length));
+      };
+      t.emplace();
+      t->name = shown(snack::Field::Name);
+      t->description = shown(snack::Field::Description);
+      t->author = shown(snack::Field::Author);
+      t->nameKey = platform::sortKey(t->name);
+      t->authorKey = platform::sortKey(t->author);
+      t->filterKey = folded(rows_[r].file + QLatin1Char('\n') + t->name + QLatin1Char('\n') +
+                            t->author + QLatin1Char('\n') + t->description);
+    }
+    return *t;
+  }
+
+  QString text(int r, int column) const {
+    const snack::SnackRecordType& rec = rows_[r].record;
+    switch (column) {
+      case File:
+        return rows_[r].file;
+      case Name:
+        return texts(r).name;
+      case Author:
+        return texts(r).author;
+      case Number:
+        return QString::number(snack::join16(rec.NumberHigh, rec.NumberLow));
+      case Type:
+        return listName(Module1::FoodTypeNames[rec.TypeIndex]);
+      case Sound:
+        return listName(Module1::SoundNames[rec.SoundIndex]);
+      case Opened:
+        return snack::isOpened(rec) ? snack::openedStamp(rec, QLatin1Char('/')) : kUnopened;
+      default:
+        return {};
+    }
+  }
+
+  // Read and decoded when first drawn; the read also locates the row's picture.
+  QPixmap picture(int r) const {
+    if (const QPixmap* cached = pictures_.object(r)) return *cached;
+    snack::SnackRow& row = rows_[r];
+    QPixmap pixmap;
+    if (!row.pictureLocated || row.picture) {
+      const snack::PictureFile file = snack::readPicture(row.path);
+      if (!row.pictureLocated) {
+        row.picture = file.parts.picture;
+        row.pictureLocated = true;
+      }
+      if (file.status == snack::PictureFile::Status::Found)
+        pixmap = QPixmap::fromImage(previewImage(drawSnack(file.bytes, file.parts),
+                                                 QSize(kPictureSide, kPictureSide), ratio_));
+    }
+    pictures_.insert(r, new QPixmap(pixmap));
+    return pixmap;
+  }
+
+  template <class T>
+  static int order(const T& a, const T& b) {
+    return a < b ? -1 : b < a ? 1 : 0;
+  }
+
+  int compare(int a, int b, int column) const {
+    const snack::SnackRow &x = rows_[a], &y = rows_[b];
+    if (column == File) return 0;
+    if (x.readable != y.readable) return x.readable ? 1 : -1;
+    if (!x.readable) return 0;
+    const snack::SnackRecordType &p = x.record, &q = y.record;
+    switch (column) {
+      case Picture: {
+        auto area = [this](int r) {
+          const snack::SnackRow& row = withPicture(r);
+          return row.picture ? qint64(row.picture->width) * row.picture->height : -1;
+        };
+        return order(area(a), area(b));
+      }
+      case Name:
+        return texts(a).nameKey.compare(texts(b).nameKey);
+      case Author:
+        return texts(a).authorKey.compare(texts(b).authorKey);
+      case Number:
+        return order(snack::join16(p.NumberHigh, p.NumberLow),
+                     snack::join16(q.NumberHigh, q.NumberLow));
+      case Type: {
+        const int c = typeKeys_[p.TypeIndex].compare(typeKeys_[q.TypeIndex]);
+        return c != 0 ? c : order(p.TypeIndex, q.TypeIndex);
+      }
+      case Sound: {
+        const int c = soundKeys_[p.SoundIndex].compare(soundKeys_[q.SoundIndex]);
+        return c != 0 ? c : order(p.SoundIndex, q.SoundIndex);
+      }
+      case Opened: {
+        const bool po = snack::isOpened(p), qo = snack::isOpened(q);
+        if (po != qo) return po ? 1 : -1;
+        return po ? order(snack::openedValues(p), snack::openedValues(q)) : 0;
+      }
+      default:
+        return 0;
+    }
+  }
+
+  mutable QList<snack::SnackRow> rows_;  // pictures are looked for when first needed
+  mutable std::vector<std::optional<Texts>> texts_;
+  mutable QCache<int, QPixmap> pictures_;
+  std::array<QString, 256> typeKeys_, soundKeys_;
+  qreal ratio_ = 1;
+};
+
+// The rows shown: those the filter lets through, in the chosen order.
+class CollectionFilter : public QSortFilterProxyModel {
+ public:
+  CollectionFilter(CollectionModel* rows, QObject* parent)
+      : QSortFilterProxyModel(parent), rows_(rows) {
+    setSourceModel(rows);
+  }
+  void setNeedle(const QString& text) {
+    const QString needle = CollectionModel::folded(text);
+    if (needle == needle_) return;
+    needle_ = needle;
+    invalidateFilter();
+  }
+
+ protected:
+  bool filterAcceptsRow(int row, const QModelIndex&) const override {
+    return rows_->matches(row, needle_);
+  }
+  bool lessThan(const QModelIndex& left, const QModelIndex& right) const override {
+    return rows_->lessThan(left.row(), right.row(), left.column());
+  }
+
+ private:
+  CollectionModel* rows_;
+  QString needle_;
+};
+
+}  // namespace ui
+
+using namespace ui;
+
+namespace {
+// The window's size at start, in twips; it may be made larger.
+constexpr int kWidth = 13200, kHeight = 6600;
+constexpr int kButtonsFromBottom = 495;
+}  // namespace
+
+Form7::Form7() {
+  setObjectName(QStringLiteral("Form7"));
+  setUpWindow(this, QStringLiteral("おやつの一覧"), kWidth, kHeight);
+  setMinimumSize(px(kWidth), px(kHeight));
+  setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+
+  Label2 = placed(new QLabel(QStringLiteral("絞り込み(&F)"), this), "Label2", 120, 150, 1095, 255);
+  Text1 = placed(new QLineEdit(this), "Text1", 1200, 120, 4935, 300);
+  Text1->setClearButtonEnabled(true);
+  nameInput(Text1, QStringLiteral("絞り込み"));
+  Label2->setBuddy(Text1);
+  Label1 = placed(new QLabel(this), "Label1", 6360, 150, 3015, 255);
+
+  Grid1 = placed(new QTableView(this), "Grid1", 120, 540, kWidth - 240, kHeight - 540 - 720);
+  rows_ = new CollectionModel(this);
+  shown_ = new CollectionFilter(rows_, this);
+  Grid1->setModel(shown_);
+  Grid1->setAccessibleName(QStringLiteral("おやつの一覧"));
+  Grid1->setSelectionBehavior(QAbstractItemView::SelectRows);
+  Grid1->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  Grid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  Grid1->setWordWrap(false);
+  Grid1->setTabKeyNavigation(false);
+  Grid1->setIconSize(QSize(kPictureSide, kPictureSide));
+  Grid1->verticalHeader()->hide();
+  Grid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  Grid1->verticalHeader()->setDefaultSectionSize(kPictureSide + 4);
+  QHeaderView* header = Grid1->horizontalHeader();
+  header->setSectionsClickable(true);
+  header->setStretchLastSection(true);
+  const int widths[] = {kPictureSide + 12, 120, 170, 100, 80, 100, 80};
+  for (int c = 0; c < int(std::size(widths)); ++c) header->resizeSection(c, widths[c]);
+  // No order until the user asks for one: the listing's order.
+  header->setSortIndicator(-1, Qt::AscendingOrder);
+  Grid1->setSortingEnabled(true);
+
+  Command1 = new QPushButton(QStringLiteral("開く"), this);
+  Command2 = new QPushButton(QStringLiteral("未開封に戻す"), this);
+  Command3 = new QPushButton(QStringLiteral("CSVに書き出す…"), this);
+  Command4 = new QPushButton(QStringLiteral("閉じる"), this);
+  const char* const names[] = {"Command1", "Command2", "Command3", "Command4"};
+  QPushButton* const buttons[] = {Command1, Command2, Command3, Command4};
+  for (int i = 0; i < 4; ++i) {
+    QPushButton* b = buttons[i];
+    b->setObjectName(QLatin1String(names[i]));
+    b->setAutoDefault(false);
+    b->setDefault(false);
+  }
+  setTabOrder(Text1, Grid1);
+  setTabOrder(Grid1, Command1);
+  setTabOrder(Command1, Command2);
+  setTabOrder(Command2, Command3);
+  setTabOrder(Command3, Command4);
+
+  for (int c = 0; c < CollectionModel::kColumns; ++c) {
+    auto* key = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_1 + c)), this);
+    connect(key, &QShortcut::activated, this, [this, c] { SortBy(c); });
+  }
+  connect(Text1, &QLineEdit::textChanged, this, &Form7::Text1_Change);
+  connect(Grid1, &QAbstractItemView::doubleClicked, this, &Form7::Grid1_DblClick);
+  connect(Grid1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          &Form7::Grid1_SelChange);
+  connect(Grid1->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          &Form7::Grid1_SelChange);
+  connect(shown_, &QAbstractItemModel::rowsInserted, this, &Form7::ShowCount);
+  connect(shown_, &QAbstractItemModel::rowsRemoved, this, &Form7::ShowCount);
+  connect(shown_, &QAbstractItemModel::modelReset, this, &Form7::ShowCount);
+  connect(shown_, &QAbstractItemModel::layoutChanged, this, &Form7::ShowCount);
+  connect(Command1, &QPushButton::clicked, this, &Form7::Command1_Click);
+  connect(Command2, &QPushButton::clicked, this, &Form7::Command2_Click);
+  connect(Command3, &QPushButton::clicked, this, &Form7::Command3_Click);
+  connect(Command4, &QPushButton::clicked, this, &Form7::Command4_Click);
+  resizeEvent(nullptr);
+  Form_Load();
+}
+
+void Form7::Form_Load() {
+  // Keeps the selection by file.
+  QList<platform::NativePath> selected;
+  for (int r : SelectedRows()) selected.append(rows_->rows()[r].path);
+  folder_ = Module1::SnackFolder;
+  rows_->setPixelRatio(Grid1->devicePixelRatioF());
+  QString error;
+  auto rows = snack::readCollection(folder_, &error, snack::RowParts::HeaderOnly);
+  if (!rows) {
+    ShowError(this, error + QStringLiteral("\n"
+                                           "「ファイル」メニューの「おやつフォルダ再設定」（Ctrl+"
+                                           "O）でフォルダを選び直してください。"));
+    rows.emplace();
+  }
+  rows_->setRows(std::move(*rows));
+  QItemSelection keep;
+  for (int r = 0; r < rows_->rowCount() && !selected.isEmpty(); ++r) {
+    if (!selected.contains(rows_->rows()[r].path)) continue;
+    const QModelIndex at = shown_->mapFromSource(rows_->index(r, 0));
+    if (at.isValid()) keep.select(at, at.siblingAtColumn(CollectionModel::kColumns - 1));
+  }
+  if (!keep.isEmpty()) {
+    Grid1->selectionModel()->setCurrentIndex(keep.indexes().first(), QItemSelectionModel::NoUpdate);
+    Grid1->selectionModel()->select(keep, QItemSelectionModel::ClearAndSelect);
+  }
+  ShowCount();
+  Grid1_SelChange();
+}
+
+void Form7::ShowCount() {
+  Label1->setText(QStringLiteral("%1 件 / %2 件").arg(shown_->rowCount()).arg(rows_->rowCount()));
+}
+
+void Form7::Text1_Change() {
+  shown_->setNeedle(Text1->text());
+  ShowCount();
+  Grid1_SelChange();
+}
+
+QList<int> Form7::SelectedRows() const {
+  QList<int> rows;
+  for (const QModelIndex& at : Grid1->selectionModel()->selectedRows()) {
+    const int r = shown_->mapToSource(at).row();
+    if (r >= 0 && rows_->rows()[r].readable) rows.append(r);
+  }
+  // selectedRows() follows the order of selecting; the shown order is wanted.
+  std::sort(rows.begin(), rows.end(), [this](int a, int b) {
+    return shown_->mapFromSource(rows_->index(a, 0)).row() <
+           shown_->mapFromSource(rows_->index(b, 0)).row();
+  });
+  return rows;
+}
+
+int Form7::CurrentRow() const {
+  const QModelIndex current = Grid1->currentIndex();
+  if (!current.isValid() || !Grid1->selectionModel()->isRowSelected(current.row())) return -1;
+  const int r = shown_->mapToSource(current).row();
+  return r >= 0 && rows_->rows()[r].readable ? r : -1;
+}
+
+void Form7::Grid1_SelChange() {
+  Command1->setEnabled(CurrentRow() >= 0);
+  const QModelIndexList selected = Grid1->selectionModel()->selectedRows();
+  Command2->setEnabled(std::any_of(selected.begin(), selected.end(), [this](const QModelIndex& at) {
+    return rows_->rows()[shown_->mapToSource(at).row()].readable;
+  }));
+}
+
+void Form7::Grid1_DblClick(const QModelIndex&) { Command1_Click(); }
+
+void Form7::Command1_Click() {
+  const int r = CurrentRow();
+  if (r < 0) return;
+  const snack::SnackRow row = rows_->rows()[r];
+  // The unsaved-edits question may save the snack loaded now, perhaps one of these rows.
+  const platform::NativePath before = Module1::SnackFilePath;
+  MainForm()->LoadSnackFile(this, row.file, row.path);
+  if (before.isEmpty()) return;
+  for (int i = 0; i < rows_->rowCount(); ++i) {
+    const snack::SnackRow& other = rows_->rows()[i];
+    if (other.path == before)
+      rows_->replaceRow(i,
+                        snack::readSnackRow({other.file, other.path}, snack::RowParts::HeaderOnly));
+  }
+}
+
+void Form7::Command2_Click() {
+  const QList<int> rows = SelectedRows();
+  if (rows.isEmpty()) return;
+  const int answer =
+      Ask(this, QStringLiteral("選んだ %1 個のおやつを未開封に戻しますか？").arg(rows.size()),
+          {QStringLiteral("はい"), QStringLiteral("いいえ")});
+  if (answer != 0) return;
+  QStringList failures;
+  bool current = false;
+  for (int r : rows) {
+    const platform::FolderEntry file{rows_->rows()[r].file, rows_->rows()[r].path};
+    const snack::Outcome done =
+        platform::exists(file.path)
+            ? snack::refreshSnack(file.path)
+            : snack::Outcome::failure(
+                  QStringLiteral("おやつファイル「%1」がありません。一覧を読み込んだ後に移されたか"
+                                 "消されたようです。")
+                      .arg(file.path.shown()));
+    if (!done.ok)
+      failures.append(done.message);
+    else if (!Module1::SnackFilePath.isEmpty() &&
+             (file.path == Module1::SnackFilePath ||
+              platform::sameFile(file.path, Module1::SnackFilePath)))
+      current = true;
+    rows_->replaceRow(r, snack::readSnackRow(file, snack::RowParts::HeaderOnly));
+  }
+  if (current) MainForm()->ShowRefreshed();
+  if (!failures.isEmpty()) {
+    ShowError(this, QStringLiteral("次の %1 個のおやつは未開封に戻せませんでした。\n\n%2")
+                        .arg(failures.size())
+                        .arg(failures.join(QStringLiteral("\n\n"))));
+  }
+  Grid1_SelChange();
+}
+
+void Form7::Command3_Click() {
+  const QString suggested =
+      QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+          .filePath(QStringLiteral("おやつの一覧.csv"));
+  const QString target = ChooseSaveFile(this, QStringLiteral("CSVに書き出す"), suggested,
+                                        QStringLiteral("CSV (*.csv)"));
+  if (target.isEmpty()) return;
+  QList<snack::SnackRow> shown;
+  shown.reserve(shown_->rowCount());
+  for (int i = 0; i < shown_->rowCount(); ++i) {
+    shown.append(rows_->rows()[shown_->mapToSource(shown_->index(i, 0)).row()]);
+    snack::locateRowPicture(shown.back());
+  }
+  // A snack file is never written over by the export.
+  if (platform::exists(target)) {
+    const bool snackFile =
+        platform::sameFile(target, Module1::SnackFilePath) ||
+        std::any_of(rows_->rows().begin(), rows_->rows().end(), [&](const snack::SnackRow& row) {
+          return platform::sameFile(target, row.path);
+        });
+    if (snackFile) {
+      ShowError(this, QStringLiteral("「%1」はおやつファイルです。CSVは別のファイルに書き出して"
+                                     "ください。何も書き込みませんでした。")
+                          .arg(platform::nativePath(target)));
+      return;
+    }
+  }
+  const snack::Outcome done = snack::writeWholeFile(
+      target, snack::collectionCsv(shown, folder_, Module1::FoodTypeNames, Module1::SoundNames));
+  if (!done.ok) ShowError(this, done.message);
+}
+
+void Form7::Command4_Click() { Form7Window.unload(); }
+
+void Form7::SortBy(int column) {
+  QHeaderView* header = Grid1->horizontalHeader();
+  const Qt::SortOrder order =
+      header->sortIndicatorSection() == column && header->sortIndicatorOrder() == Qt::AscendingOrder
+          ? Qt::DescendingOrder
+          : Qt::AscendingOrder;
+  header->setSortIndicator(column, order);
+}
+
+bool Form7::Form_KeyDown(int key) {
+  switch (key) {
+    case Qt::Key_F5:
+      Form_Load();
+      return true;
+    case Qt::Key_Escape:
+      Command4_Click();
+      return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      // Only from the table and the filter: on a button, Enter is the button's own.
+      if (focusWidget() != Grid1 && focusWidget() != Text1) return false;
+      Command1_Click();
+      return true;
+    default:
+      return false;
+  }
+}
+
+void Form7::keyPressEvent(QKeyEvent* e) {
+  if (e->modifiers() == Qt::NoModifier || e->modifiers() == Qt::KeypadModifier) {
+    if (Form_KeyDown(e->key())) return;
+  }
+  QWidget::keyPressEvent(e);
+}
+
+void Form7::resizeEvent(QResizeEvent*) {
+  const int w = width(), h = height();
+  Grid1->setGeometry(px(120), px(540), w - px(240), h - px(540) - px(720));
+  const int top = h - px(kButtonsFromBottom);
+  Command1->setGeometry(px(120), top, px(1815), px(375));
+  Command2->setGeometry(px(2055), top, px(1815), px(375));
+  Command3->setGeometry(px(3990), top, px(2175), px(375));
+  Command4->setGeometry(w - px(120 + 1815), top, px(1815), px(375));
+}
+
+void Form7::closeEvent(QCloseEvent* e) {
+  Command4_Click();
+  e->accept();
+}
