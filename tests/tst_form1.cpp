@@ -135,6 +135,9 @@ void TstForm1::menus_data() {
   QTest::newRow("new") << "FILE_NEW"
                        << "おやつの工場"
                        << "Ctrl+N";
+  QTest::newRow("picture") << "FILE_PICTURE"
+                           << "絵からおやつを作る"
+                           << "Ctrl+M";
   QTest::newRow("quit") << "FILE_QUIT"
                         << "終了"
                         << "Ctrl+Q";
@@ -158,7 +161,7 @@ void TstForm1::menus() {
   for (const QAction* item : testing::child<QMenu>(&form, "MENU_FILE")->actions())
     items << item->objectName();
   QCOMPARE(items, QStringList({"FILE_READ", "FILE_LIST", "FILE_SAVE", "FILE_REFRESH", "FILE_FOLDER",
-                               "FILE_NEW", "FILE_QUIT"}));
+                               "FILE_NEW", "FILE_PICTURE", "FILE_QUIT"}));
 }
 
 void TstForm1::tabOrder() {

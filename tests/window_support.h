@@ -18,6 +18,7 @@
 #include "ui/form3.h"
 #include "ui/form4.h"
 #include "ui/form5.h"
+#include "ui/form6.h"
 #include "ui/form7.h"
 #include "ui/forms.h"
 #include "ui/messages.h"
@@ -105,6 +106,7 @@ inline void unloadDialogs() {
   Form3Window.unload();
   Form4Window.unload();
   Form5Window.unload();
+  Form6Window.unload();
   Form7Window.unload();
   processDeletes();
 }

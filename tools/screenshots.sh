@@ -7,8 +7,9 @@
 # BUILD_DIR defaults to build/dev, OUT_DIR to docs/screenshots, SCALES to "1 2"
 # (values of QT_SCALE_FACTOR). Writes main, file-selection, folder-selection,
 # refresh and about, each as NAME-SCALEx.png, and at scale 1 preview.png: the file
-# selection with the strawberry cake selected, and collection.png: the collection
-# window with an opened snack selected.
+# selection with the strawberry cake selected, collection.png: the collection
+# window with an opened snack selected, and picture.png: a new snack from the
+# demo's cake.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -126,6 +127,18 @@ for s in $scales; do
     shot "$form3" "preview.png"
   fi
   stop
+
+  if [ "$s" = 1 ]; then
+    # A new snack from a picture: Ctrl+M, the picture's path typed, Enter.
+    start
+    key "$main" ctrl+m
+    form6=$(wait_window '絵からおやつを作る')
+    xdotool type --delay 20 "$ws/cake.png"
+    xdotool key Return
+    sleep 0.7
+    shot "$form6" "picture.png"
+    stop
+  fi
 
   start
   key "$main" ctrl+o

@@ -263,14 +263,15 @@ QImage fitPicture(QImage picture, QSize size, bool keyColour) {
   } else {
     source.convertTo(QImage::Format_RGB32);
     if (keyColour) {
-      // Opaque, so premultiplied as it is; the key colour's pixels become transparent.
-      source.convertTo(QImage::Format_ARGB32_Premultiplied);
+      // The key colour's pixels become transparent; every other pixel of a
+      // 32-bit RGB image is opaque (alpha 0xff), so premultiplied as it is.
       const QRgb key = reinterpret_cast<const QRgb*>(source.constScanLine(0))[0];
+      const int width = source.width();
       for (int y = 0; y < source.height(); ++y) {
         QRgb* line = reinterpret_cast<QRgb*>(source.scanLine(y));
-        for (int x = 0; x < source.width(); ++x)
-          if (line[x] == key) line[x] = 0;
+        for (int x = 0; x < width; ++x) line[x] = line[x] == key ? 0 : line[x];
       }
+      source.reinterpretAsFormat(QImage::Format_ARGB32_Premultiplied);
     }
   }
   const int w = source.width(), h = source.height();

@@ -22,6 +22,7 @@
 #include "ui/form3.h"
 #include "ui/form4.h"
 #include "ui/form5.h"
+#include "ui/form6.h"
 #include "ui/form7.h"
 #include "ui/forms.h"
 #include "ui/look.h"
@@ -244,6 +245,8 @@ void Form1::BuildMenus() {
       QKeySequence(Qt::CTRL | Qt::Key_O), &Form1::FILE_FOLDER_Click);
   add(fileMenu, "FILE_NEW", QStringLiteral("おやつの工場"), QKeySequence(Qt::CTRL | Qt::Key_N),
       &Form1::FILE_NEW_Click);
+  add(fileMenu, "FILE_PICTURE", QStringLiteral("絵からおやつを作る"),
+      QKeySequence(Qt::CTRL | Qt::Key_M), &Form1::FILE_PICTURE_Click);
   add(fileMenu, "FILE_QUIT", QStringLiteral("終了"), QKeySequence(Qt::CTRL | Qt::Key_Q),
       &Form1::FILE_QUIT_Click);
   auto* helpMenu = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
@@ -456,6 +459,8 @@ void Form1::FILE_NEW_Click() {
 void Form1::FILE_QUIT_Click() {
   if (SettleUnsavedEdits(this)) platform::endProgram();
 }
+
+void Form1::FILE_PICTURE_Click() { Form6Window.show(); }
 
 void Form1::HELP_INFO_Click() { Form5Window.show(); }
 

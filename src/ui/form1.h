@@ -74,6 +74,7 @@ class Form1 : public QMainWindow {
   void FILE_REFRESH_Click();
   void FILE_FOLDER_Click();
   void FILE_NEW_Click();
+  void FILE_PICTURE_Click();
   void FILE_QUIT_Click();
   void HELP_INFO_Click();
   void Label18_DblClick();

@@ -113,7 +113,11 @@ void PicturePreview::showFile(const platform::NativePath& path) {
     showText(file.message);
     return;
   }
-  const SnackDrawing drawing = drawSnack(file.bytes, file.parts);
+  showSnack(file.bytes, file.parts);
+}
+
+void PicturePreview::showSnack(QByteArrayView file, const snack::PictureParts& parts) {
+  const SnackDrawing drawing = drawSnack(file, parts);
   if (drawing.image.isNull()) {
     showText(QStringLiteral("絵がありません"));
     return;

@@ -42,10 +42,11 @@ class PicturePreview : public QLabel {
   explicit PicturePreview(QWidget* parent = nullptr);
 
   void showFile(const platform::NativePath& path);
+  // Shows the snack whose parts `parts` locates in `file`, already read.
+  void showSnack(QByteArrayView file, const snack::PictureParts& parts);
   // Shows nothing, as before any file is selected.
   void clearPicture();
-
- private:
+  // Shows a text instead of a picture.
   void showText(const QString& text);
 };
 
