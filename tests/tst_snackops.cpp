@@ -244,6 +244,7 @@ void TstSnackOps::headerLimits_data() {
   QTest::newRow("load empty") << "load" << 0 << "0 バイトしかありません";
   QTest::newRow("load missing") << "load" << -1 << "ありません";
   QTest::newRow("load folder") << "load" << -2 << "フォルダです";
+  QTest::newRow("save missing, not to be made") << "save existing" << -1 << "ファイルがありません";
 }
 
 // The smallest usable header is 904 bytes: a file of exactly that size is
@@ -266,12 +267,14 @@ void TstSnackOps::headerLimits() {
   Outcome o;
   if (op == "load") o = loadSnack(path, r);
   if (op == "save") o = saveSnack(path, samplegen::values(edited));
+  if (op == "save existing") o = saveSnack(path, samplegen::values(edited), {true, false});
   if (op == "refresh") o = refreshSnack(path);
   const QByteArray after = samplegen::readFile(path);
   if (!says.isEmpty()) {
     QVERIFY(!o.ok);
     QVERIFY2(o.message.contains("limit.pac") && o.message.contains(says), qPrintable(o.message));
     QCOMPARE(after, size >= 0 ? file : QByteArray());
+    QCOMPARE(QFileInfo::exists(path), size != -1);
     QCOMPARE(int(r.NameLength), 9);
     return;
   }
@@ -422,9 +425,15 @@ void TstSnackOps::factoryRefuses_data() {
                                   << "おやつ工場";
 #ifdef Q_OS_WIN
   // Windows would drop the final dot or blank and write the part itself.
-  QTest::newRow("a part's name and a dot") << "head.dat." << "" << "「head.dat.」";
-  QTest::newRow("a part's name and a blank") << "mask.bmp " << "" << "「mask.bmp 」";
-  QTest::newRow("a device's name") << "nul.pac" << "" << "「nul.pac」";
+  QTest::newRow("a part's name and a dot") << "head.dat."
+                                           << ""
+                                           << "「head.dat.」";
+  QTest::newRow("a part's name and a blank") << "mask.bmp "
+                                             << ""
+                                             << "「mask.bmp 」";
+  QTest::newRow("a device's name") << "nul.pac"
+                                   << ""
+                                   << "「nul.pac」";
 #endif
 }
 

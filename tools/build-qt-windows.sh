@@ -12,7 +12,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 toolchain="$here/cmake/mingw-w64-x86_64.cmake"
 
 options=(-static -static-runtime -release -qt-host-path /usr
-         -no-opengl -no-dbus -no-icu -no-glib -no-libjpeg
+         -no-opengl -no-dbus -no-icu -no-glib -qt-libjpeg
          -no-feature-tabletevent
          -no-feature-sql -no-feature-network -no-feature-printsupport -no-feature-xml
          -no-feature-concurrent -no-feature-vulkan -no-zstd
@@ -72,6 +72,9 @@ echo "Built in $(( ($(date +%s) - started) / 60 )) minutes" >&2
 licences="$work/install/crumbwright-qt-licences"
 mkdir -p "$licences"
 cp "../$src/LICENSES/LGPL-3.0-only.txt" "../$src/LICENSES/GPL-3.0-only.txt" "$licences/"
+# The JPEG reader (Qt's bundled libjpeg-turbo) asks for its licence to go with it.
+cat "../$src/src/3rdparty/libjpeg/LICENSE" "../$src/src/3rdparty/libjpeg/ijg-license.txt" \
+  > "$licences/libjpeg.txt"
 cat > "$licences/SOURCE.txt" <<SOURCE
 crumbwright.exe links Qt $(sed -n 's/^Version: //p' ../*.dsc | cut -d+ -f1) statically, under the
 GNU Lesser General Public License 3.0 (LICENSE-Qt-LGPL-3.0.txt).

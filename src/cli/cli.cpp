@@ -287,7 +287,10 @@ int Set_Run(Context& ctx, const Options& o) {
   QString error;
   const auto values = snack::valuesFromBoxes(boxes, &error);
   if (!values) return refused(error);
-  const snack::Outcome saved = snack::saveSnack(path, *values);
+  // A file removed since it was read is not made anew.
+  snack::SaveOptions options;
+  options.createMissing = false;
+  const snack::Outcome saved = snack::saveSnack(path, *values, options);
   if (!saved.ok) {
     message(saved.message);
     return kFailed;

@@ -76,7 +76,8 @@ Outcome saveSnack(const platform::NativePath& path, const HeaderValues& values,
   // A folder, pipe or device at the path is refused by open. A missing file
   // is made anew, and only then: a file that appears meanwhile is opened as it is.
   ByteFile f(path);
-  if (!f.open(ByteFile::Mode::CreateUpdate)) return fileError(write, f);
+  if (!f.open(options.createMissing ? ByteFile::Mode::CreateUpdate : ByteFile::Mode::Update))
+    return fileError(write, f);
   const bool existed = !f.created();
   // Writing past the end of a short file would change its length.
   if (existed && f.size() < kHeaderSize) return tooShort(f);

@@ -39,6 +39,8 @@ Outcome loadSnack(platform::ByteFile& file, SnackRecordType& record, QByteArray&
 struct SaveOptions {
   // Off only for throwaway files whose durability does not matter (benchmarks).
   bool flushToDisk = true;
+  // Off: a missing file is a failure ("ファイルがありません"), never made anew.
+  bool createMissing = true;
 };
 
 // Writes exactly the saved byte ranges in place, flushes them to the disk and
