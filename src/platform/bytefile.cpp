@@ -171,32 +171,6 @@ bool isLink(const NativePath& path) {
 
 qint64 ByteFile::size() const { return file_.size(); }
 
-bool ByteFile::readAt(qint64 offset, qint64 n, QByteArray& out) {
-  out.resize(n);
-  qint64 got = 0;
-  QString error;
-  while (got < n) {
-    const qint64 r = readSome(file_, offset + got, out.data() + got, n - got, &error);
-    if (r < 0) return fail(error);
-    if (r == 0) return fail(tooShortToRead(offset, n));
-    got += r;
-  }
-  return true;
-}
-
-bool ByteFile::writeAt(qint64 offset, QByteArrayView bytes) {
-  qint64 done = 0;
-  QString error;
-  while (done < bytes.size()) {
-    const qint64 w =
-        writeSome(file_, offset + done, bytes.data() + done, bytes.size() - done, &error);
-    if (w < 0) return fail(error);
-    if (w == 0) return fail(file_.errorString());
-    done += w;
-  }
-  return true;
-}
-
 bool ByteFile::resize(qint64 size) {
   QString error;
   if (size > file_.size() && permittedWrite(size - file_.size(), &error, true) < 0)
@@ -277,33 +251,6 @@ void ByteFile::removeCreated() {
 
 qint64 ByteFile::size() const { return size_; }
 
-bool ByteFile::readAt(qint64 offset, qint64 n, QByteArray& out) {
-  out.resize(n);
-  qint64 got = 0;
-  QString error;
-  while (got < n) {
-    const qint64 r = readSome(fd_, offset + got, out.data() + got, n - got, &error);
-    if (r < 0) return fail(error);
-    if (r == 0) return fail(tooShortToRead(offset, n));
-    got += r;
-  }
-  return true;
-}
-
-bool ByteFile::writeAt(qint64 offset, QByteArrayView bytes) {
-  qint64 done = 0;
-  QString error;
-  while (done < bytes.size()) {
-    const qint64 w =
-        writeSome(fd_, offset + done, bytes.data() + done, bytes.size() - done, &error);
-    if (w < 0) return fail(error);
-    if (w == 0) return fail(stoppedWrite());
-    done += w;
-    size_ = std::max(size_, offset + done);
-  }
-  return true;
-}
-
 bool ByteFile::resize(qint64 size) {
   QString error;
   if (size > size_ && permittedWrite(size - size_, &error, true) < 0) return fail(error);
@@ -327,6 +274,33 @@ void ByteFile::close() {
 }
 
 #endif
+
+bool ByteFile::readAt(qint64 offset, qint64 n, QByteArray& out) {
+  out.resize(n);
+  qint64 got = 0;
+  QString error;
+  while (got < n) {
+    const qint64 r = readSome(handle(), offset + got, out.data() + got, n - got, &error);
+    if (r < 0) return fail(error);
+    if (r == 0) return fail(tooShortToRead(offset, n));
+    got += r;
+  }
+  return true;
+}
+
+bool ByteFile::writeAt(qint64 offset, QByteArrayView bytes) {
+  qint64 done = 0;
+  QString error;
+  while (done < bytes.size()) {
+    const qint64 w =
+        writeSome(handle(), offset + done, bytes.data() + done, bytes.size() - done, &error);
+    if (w < 0) return fail(error);
+    if (w == 0) return fail(stoppedWrite());
+    done += w;
+    grewTo(offset + done);
+  }
+  return true;
+}
 
 bool ByteFile::writeByteAt(qint64 offset, quint8 value) {
   const char b = static_cast<char>(value);

@@ -6,6 +6,7 @@
 #include <QByteArrayView>
 #include <QFile>
 #include <QString>
+#include <algorithm>
 
 #include "platform/paths.h"
 
@@ -55,10 +56,14 @@ class ByteFile {
   bool fail(const QString& what);
 #ifdef Q_OS_WIN
   QFile file_;
+  QFile& handle() { return file_; }
+  void grewTo(qint64) {}
 #else
   // The file is read and written by its descriptor alone, at offsets.
   int fd_ = -1;
   qint64 size_ = 0;
+  int handle() const { return fd_; }
+  void grewTo(qint64 end) { size_ = std::max(size_, end); }
 #endif
   NativePath path_;
   QString error_;
