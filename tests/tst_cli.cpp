@@ -189,7 +189,7 @@ void TstCli::run_data() {
                            << kJsonA + kJsonB + kJsonC + kJsonSjis << QStringLiteral("short.pac")
                            << Patches{};
   QTest::newRow("ls csv")
-      << QStringList{"ls", "--csv", "snacks"} << 1
+      << QStringList{"ls", "--csv", "snacks/"} << 1
       << bom +
              "file,name,description,author,number,type_index,type,quantity,calories,best_before,"
              "sound_index,sound,opened,picture\r\n"
