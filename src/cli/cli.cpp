@@ -99,6 +99,7 @@ struct Target {
   QString shown;
   NativePath path;
   QString name;
+  bool listed = false;  // from a listing made just now
 };
 
 // The files the file selection window lists for a folder (by default the
@@ -118,7 +119,7 @@ std::optional<QList<Target>> listedFiles(Context& ctx, const QList<CommandArgume
   QList<Target> targets;
   targets.reserve(files->size());
   for (const platform::FolderEntry& e : *files)
-    targets.append({platform::joinPath(*folder, e.name), e.path, e.name});
+    targets.append({platform::joinPath(*folder, e.name), e.path, e.name, true});
   return targets;
 }
 
@@ -139,7 +140,8 @@ bool printRows(Context& ctx, const QList<Target>& targets, Form form) {
   ctx.readNames();
   bool all = true, first = true;
   for (const Target& t : targets) {
-    const snack::SnackRow row = snack::readSnackRow({t.name, t.path});
+    const snack::SnackRow row =
+        snack::readSnackRow({t.name, t.path}, snack::RowParts::WithPicture, t.listed);
     if (!row.readable) {
       message(row.reason);
       all = false;
@@ -180,7 +182,7 @@ int Ls_Run(Context& ctx, const Options& o) {
   QList<snack::SnackRow> rows;
   bool all = true;
   for (const Target& t : *targets) {
-    rows.append(snack::readSnackRow({t.name, t.path}));
+    rows.append(snack::readSnackRow({t.name, t.path}, snack::RowParts::WithPicture, true));
     if (!rows.last().readable) {
       message(rows.last().reason);
       all = false;

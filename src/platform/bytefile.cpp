@@ -199,7 +199,7 @@ bool ByteFile::open(Mode mode) {
   struct stat st {};
   // A device is never opened: opening one may act (a tape rewinds, a line
   // answers). Whatever replaces the file meanwhile is caught after the open.
-  if (::stat(path_.bytes().constData(), &st) == 0 && !S_ISREG(st.st_mode))
+  if (!listed_ && ::stat(path_.bytes().constData(), &st) == 0 && !S_ISREG(st.st_mode))
     return fail(S_ISDIR(st.st_mode) ? QStringLiteral("フォルダです")
                                     : QStringLiteral("通常のファイルではありません"));
   const int flags = (mode == Mode::Read ? O_RDONLY : O_RDWR) | O_NONBLOCK | O_NOCTTY;

@@ -30,6 +30,10 @@ class ByteFile {
 
   // Opens regular files only: a folder, a named pipe or a device is refused.
   bool open(Mode mode);
+  // The path was shown as a regular file by a folder listing just now: the
+  // next open does not look at it again first. Whatever has replaced it
+  // since is still refused after the open, which never waits.
+  void markListed() { listed_ = true; }
   // The size when the file was opened, as this object's own writes and
   // resize() have changed it since.
   qint64 size() const;
@@ -68,6 +72,7 @@ class ByteFile {
   NativePath path_;
   QString error_;
   NativePath created_;  // the file open() made, when it made one
+  bool listed_ = false;
 };
 
 // Whether anything exists at the path.

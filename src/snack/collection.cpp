@@ -15,11 +15,12 @@ std::optional<platform::FolderEntries> listSnackFolder(const QString& folderText
   return files;
 }
 
-SnackRow readSnackRow(const platform::FolderEntry& entry, RowParts parts) {
+SnackRow readSnackRow(const platform::FolderEntry& entry, RowParts parts, bool listed) {
   SnackRow row;
   row.file = entry.name;
   row.path = entry.path;
   platform::ByteFile file(entry.path);
+  if (listed) file.markListed();
   QByteArray start;
   // The first page holds the header and, in the snack files seen so far, the
   // start of the picture: the picture's place costs one more small read.
@@ -50,7 +51,7 @@ std::optional<QList<SnackRow>> readCollection(const QString& folderText, QString
   if (!files) return std::nullopt;
   QList<SnackRow> rows;
   rows.reserve(files->size());
-  for (const platform::FolderEntry& e : *files) rows.append(readSnackRow(e, parts));
+  for (const platform::FolderEntry& e : *files) rows.append(readSnackRow(e, parts, true));
   return rows;
 }
 

@@ -52,8 +52,10 @@ enum class RowParts {
 
 // Reads one file (never writing it): its header through the load, and with
 // the picture its place and size, from the same open file (usually one more
-// small read).
-SnackRow readSnackRow(const platform::FolderEntry& entry, RowParts parts = RowParts::WithPicture);
+// small read). `listed`: the entry comes from a listing made just now, which
+// saw a regular file there (see ByteFile::markListed).
+SnackRow readSnackRow(const platform::FolderEntry& entry, RowParts parts = RowParts::WithPicture,
+                      bool listed = false);
 
 // Looks for the picture of a row read without it; nothing when it was looked
 // for already or the file has no header.
