@@ -38,47 +38,45 @@ class JsonObject {
     const auto end = std::to_chars(digits, digits + sizeof digits, n).ptr;
     key(k).append(digits, end - digits);
   }
-  // Quotes, backslashes and control characters escaped, the rest as UTF-8.
+  // Quotes, backslashes and control characters escaped, the rest as UTF-8;
+  // written through a pointer into room for the longest form (6 bytes a unit).
   void string(std::string_view k, QStringView s) {
     std::string& out = key(k);
-    out += '"';
+    const std::size_t start = out.size();
+    out.resize(start + 2 + 6 * std::size_t(s.size()));
+    char* d = out.data() + start;
+    *d++ = '"';
     for (qsizetype i = 0; i < s.size(); ++i) {
       char32_t c = s[i].unicode();
       if (c < 0x80) {
-        const char* escaped = nullptr;
+        if (c >= 0x20 && c != '"' && c != '\\') {
+          *d++ = char(c);
+          continue;
+        }
+        *d++ = '\\';
         switch (c) {
           case '"':
-            escaped = "\\\"";
-            break;
           case '\\':
-            escaped = "\\\\";
+            *d++ = char(c);
             break;
           case '\b':
-            escaped = "\\b";
+            *d++ = 'b';
             break;
           case '\f':
-            escaped = "\\f";
+            *d++ = 'f';
             break;
           case '\n':
-            escaped = "\\n";
+            *d++ = 'n';
             break;
           case '\r':
-            escaped = "\\r";
+            *d++ = 'r';
             break;
           case '\t':
-            escaped = "\\t";
+            *d++ = 't';
             break;
           default:
+            d += std::snprintf(d, 6, "u%04x", unsigned(c));
             break;
-        }
-        if (escaped) {
-          out += escaped;
-        } else if (c < 0x20) {
-          char u[8];
-          std::snprintf(u, sizeof u, "\\u%04x", unsigned(c));
-          out += u;
-        } else {
-          out += char(c);
         }
         continue;
       }
@@ -87,19 +85,20 @@ class JsonObject {
       else if (QChar::isSurrogate(c))
         c = 0xFFFD;
       if (c < 0x800) {
-        out += char(0xC0 | c >> 6);
+        *d++ = char(0xC0 | c >> 6);
       } else {
         if (c < 0x10000) {
-          out += char(0xE0 | c >> 12);
+          *d++ = char(0xE0 | c >> 12);
         } else {
-          out += char(0xF0 | c >> 18);
-          out += char(0x80 | (c >> 12 & 0x3F));
+          *d++ = char(0xF0 | c >> 18);
+          *d++ = char(0x80 | (c >> 12 & 0x3F));
         }
-        out += char(0x80 | (c >> 6 & 0x3F));
+        *d++ = char(0x80 | (c >> 6 & 0x3F));
       }
-      out += char(0x80 | (c & 0x3F));
+      *d++ = char(0x80 | (c & 0x3F));
     }
-    out += '"';
+    *d++ = '"';
+    out.resize(std::size_t(d - out.data()));
   }
 
  private:

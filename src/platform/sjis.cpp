@@ -39,25 +39,55 @@ bool isTrailByte(unsigned char b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x8
 
 // Code page 932 turns a byte or a byte pair into the same character every
 // time, so the platform's converter is asked about each one once: a folder of
-// snacks repeats the same few hundred characters thousands of times.
-void appendDecoded(QString& out, const char* seq, int len) {
+// snacks repeats the same few hundred characters thousands of times. The
+// character, or 0 when the converter gives something other than one UTF-16
+// unit (never for code page 932 itself).
+char16_t decodedUnit(const char* seq, int len) {
   static std::array<char16_t, 0x100> singles{};  // 0: not asked yet
   static std::array<char16_t, 0x10000> pairs{};
+  static std::array<bool, 0x10000> odd{};  // asked, and not one unit
   const auto lead = static_cast<unsigned char>(seq[0]);
-  char16_t& known =
-      len == 1 ? singles[lead] : pairs[lead << 8 | static_cast<unsigned char>(seq[1])];
-  if (known == 0) {
-    QString one;
-    if (!detail::decodeSequence(seq, len, one)) {
-      known = 0xFFFD;
-    } else if (one.size() == 1 && one[0].unicode() != 0) {
-      known = one[0].unicode();
-    } else {
-      out.append(one);
-      return;
+  const int index = len == 1 ? lead : lead << 8 | static_cast<unsigned char>(seq[1]);
+  char16_t& known = len == 1 ? singles[index] : pairs[index];
+  if (known != 0 || (len == 2 && odd[index])) return known;
+  QString one;
+  if (!detail::decodeSequence(seq, len, one))
+    known = 0xFFFD;
+  else if (one.size() == 1 && one[0].unicode() != 0)
+    known = one[0].unicode();
+  else if (len == 2)
+    odd[index] = true;
+  return known;
+}
+
+// Byte by byte, for a text with a sequence that is not one UTF-16 unit.
+QString fromSjisUnitByUnit(const QByteArray& bytes) {
+  QString out;
+  const char* p = bytes.constData();
+  const qsizetype n = bytes.size();
+  for (qsizetype i = 0; i < n;) {
+    const auto b = static_cast<unsigned char>(p[i]);
+    int len = 1;
+    if (b >= 0x80 && isSjisLeadByte(b)) {
+      if (i + 1 >= n || !isTrailByte(static_cast<unsigned char>(p[i + 1]))) {
+        out.append(QChar(0xFFFD));
+        ++i;
+        continue;
+      }
+      len = 2;
     }
+    if (b < 0x80) {
+      out.append(QChar(b));
+    } else if (const char16_t c = decodedUnit(p + i, len)) {
+      out.append(QChar(c));
+    } else {
+      QString one;
+      detail::decodeSequence(p + i, len, one);
+      out.append(one);
+    }
+    i += len;
   }
-  out.append(QChar(known));
+  return out;
 }
 
 }  // namespace
@@ -67,30 +97,36 @@ bool isSjisLeadByte(unsigned char b) {
 }
 
 QString fromSjis(const QByteArray& bytes) {
-  QString out;
-  out.reserve(bytes.size());
-  const char* p = bytes.constData();
+  // Each byte or byte pair is at most one UTF-16 unit: the text is written
+  // straight into a string of the bytes' length, then cut to what it took.
   const qsizetype n = bytes.size();
-  qsizetype i = 0;
+  QString out(n, Qt::Uninitialized);
+  auto* d = reinterpret_cast<char16_t*>(out.data());
+  const char* p = bytes.constData();
+  qsizetype i = 0, o = 0;
   while (i < n) {
     const auto b = static_cast<unsigned char>(p[i]);
     if (b < 0x80) {
-      out.append(QChar(b));
+      d[o++] = b;
       ++i;
-    } else if (isSjisLeadByte(b)) {
-      if (i + 1 < n && isTrailByte(static_cast<unsigned char>(p[i + 1]))) {
-        appendDecoded(out, p + i, 2);
-        i += 2;
-      } else {
-        // A lead byte without its trail byte: the next byte is read on its own.
-        out.append(QChar(0xFFFD));
-        ++i;
-      }
-    } else {
-      appendDecoded(out, p + i, 1);
-      ++i;
+      continue;
     }
+    int len = 1;
+    if (isSjisLeadByte(b)) {
+      if (i + 1 >= n || !isTrailByte(static_cast<unsigned char>(p[i + 1]))) {
+        // A lead byte without its trail byte: the next byte is read on its own.
+        d[o++] = 0xFFFD;
+        ++i;
+        continue;
+      }
+      len = 2;
+    }
+    const char16_t c = decodedUnit(p + i, len);
+    if (c == 0) return fromSjisUnitByUnit(bytes);
+    d[o++] = c;
+    i += len;
   }
+  out.truncate(o);
   return out;
 }
 
