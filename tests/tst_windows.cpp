@@ -389,6 +389,7 @@ void TstWindows::inputsNamedByCaption_data() {
   QTest::newRow("Form3") << "Form3" << QStringList{"おやつファイル"};
   QTest::newRow("Form4") << "Form4" << QStringList{};
   QTest::newRow("Form5") << "Form5" << QStringList{"使用上の注意"};
+  QTest::newRow("Form6") << "Form6" << QStringList{"絵のファイル", "新しいおやつファイルの名前"};
   QTest::newRow("Form7") << "Form7" << QStringList{"絞り込み", "おやつの一覧"};
 }
 
@@ -422,6 +423,9 @@ void TstWindows::inputsNamedByCaption() {
   } else if (window == "Form5") {
     form.HELP_INFO_Click();
     w = Form5Window.get();
+  } else if (window == "Form6") {
+    form.FILE_PICTURE_Click();
+    w = Form6Window.get();
   } else if (window == "Form7") {
     form.FILE_LIST_Click();
     w = Form7Window.get();
