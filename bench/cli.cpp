@@ -76,16 +76,20 @@ void commandLine(Table& table, const QString& work, const std::function<void(con
       fail(QStringLiteral("cannot write ") + p);
   }
   const QByteArray native = QFile::encodeName(dir);
+  // One run of a subcommand in the working folder, timed; a failure ends the bench.
+  auto timedRun = [&](const QStringList& command) {
+    const Clock::time_point start = Clock::now();
+    const int status = quietly(QStringList{QStringLiteral("--workdir"), ws} + command);
+    const double s = secondsSince(start);
+    if (status != cli::kDone)
+      fail(QStringLiteral("%1 ended with %2").arg(command.join(QLatin1Char(' '))).arg(status));
+    return s;
+  };
 
   const Pair ls = alternate(
       2, 15,
       [&] {
-        const Clock::time_point start = Clock::now();
-        const int status = quietly(
-            {QStringLiteral("--workdir"), ws, QStringLiteral("ls"), QStringLiteral("--json")});
-        const double s = secondsSince(start);
-        if (status != cli::kDone) fail(QStringLiteral("ls --json ended with %1").arg(status));
-        return s;
+        return timedRun({QStringLiteral("ls"), QStringLiteral("--json")});
       },
       [&] {
         char header[904];
@@ -105,12 +109,7 @@ void commandLine(Table& table, const QString& work, const std::function<void(con
   const Pair refresh = alternate(
       0, 3,
       [&] {
-        const Clock::time_point start = Clock::now();
-        const int status = quietly(
-            {QStringLiteral("--workdir"), ws, QStringLiteral("refresh"), QStringLiteral("--all")});
-        const double s = secondsSince(start);
-        if (status != cli::kDone) fail(QStringLiteral("refresh --all ended with %1").arg(status));
-        return s;
+        return timedRun({QStringLiteral("refresh"), QStringLiteral("--all")});
       },
       [&] {
         const Clock::time_point start = Clock::now();
