@@ -41,7 +41,12 @@ for f in "$root/usr/bin/crumbwright" "$root/usr/bin/crumbwright-cli" \
          "$share/icons/hicolor/scalable/apps/crumbwright.svg" \
          "$share/icons/hicolor/32x32/apps/crumbwright.png" \
          "$share/crumbwright/cookenv.ini" "$share/crumbwright/Foodtype.ini" \
-         "$share/crumbwright/sound.ini" "$share/doc/crumbwright/copyright"; do
+         "$share/crumbwright/sound.ini" "$share/doc/crumbwright/copyright" \
+         "$share/doc/crumbwright/changelog.gz" "$share/mime/packages/crumbwright.xml" \
+         "$share/thumbnailers/crumbwright.thumbnailer" \
+         "$share/icons/hicolor/scalable/mimetypes/application-x-postpet-snack.svg" \
+         "$share/icons/hicolor/32x32/mimetypes/application-x-postpet-snack.png" \
+         "$share/bash-completion/completions/crumbwright-cli"; do
   [ -f "$f" ] || fail "the package lacks ${f#"$root"}"
 done
 [ -x "$root/usr/bin/crumbwright-launch" ] || fail "the launcher is not executable"
@@ -50,7 +55,14 @@ size=$(od -An -tx1 -j16 -N8 "$share/icons/hicolor/32x32/apps/crumbwright.png" | 
 [ "$size" = 0000002000000020 ] || fail "the PNG icon is not 32 x 32 ($size)"
 grep -qx 'License: GPL-3.0-or-later' "$share/doc/crumbwright/copyright" || fail "copyright: licence"
 grep -q '<project_license>GPL-3.0-or-later</project_license>' "$metainfo" || fail "metainfo: licence"
-grep -qx 'Exec=crumbwright-launch' "$desktop" || fail "desktop entry: Exec"
+grep -qx 'Exec=crumbwright-launch %f' "$desktop" || fail "desktop entry: Exec"
+grep -qx 'MimeType=application/x-postpet-snack;' "$desktop" || fail "desktop entry: MimeType"
+grep -q '<mediatype>application/x-postpet-snack</mediatype>' "$metainfo" || fail "metainfo: mediatype"
+for page in crumbwright crumbwright-launch crumbwright-cli; do
+  for dir in man1 ja/man1; do
+    gzip -t "$share/man/$dir/$page.1.gz" 2>/dev/null || fail "no manual page $dir/$page.1.gz"
+  done
+done
 grep -qx 'Icon=crumbwright' "$desktop" || fail "desktop entry: Icon"
 # Qt names the X11 window class after the application name, Wayland's app id after
 # the desktop file name (QApplication::setDesktopFileName in ui::setUpApplication).
@@ -106,5 +118,95 @@ cmp <(printf 'NONE\r\n') "$scratch/xdg/crumbwright/cookenv.ini" || fail "XDG_DAT
 cli() { env -u QT_QPA_PLATFORM -u DISPLAY -u WAYLAND_DISPLAY "$root/usr/bin/crumbwright-cli" "$@"; }
 [ "$(cli --version)" = "crumbwright-cli $(dpkg-deb -f "$deb" Version)" ] || fail "crumbwright-cli --version"
 grep -q best_before <<<"$(cli help set)" || fail "crumbwright-cli help set"
+
+
+# Snack files in the file manager. The package's MIME database alone, beside
+# the system's; a snack is told from a proxy auto-config script by its content.
+demo=$scratch/demo
+"$build/crumbwright-demo" "$demo" || fail "crumbwright-demo"
+snack=$demo/snacks/ichigo.pac
+xdg=$scratch/xdg-data
+mkdir -p "$xdg/mime/packages"
+cp "$share/mime/packages/crumbwright.xml" "$xdg/mime/packages/"
+if command -v update-mime-database >/dev/null && command -v gio >/dev/null; then
+  update-mime-database "$xdg/mime" || fail "update-mime-database"
+  mimetype() {
+    env XDG_DATA_HOME="$scratch/xdg-home" XDG_DATA_DIRS="$xdg:/usr/share" \
+      gio info -a standard::content-type "$1" | sed -n 's/^ *standard::content-type: //p'
+  }
+  # A proxy script of more than 904 bytes, with "BM" in it past that offset.
+  proxy=$scratch/proxy.pac
+  {
+    echo 'function FindProxyForURL(url, host) {'
+    for i in $(seq 40); do echo "  if (shExpMatch(host, \"*.ibm$i.example\")) return \"PROXY BM:80\";"; done
+    echo '  return "DIRECT";'
+    echo '}'
+  } >"$proxy"
+  cp "$snack" "$scratch/Snack With Upper.PAC"
+  [ "$(mimetype "$snack")" = application/x-postpet-snack ] || fail "MIME type of a snack: $(mimetype "$snack")"
+  [ "$(mimetype "$scratch/Snack With Upper.PAC")" = application/x-postpet-snack ] || fail "MIME type of a .PAC snack"
+  [ "$(mimetype "$proxy")" != application/x-postpet-snack ] || fail "a proxy script got the snack type"
+  echo "MIME types: snack $(mimetype "$snack"), proxy script $(mimetype "$proxy")"
+else
+  echo "update-mime-database or gio not installed: MIME check skipped"
+fi
+
+# The thumbnailer as the file manager runs it: its Exec line with %s (size),
+# %i (input path) and %o (output path) filled in, the program found on PATH.
+entry=$share/thumbnailers/crumbwright.thumbnailer
+grep -qx 'MimeType=application/x-postpet-snack;' "$entry" || fail "thumbnailer: MimeType"
+exec_line=$(sed -n 's/^Exec=//p' "$entry")
+thumb=$scratch/thumb.png
+read -r -a argv <<<"$exec_line"
+for i in "${!argv[@]}"; do
+  case ${argv[i]} in
+    %s) argv[i]=256 ;;
+    %i) argv[i]=$snack ;;
+    %o) argv[i]=$thumb ;;
+  esac
+done
+env -u QT_QPA_PLATFORM -u DISPLAY PATH="$root/usr/bin:$PATH" "${argv[@]}" || fail "thumbnailer: ${argv[*]}"
+[ "$(od -An -tx1 -N8 "$thumb" | tr -d ' \n')" = 89504e470d0a1a0a ] || fail "the thumbnail is not a PNG"
+echo "thumbnailer: $(od -An -tu1 -j16 -N8 "$thumb" | awk '{print ($1*2^24+$2*2^16+$3*2^8+$4) " x " ($5*2^24+$6*2^16+$7*2^8+$8)}') PNG"
+# GNOME's thumbnail factory runs the thumbnailer in a bubblewrap sandbox that
+# shows it /usr only, so it can run the program of an installed package, not
+# the one unpacked here: with this version installed it must make the thumbnail.
+factory=$(dirname "$0")/gnome-thumbnail.py
+installed=$(dpkg-query -W -f='${Version}' crumbwright 2>/dev/null || true)
+if [ "$installed" = "$(dpkg-deb -f "$deb" Version)" ] && python3 -c 'import gi' 2>/dev/null; then
+  python3 "$factory" "$snack" "$scratch/gnome-thumb.png" || fail "GNOME's thumbnail factory"
+  echo "GNOME thumbnail factory: ok"
+else
+  echo "crumbwright $(dpkg-deb -f "$deb" Version) not installed: GNOME's thumbnail factory not tried"
+fi
+
+# Bash completion, through bash-completion's own loader when it is installed.
+if [ -f /usr/share/bash-completion/bash_completion ]; then
+  complete_words() {
+    bash -c 'source /usr/share/bash-completion/bash_completion
+             source "$1"; shift
+             COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1))
+             COMP_LINE="$*"; COMP_POINT=${#COMP_LINE}
+             cd "$0" && _crumbwright_cli crumbwright-cli "${COMP_WORDS[-1]}" "${COMP_WORDS[-2]}"
+             printf "%s\n" "${COMPREPLY[@]}" | sort | tr "\n" " "' \
+      "$demo/snacks" "$share/bash-completion/completions/crumbwright-cli" "$@"
+  }
+  [ "$(complete_words crumbwright-cli re)" = "refresh " ] || fail "completion: subcommand"
+  [ "$(complete_words crumbwright-cli set ichigo.pac best)" = "best_before= " ] || fail "completion: set keys"
+  [ "$(complete_words crumbwright-cli show i)" = "ichigo.pac " ] || fail "completion: .pac files"
+  [ "$(complete_words crumbwright-cli thumbnail -)" = "--help -s " ] || fail "completion: thumbnail options"
+  [ "$(complete_words crumbwright-cli --work)" = "--workdir= " ] || fail "completion: --workdir"
+  echo "bash completion: ok"
+else
+  echo "bash-completion not installed: completion check skipped"
+fi
+
+# The package as Debian's checker sees it: no error, no warning.
+if command -v lintian >/dev/null; then
+  lintian --fail-on error,warning --suppress-tags-from-file /dev/null "$deb" || fail "lintian"
+  echo "lintian: ok"
+else
+  echo "lintian not installed: skipped"
+fi
 
 echo "install test: ok"
