@@ -1,32 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The snack's picture, drawn from the picture and mask parts of its file the
-// way Windows draws a sprite: the mask's black pixels are the snack, its white
-// pixels the background.
+// The snack's picture in the file selection window and the snack list.
 #include <QByteArrayView>
 #include <QImage>
 #include <QLabel>
 #include <QSize>
 
 #include "platform/paths.h"
+#include "snack/drawing.h"
 #include "snack/picture.h"
 
 namespace ui {
 
-// The bitmap `slice` of `file`, decoded by the toolkit's bitmap reader; a null
-// image when the reader refuses it.
-QImage decodeBitmap(QByteArrayView file, const snack::BitmapSlice& slice);
-
-struct SnackDrawing {
-  QImage image;  // premultiplied ARGB; null when there is no picture
-  bool masked = false;
-};
-
-// Where `mask` is a two-colour image (black and white only) of the picture's
-// size, its white pixels become transparent; otherwise the picture as it is.
-SnackDrawing drawSnack(const QImage& picture, const QImage& mask);
-// Decodes the located parts of a snack file and draws them.
-SnackDrawing drawSnack(QByteArrayView file, const snack::PictureParts& parts);
+// The drawing itself is the core's (snack/drawing.h), shared with the
+// command line's thumbnails.
+using snack::decodeBitmap;
+using snack::drawSnack;
+using snack::SnackDrawing;
 
 // An image of `box` pixels: the drawing scaled to fit (whole multiples when it
 // grows, so its pixels stay sharp; smoothly when it shrinks), centred, over a
