@@ -16,6 +16,8 @@ class TstCli : public QObject {
  private slots:
   void run_data();
   void run();
+  void thumbnail_data();
+  void thumbnail();
 #ifndef Q_OS_WIN
   void shiftJisBytesArgument();
 #endif
@@ -131,10 +133,17 @@ QString cliProgram() {
   return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral(CRUMB_CLI));
 }
 
+// What a test gives a "-" argument: the names of files, one a line (the
+// second line ends in CR LF, as a list made on Windows does), an empty line and
+// a missing file.
+const QByteArray kStandardInput = "snacks/a.pac\nsnacks/c.pac\r\n\nsnacks/none.pac\n";
+
 Result runCli(const QString& program, const QStringList& args, const QString& dir) {
   QProcess p;
   p.setWorkingDirectory(dir);
   p.start(program, args);
+  if (args.contains(QStringLiteral("-"))) p.write(kStandardInput);
+  p.closeWriteChannel();
   if (!p.waitForFinished(60000)) return {};
   return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
           p.readAllStandardError()};
@@ -290,6 +299,52 @@ void TstCli::run_data() {
       << QStringList{"list"} << 2 << QByteArray() << QStringLiteral("「list」") << Patches{};
   QTest::newRow("json and csv") << QStringList{"ls", "--json", "--csv"} << 2 << QByteArray()
                                 << refused + "ls" << Patches{};
+
+  // The option forms typed from habit; "-" reads the names of files, one a
+  // line, from standard input (kStandardInput).
+  QTest::newRow("-V") << QStringList{"-V"} << 0 << QByteArray("crumbwright-cli 1.0.1\n")
+                      << QString() << Patches{};
+  QTest::newRow("-h") << QStringList{"-h"} << 0 << QByteArray("*サブコマンド:") << QString()
+                      << Patches{};
+  QTest::newRow("workdir=") << QStringList{"--workdir=..", "show", "--json", "../snacks/a.pac"} << 0
+                            << QByteArray(kJsonA).replace("snacks/", "../snacks/") << QString()
+                            << Patches{};
+  QTest::newRow("workdir= missing folder")
+      << QStringList{"--workdir=nowhere", "ls"} << 2 << QByteArray()
+      << QStringLiteral("作業フォルダ「nowhere」") << Patches{};
+  QTest::newRow("show -") << QStringList{"show", "--json", "-"} << 1 << kJsonA + kJsonC
+                          << QStringLiteral("none.pac") << Patches{};
+  QTest::newRow("refresh - and a file")
+      << QStringList{"refresh", "snacks/b.pac", "-"} << 1
+      << QByteArray(
+             "未開封に戻しました: snacks/b.pac\n未開封に戻しました: snacks/a.pac\n"
+             "未開封に戻しました: snacks/c.pac\n")
+      << QStringLiteral("none.pac")
+      << Patches{{"snacks/a.pac", 889, zeros14},
+                 {"snacks/b.pac", 889, zeros14},
+                 {"snacks/c.pac", 889, zeros14}};
+
+  // A thumbnail writes nothing when it cannot be made, nor over a file that is
+  // not a PNG picture (the pixels of one that is made: thumbnail()).
+  QTest::newRow("thumbnail without picture")
+      << QStringList{"thumbnail", "snacks/b.pac", "b.png"} << 1 << QByteArray()
+      << QStringLiteral("「snacks/b.pac」には絵がありません") << Patches{};
+  QTest::newRow("thumbnail too short")
+      << QStringList{"thumbnail", "snacks/short.pac", "s.png"} << 1 << QByteArray()
+      << QStringLiteral("snacks/short.pac") << Patches{};
+  QTest::newRow("thumbnail over a snack")
+      << QStringList{"thumbnail", "snacks/a.pac", "snacks/c.pac"} << 2 << QByteArray()
+      << QStringLiteral("「snacks/c.pac」は PNG ファイルではない") << Patches{};
+  QTest::newRow("thumbnail over itself")
+      << QStringList{"thumbnail", "snacks/a.pac", "snacks/a.pac"} << 2 << QByteArray()
+      << QStringLiteral("おやつファイルそのもの") << Patches{};
+  QTest::newRow("thumbnail size 0") << QStringList{"thumbnail", "-s", "0", "snacks/a.pac", "a.png"}
+                                    << 2 << QByteArray() << QStringLiteral("-s") << Patches{};
+  QTest::newRow("thumbnail size 4097")
+      << QStringList{"thumbnail", "-s", "4097", "snacks/a.pac", "a.png"} << 2 << QByteArray()
+      << QStringLiteral("1 から 4096") << Patches{};
+  QTest::newRow("thumbnail no output") << QStringList{"thumbnail", "snacks/a.pac"} << 2
+                                       << QByteArray() << refused + "thumbnail" << Patches{};
 }
 
 void TstCli::run() {
@@ -302,7 +357,9 @@ void TstCli::run() {
   if (QTest::currentTestFailed()) return;
   QDir().mkpath(ws.path("sub"));
   QMap<QString, QByteArray> expected = contents(ws);
-  const Result r = runCli(cliProgram(), args, ws.path(args.contains("..") ? "sub" : ""));
+  const Result r =
+      runCli(cliProgram(), args,
+             ws.path(args.contains("..") || args.contains("--workdir=..") ? "sub" : ""));
 
   QCOMPARE(r.status, status);
   if (out.startsWith('*'))
@@ -330,6 +387,63 @@ void TstCli::run() {
   QCOMPARE(after.keys(), expected.keys());
   for (const QString& file : after.keys())
     QVERIFY2(after[file] == expected[file], qPrintable(file));
+}
+
+// A snack whose picture is 2 × 2 pixels, bottom row first: red, green; top row:
+// blue, white. Its mask leaves the top right pixel out.
+const QByteArray kTinySnack =
+    QByteArray(904, '\0') +
+    QByteArray::fromHex(
+        "424d46000000000000003600000028000000020000000200000001001800000000001000"
+        "00000000000000000000000000000000" /* headers */
+        "0000ff00ff000000"
+        "ff0000ffffff0000" /* rows */) +
+    QByteArray::fromHex(
+        "424d460000000000000036000000280000000200000002000000010001000000000008"
+        "000000000000000000000000000000000000" /* headers; table: */
+        "00000000ffffff00"
+        "00000000"
+        "40000000" /* rows */);
+
+// Pixels as x, y and ARGB.
+using Pixels = QList<std::array<uint, 3>>;
+
+void TstCli::thumbnail_data() {
+  QTest::addColumn<QStringList>("size");
+  QTest::addColumn<QSize>("expected");
+  QTest::addColumn<Pixels>("pixels");
+  const uint red = 0xffff0000, green = 0xff00ff00, blue = 0xff0000ff, none = 0;
+  // Pixel art grows by whole factors only: 2 × 2 in 7 × 7 is 6 × 6.
+  QTest::newRow("-s 7") << QStringList{"-s", "7"} << QSize(6, 6)
+                        << Pixels{{0, 0, blue}, {2, 2, blue}, {3, 0, none},  {5, 2, none},
+                                  {0, 3, red},  {2, 5, red},  {3, 3, green}, {5, 5, green}};
+  QTest::newRow("default 128") << QStringList{} << QSize(128, 128)
+                               << Pixels{{63, 63, blue},
+                                         {64, 63, none},
+                                         {63, 64, red},
+                                         {127, 127, green}};
+  QTest::newRow("-s 1 shrinks") << QStringList{"-s", "1"} << QSize(1, 1) << Pixels{};
+}
+
+// The PNG file a thumbnail writes: its size and pixels.
+void TstCli::thumbnail() {
+  QFETCH(QStringList, size);
+  QFETCH(QSize, expected);
+  QFETCH(Pixels, pixels);
+  testing::Workspace ws;
+  samplegen::writeFile(ws.path("tiny.pac"), kTinySnack);
+  const Result r =
+      runCli(cliProgram(), QStringList{"thumbnail"} + size + QStringList{"tiny.pac", "tiny.png"},
+             ws.path(""));
+  QCOMPARE(r.status, 0);
+  QCOMPARE(r.err, QByteArray());
+  QFile png(ws.path("tiny.png"));
+  QVERIFY(png.open(QIODevice::ReadOnly));
+  QCOMPARE(png.read(8), QByteArray("\x89PNG\r\n\x1a\n"));
+  const QImage image(ws.path("tiny.png"));
+  QCOMPARE(image.size(), expected);
+  for (const auto& [x, y, argb] : pixels)
+    QCOMPARE(QString::number(image.pixel(int(x), int(y)), 16), QString::number(argb, 16));
 }
 
 #ifndef Q_OS_WIN
