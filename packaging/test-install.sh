@@ -129,7 +129,7 @@ xdg=$scratch/xdg-data
 mkdir -p "$xdg/mime/packages"
 cp "$share/mime/packages/crumbwright.xml" "$xdg/mime/packages/"
 if command -v update-mime-database >/dev/null && command -v gio >/dev/null; then
-  update-mime-database "$xdg/mime" || fail "update-mime-database"
+  update-mime-database "$xdg/mime" >/dev/null || fail "update-mime-database"
   mimetype() {
     env XDG_DATA_HOME="$scratch/xdg-home" XDG_DATA_DIRS="$xdg:/usr/share" \
       gio info -a standard::content-type "$1" | sed -n 's/^ *standard::content-type: //p'
@@ -203,7 +203,7 @@ fi
 
 # The package as Debian's checker sees it: no error, no warning.
 if command -v lintian >/dev/null; then
-  lintian --fail-on error,warning --suppress-tags-from-file /dev/null "$deb" || fail "lintian"
+  report=$(lintian --fail-on error,warning "$deb" 2>&1) || { echo "$report"; fail "lintian"; }
   echo "lintian: ok"
 else
   echo "lintian not installed: skipped"
