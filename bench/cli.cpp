@@ -3,14 +3,18 @@
 // process with its standard output going to /dev/null: `ls --json` against a
 // floor that lists the folder and reads the 904 header bytes of each file, and
 // `refresh --all` against a floor that writes the same 14 zero bytes into each
-// file and flushes it, as the refresh does.
+// file and flushes it, as the refresh does. Then a thumbnail of a 256 × 256
+// snack, as a file manager runs it (a process of its own), against the same
+// program's start and end with `--version`.
 #include "cli/cli.h"
 
 #include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QImage>
 #include <cstdio>
 
 #include "cli_bench.h"
@@ -122,6 +126,27 @@ void commandLine(Table& table, const QString& work, const std::function<void(con
       });
   table.addRatio(QStringLiteral("refresh --all, 10,000 snacks (flush each)"), ms(refresh.ours),
                  ms(refresh.floor), refresh.ours / refresh.floor, 1.5);
+
+  // The thumbnailer: the program built beside this one, each run a process.
+  const QString program =
+      QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../crumbwright-cli"));
+  const QString big = QDir(work).filePath(QStringLiteral("big.pac"));
+  if (!samplegen::writeFile(big, samplegen::headerTemplate(1024) +
+                                     samplegen::pictureBmp(3, 256, 256, 24) +
+                                     samplegen::maskBmp(3, 256, 256, 1)))
+    fail(QStringLiteral("cannot write ") + big);
+  const QString png = QDir(work).filePath(QStringLiteral("big.png"));
+  auto child = [&](const QStringList& argv) {
+    const ChildRun r = runChild(QStringList{program} + argv, work, {});
+    if (!r.ok) fail(argv.join(QLatin1Char(' ')) + QStringLiteral(" failed"));
+    return r.seconds;
+  };
+  const Pair thumbnail = alternate(
+      2, 15, [&] { return child({QStringLiteral("thumbnail"), big, png}); },
+      [&] { return child({QStringLiteral("--version")}); });
+  if (QImage(png).size() != QSize(128, 128)) fail(QStringLiteral("the thumbnail is not 128 × 128"));
+  table.addRatio(QStringLiteral("thumbnail of a 256 × 256 snack (floor: --version)"),
+                 ms(thumbnail.ours), ms(thumbnail.floor), thumbnail.ours / thumbnail.floor, 2.0);
 }
 
 }  // namespace bench

@@ -9,7 +9,7 @@
 namespace bench {
 
 // `ls --json` and `refresh --all` over 10,000 snacks in `work`, each against
-// its floor.
+// its floor, and a thumbnail against the program's own start and end.
 void commandLine(Table& table, const QString& work, const std::function<void(const QString&)>& say,
                  const std::function<void(const QString&)>& fail);
 
