@@ -128,12 +128,12 @@ licences["mingw-w64-runtime"] = (read(os.path.join(mingw, "COPYING.MinGW-w64-run
                                                    "COPYING.MinGW-w64-runtime.txt")) + "\n"
                                  + read(os.path.join(mingw, "DISCLAIMER.PD")))
 rows.append(("winpthreads", "winpthreads (MinGW-w64)", os.path.basename(mingw).split("-v")[-1],
-             "MIT AND BSD-3-Clause", "archive:libwinpthread.a"))
+             "MIT AND BSD-3-Clause", "archive:libwinpthread.a archive:libpthread.a"))
 licences["winpthreads"] = read(os.path.join(mingw, "mingw-w64-libraries", "winpthreads", "COPYING"))
 gcc = read("/usr/share/doc/gcc-mingw-w64-base/copyright")
 start = gcc.index("GCC RUNTIME LIBRARY EXCEPTION")
 rows.append(("gcc-runtime", "GCC runtime libraries (libgcc, libstdc++)",
-             os.popen("x86_64-w64-mingw32-g++-posix -dumpfullversion").read().strip(),
+             os.popen("dpkg-query -W -f='${Version}' gcc-mingw-w64-x86-64-posix").read().strip(),
              "GPL-3.0-or-later WITH GCC-exception-3.1",
              "archive:libgcc.a archive:libgcc_eh.a archive:libstdc++.a"))
 licences["gcc-runtime"] = (
