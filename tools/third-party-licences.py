@@ -123,7 +123,8 @@ for root, _, files in sorted(os.walk(qt)):
 # of the posix compiler) and GCC's runtime libraries.
 rows.append(("mingw-w64-runtime", "MinGW-w64 runtime", os.path.basename(mingw).split("-v")[-1],
              "ZPL-2.1 AND public domain", "archive:libmingw32.a archive:libmingwex.a "
-             "archive:libmoldname.a archive:crt2.o archive:crtbegin.o archive:crtend.o"))
+             "archive:libmoldname.a archive:libmsvcrt.a archive:libucrt.a archive:libucrtbase.a "
+             "archive:crt2.o archive:crtbegin.o archive:crtend.o"))
 licences["mingw-w64-runtime"] = (read(os.path.join(mingw, "COPYING.MinGW-w64-runtime",
                                                    "COPYING.MinGW-w64-runtime.txt")) + "\n"
                                  + read(os.path.join(mingw, "DISCLAIMER.PD")))

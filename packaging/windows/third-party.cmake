@@ -1,18 +1,21 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The third-party components the Windows programs link, found in the linker's
 # maps, with their licences: writes OUT/THIRD-PARTY.txt and OUT/licenses/.
-#   cmake -DMAPS="a.map;b.map" -DPROGRAMS="a.exe;b.exe" -DQT_PREFIX=DIR
+#   cmake -DMAPS="a.map;b.map" -DPROGRAMS="a.exe;b.exe" -DQT_PREFIX=DIR -DBUILD_DIR=DIR
 #         -DQT_VERSION=V -DCOMPONENTS=components.tsv
 #         -DLICENSES=DIR -DOUT=DIR [-DCHECK=ON] -P third-party.cmake
 # Components come from components.tsv (tools/third-party-licences.py): one is
 # linked when an object its markers name was pulled into a program. With CHECK
-# nothing is written; it fails when a linked component has no licence text or
-# when an object of one of Qt's bundled libraries belongs to no component.
+# nothing is written; it fails when a linked component has no licence text,
+# when an object of one of Qt's bundled libraries belongs to no component, or
+# when code from a library of the toolchain (not our build's, BUILD_DIR, nor a
+# Windows import library) does.
 cmake_minimum_required(VERSION 3.25)
 
 set(problems "")
 set(linked_members "")
 set(bundled_members "")
+set(runtime_archives "")
 set(contents "")
 foreach(map IN LISTS MAPS)
   if(NOT EXISTS "${map}")
@@ -28,6 +31,14 @@ foreach(map IN LISTS MAPS)
     set(archive "${CMAKE_MATCH_1}")
     set(member "${CMAKE_MATCH_2}")
     string(FIND "${archive}" "${QT_PREFIX}/" at)
+    string(FIND "${archive}" "${BUILD_DIR}/" ours)
+    get_filename_component(archive_name "${archive}" NAME)
+    if(NOT at EQUAL 0 AND NOT ours EQUAL 0 AND IS_ABSOLUTE "${archive}"
+       AND NOT member MATCHES "^(lib[a-z0-9_]+|d[0-9a-z]+)(h|t|s[0-9]+)\\.o$")
+      # Code from the toolchain's libraries, not a stub of a Windows DLL's
+      # import library: its library must be a component's.
+      list(APPEND runtime_archives "${archive_name}")
+    endif()
     if(at EQUAL 0)
       list(APPEND linked_members "${member}")
       if(archive MATCHES "/libQt6Bundled[^/]*\\.a$")
@@ -38,6 +49,7 @@ foreach(map IN LISTS MAPS)
 endforeach()
 list(REMOVE_DUPLICATES linked_members)
 list(REMOVE_DUPLICATES bundled_members)
+list(REMOVE_DUPLICATES runtime_archives)
 
 file(STRINGS "${COMPONENTS}" rows ENCODING UTF-8 REGEX "^[^#]")
 set(claimed "")
@@ -60,6 +72,7 @@ foreach(row IN LISTS rows)
         list(APPEND claimed "${CMAKE_MATCH_1}")
       endif()
     elseif(m MATCHES "^archive:(.+)$")
+      list(REMOVE_ITEM runtime_archives "${CMAKE_MATCH_1}")
       string(FIND "${contents}" "/${CMAKE_MATCH_1}" i)
       if(NOT i EQUAL -1)
         set(found TRUE)
@@ -90,6 +103,9 @@ foreach(member IN LISTS bundled_members)
   if(i EQUAL -1)
     string(APPEND problems "${member} of a bundled Qt library belongs to no known component\n")
   endif()
+endforeach()
+foreach(archive IN LISTS runtime_archives)
+  string(APPEND problems "${archive} is linked and belongs to no known component\n")
 endforeach()
 if(NOT problems STREQUAL "")
   message(FATAL_ERROR "${problems}")
