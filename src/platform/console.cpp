@@ -28,6 +28,33 @@ QList<CommandArgument> commandArguments(int argc, char** argv) {
   return args;
 }
 
+std::optional<QList<CommandArgument>> standardInputLines() {
+#ifdef Q_OS_WIN
+  _setmode(_fileno(stdin), _O_BINARY);  // the CR of CR LF is taken off below
+#endif
+  QByteArray all;
+  char buffer[65536];
+  for (;;) {
+    const size_t n = std::fread(buffer, 1, sizeof buffer, stdin);
+    all.append(buffer, static_cast<qsizetype>(n));
+    if (n < sizeof buffer) break;
+  }
+  if (std::ferror(stdin)) return std::nullopt;
+  QList<CommandArgument> lines;
+  for (QByteArray line : all.split('\n')) {
+    if (line.endsWith('\r')) line.chop(1);
+    if (line.isEmpty()) continue;
+#ifdef Q_OS_WIN
+    const QString text = QString::fromUtf8(line);
+    lines.append({text, NativePath(text)});
+#else
+    const NativePath path = NativePath::fromBytes(line);
+    lines.append({path.shown(), path});
+#endif
+  }
+  return lines;
+}
+
 void setUpConsole() {
 #ifdef Q_OS_WIN
   SetConsoleOutputCP(CP_UTF8);

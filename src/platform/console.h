@@ -5,6 +5,7 @@
 #include <QByteArrayView>
 #include <QList>
 #include <QString>
+#include <optional>
 
 #include "platform/paths.h"
 
@@ -22,6 +23,12 @@ struct CommandArgument {
 
 // The arguments after the program's name. Needs the application object.
 QList<CommandArgument> commandArguments(int argc, char** argv);
+
+// The lines of standard input as arguments, for a "-" that stands for a list
+// of names: each line without its LF or CR LF, empty lines left out. A line is
+// a path's bytes on POSIX and UTF-8 text on Windows, as an argument would be.
+// Nullopt when standard input cannot be read.
+std::optional<QList<CommandArgument>> standardInputLines();
 
 // Standard output and error take UTF-8 bytes as they are: on Windows the
 // console's output code page becomes UTF-8 and neither stream turns LF into
