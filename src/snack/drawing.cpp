@@ -79,8 +79,7 @@ Outcome writeThumbnail(const platform::NativePath& snackPath, int size, const QS
   if (out.exists()) {
     const QFileInfo in(QFile::decodeName(snackPath.bytes()));
     if (in.exists() && out.canonicalFilePath() == in.canonicalFilePath())
-      return refused(
-          QStringLiteral("出力先「%1」はおやつファイルそのものです。").arg(pngPath));
+      return refused(QStringLiteral("出力先「%1」はおやつファイルそのものです。").arg(pngPath));
     QFile existing(pngPath);
     if (!out.isFile() || !existing.open(QIODevice::ReadOnly))
       return refused(QStringLiteral("出力先「%1」はファイルではないか、読めません。").arg(pngPath));
