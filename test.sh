@@ -8,7 +8,7 @@
 set -uo pipefail
 cd "$(dirname "$0")"
 tools/ensure-packages.sh dpkg-dev appstream desktop-file-utils lintian shared-mime-info \
-  libglib2.0-bin python3-gi gir1.2-gnomedesktop-3.0 bash-completion \
+  libglib2.0-bin python3-gi gir1.2-gnomedesktop-3.0 bubblewrap bash-completion \
   clang libclang-rt-14-dev || exit 1  # the .deb and its checks; libFuzzer
 export QT_QPA_PLATFORM=offscreen
 results=$(mktemp -d)

@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Makes a thumbnail of a file with GNOME's thumbnail factory, as GNOME Files
 # does: the factory finds the .thumbnailer entry for the file's MIME type and

@@ -168,16 +168,26 @@ done
 env -u QT_QPA_PLATFORM -u DISPLAY PATH="$root/usr/bin:$PATH" "${argv[@]}" || fail "thumbnailer: ${argv[*]}"
 [ "$(od -An -tx1 -N8 "$thumb" | tr -d ' \n')" = 89504e470d0a1a0a ] || fail "the thumbnail is not a PNG"
 echo "thumbnailer: $(od -An -tu1 -j16 -N8 "$thumb" | awk '{print ($1*2^24+$2*2^16+$3*2^8+$4) " x " ($5*2^24+$6*2^16+$7*2^8+$8)}') PNG"
-# GNOME's thumbnail factory runs the thumbnailer in a bubblewrap sandbox that
-# shows it /usr only, so it can run the program of an installed package, not
-# the one unpacked here: with this version installed it must make the thumbnail.
+# GNOME's thumbnail factory, as GNOME Files uses it: it runs the thumbnailer in
+# a bubblewrap sandbox that shows it only /usr, so the package's /usr is laid
+# over the system's (a read-only overlay in a mount namespace of its own, which
+# leaves the machine as it is), as if the package were installed.
 factory=$(dirname "$0")/gnome-thumbnail.py
-installed=$(dpkg-query -W -f='${Version}' crumbwright 2>/dev/null || true)
-if [ "$installed" = "$(dpkg-deb -f "$deb" Version)" ] && python3 -c 'import gi' 2>/dev/null; then
-  python3 "$factory" "$snack" "$scratch/gnome-thumb.png" || fail "GNOME's thumbnail factory"
-  echo "GNOME thumbnail factory: ok"
+if [ "$(id -u)" = 0 ] && command -v unshare >/dev/null && command -v bwrap >/dev/null &&
+   /usr/bin/python3 -c 'import gi; gi.require_version("GnomeDesktop", "3.0")' 2>/dev/null; then
+  rm -f "$scratch/gnome-thumb.png"
+  unshare -m /bin/sh -c 'mount -t overlay overlay -o "lowerdir=$1/usr:/usr" /usr || exit 3
+    exec env XDG_DATA_HOME="$2/xdg-home" XDG_DATA_DIRS="$3:/usr/share" HOME="$2/home" \
+      XDG_CACHE_HOME="$2/cache" /usr/bin/python3 "$4" "$5" "$2/gnome-thumb.png"' \
+    sh "$root" "$scratch" "$xdg" "$factory" "$snack"
+  case $? in
+    0) [ -s "$scratch/gnome-thumb.png" ] || fail "GNOME's thumbnail factory wrote nothing"
+       echo "GNOME thumbnail factory: ok" ;;
+    3) echo "no overlay mount here: GNOME's thumbnail factory not tried" ;;
+    *) fail "GNOME's thumbnail factory" ;;
+  esac
 else
-  echo "crumbwright $(dpkg-deb -f "$deb" Version) not installed: GNOME's thumbnail factory not tried"
+  echo "not root, or no bubblewrap or gnome-desktop bindings: GNOME's thumbnail factory not tried"
 fi
 
 # Bash completion, through bash-completion's own loader when it is installed.
