@@ -199,13 +199,14 @@ if [ -f /usr/share/bash-completion/bash_completion ]; then
              COMP_LINE="$*"; COMP_POINT=${#COMP_LINE}
              cd "$0" && _crumbwright_cli crumbwright-cli "${COMP_WORDS[-1]}" "${COMP_WORDS[-2]}"
              printf "%s\n" "${COMPREPLY[@]}" | sort | tr "\n" " "' \
-      "$demo/snacks" "$share/bash-completion/completions/crumbwright-cli" "$@"
+      "$demo/snacks" "$share/bash-completion/completions/crumbwright-cli" "$@" 2>/dev/null
   }
   [ "$(complete_words crumbwright-cli re)" = "refresh " ] || fail "completion: subcommand"
   [ "$(complete_words crumbwright-cli set ichigo.pac best)" = "best_before= " ] || fail "completion: set keys"
   [ "$(complete_words crumbwright-cli show i)" = "ichigo.pac " ] || fail "completion: .pac files"
   [ "$(complete_words crumbwright-cli thumbnail -)" = "--help -s " ] || fail "completion: thumbnail options"
   [ "$(complete_words crumbwright-cli --work)" = "--workdir= " ] || fail "completion: --workdir"
+  [ "$(complete_words crumbwright-cli help th)" = "thumbnail " ] || fail "completion: help"
   echo "bash completion: ok"
 else
   echo "bash-completion not installed: completion check skipped"
