@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The start-up floor: the least a Qt Widgets program does to put one window of
 // a given size on screen. Built and run exactly as crumbwright is, and ends the
-// same way (platform::quitWhenShownIfAsked). Arguments: width,
+// same way (ui::quitWhenShownIfAsked). Arguments: width,
 // height and optionally --label.
 #include <QApplication>
 #include <QLabel>
 #include <QWidget>
 
-#include "platform/windows.h"
+#include "ui/singlewindow.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -25,6 +25,6 @@ int main(int argc, char** argv) {
     label->move(8, 8);
   }
   window.show();
-  platform::quitWhenShownIfAsked(window);
+  ui::quitWhenShownIfAsked(window);
   return QApplication::exec();
 }

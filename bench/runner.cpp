@@ -192,7 +192,7 @@ void nameTables(Table& table, const QString& work) {
     Form1 form;
     // What Form_Load does after the snack folder: read each table, then fill
     // its list with entries 0 to 255 in index order (as Form1::FillList).
-    auto fill = [](QComboBox* combo, const NameTable& names) {
+    auto fill = [](QComboBox* combo, const snack::NameList& names) {
       QStringList items;
       items.reserve(256);
       for (int i = 0; i <= 255; ++i)
@@ -206,7 +206,7 @@ void nameTables(Table& table, const QString& work) {
     for (int i = 0; i < 53; ++i) {
       combo1->clear();
       combo2->clear();
-      NameTable food, sound;
+      snack::NameList food, sound;
       QString error;
       const Clock::time_point start = Clock::now();
       const bool ok =
@@ -731,8 +731,8 @@ int main(int argc, char** argv) {
                     QStringLiteral("path")});
   parser.addOption(
       {QStringLiteral("only"),
-       QStringLiteral(
-           "Comma-separated: startup,names,listing,loadsave,factory,preview,collection,picture,cli."),
+       QStringLiteral("Comma-separated: "
+                      "startup,names,listing,loadsave,factory,preview,collection,picture,cli."),
        QStringLiteral("list")});
   parser.addHelpOption();
   parser.process(app);

@@ -5,7 +5,7 @@
 // code (plain Qt widgets, no settings, no files read, nothing connected). The
 // font sizes are those the editor's caption fitting arrives at with the IPA P
 // fonts; the runner checks that the two windows show the same pixels. Ends the
-// same way as crumbwright (platform::quitWhenShownIfAsked).
+// same way as crumbwright (ui::quitWhenShownIfAsked).
 // With --grab FILE it saves the window's pixels to FILE instead and quits.
 #include <QApplication>
 #include <QComboBox>
@@ -18,8 +18,8 @@
 #include <QPixmap>
 #include <QPlainTextEdit>
 
-#include "platform/windows.h"
 #include "ui/look.h"
+#include "ui/singlewindow.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -151,6 +151,6 @@ int main(int argc, char** argv) {
     QCoreApplication::processEvents();
     return window.grab().save(args.value(grab + 1), "PNG") ? 0 : 1;
   }
-  platform::quitWhenShownIfAsked(window);
+  ui::quitWhenShownIfAsked(window);
   return QApplication::exec();
 }

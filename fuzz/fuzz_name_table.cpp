@@ -39,10 +39,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const QString& e : entries)
     for (const QChar c : e) FUZZ_CHECK(!isDelimiter(c));
 
-  NameTable table;
+  snack::NameList table;
   ReadNameTableText(text, table);
   bool allDigits = true;
-  NameTable expected;
+  snack::NameList expected;
   for (const QString& s : entries) {
     if (s.size() < 4) continue;
     if (!threeDigits(s)) {
@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // The same bytes read from the working folder.
   fuzz::enterScratch();
   fuzz::writeFile(kSoundFile, bytes);
-  NameTable fromFile;
+  snack::NameList fromFile;
   QString error;
   FUZZ_CHECK(ReadNameTable(kSoundFile, fromFile, &error));
   FUZZ_CHECK(fromFile == table);

@@ -2,9 +2,9 @@
 #include <QApplication>
 
 #include "platform/console.h"
-#include "platform/windows.h"
 #include "ui/form1.h"
 #include "ui/look.h"
+#include "ui/singlewindow.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);  // takes the toolkit's own options out of argv
@@ -20,6 +20,6 @@ int main(int argc, char** argv) {
   }
   // Start-up measurements: end as soon as the main window is on screen and the
   // event loop has nothing left to do.
-  platform::quitWhenShownIfAsked(form1);
+  ui::quitWhenShownIfAsked(form1);
   return QApplication::exec();
 }

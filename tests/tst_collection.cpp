@@ -103,11 +103,11 @@ void TstCollection::rowsAndCsv() {
                "バイト以上が必要です。");
   QVERIFY((*rows)[2].readable && !(*rows)[2].picture);
 
-  Names types, sounds;
-  types[1] = "ケーキ";
-  sounds[2] = "ぽり,ぽり";
-  sounds[0] = "";
-  const QByteArray csv = collectionCsv(*rows, folder_, types, sounds);
+  NameTables names;
+  names.types[1] = "ケーキ";
+  names.sounds[2] = "ぽり,ぽり";
+  names.sounds[0] = "";
+  const QByteArray csv = collectionCsv(*rows, folder_, names);
   const QByteArray expected =
       "\xEF\xBB\xBF"
       "file,name,description,author,number,type_index,type,quantity,calories,best_before,"
@@ -119,7 +119,7 @@ void TstCollection::rowsAndCsv() {
   QCOMPARE(csv, expected);
   // Read in another order, written in that order.
   const QList<SnackRow> reversed = {(*rows)[2], (*rows)[0]};
-  QVERIFY(collectionCsv(reversed, folder_, types, sounds).endsWith("64x48\r\n"));
+  QVERIFY(collectionCsv(reversed, folder_, names).endsWith("64x48\r\n"));
 }
 
 void TstCollection::writeWhole() {

@@ -66,14 +66,14 @@ void TstSettings::nameTable_data() {
 void TstSettings::nameTable() {
   QFETCH(QString, text);
   QFETCH(IndexNames, expected);
-  NameTable table;
+  snack::NameList table;
   ReadNameTableText(text, table);
   for (int i = 0; i < 257; ++i) QCOMPARE(table[i], expected.value(i));
 }
 
 void TstSettings::nameTableFromGeneratedFile() {
   testing::Workspace ws;
-  NameTable table;
+  snack::NameList table;
   QString error;
   QVERIFY(ReadNameTable(kFoodTypeFile, table, &error));
   for (const auto& [index, name] : samplegen::sampleFoodTypes()) QCOMPARE(table[index], name);
@@ -83,7 +83,7 @@ void TstSettings::nameTableFromGeneratedFile() {
 void TstSettings::missingNameFile() {
   testing::Workspace ws;
   QVERIFY(QFile::remove(kSoundFile));
-  NameTable table;
+  snack::NameList table;
   table[4] = "kept";
   QString error;
   QVERIFY(!ReadNameTable(kSoundFile, table, &error));

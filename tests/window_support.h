@@ -11,7 +11,6 @@
 #include <QPushButton>
 #include <QStringListModel>
 
-#include "platform/windows.h"
 #include "support.h"
 #include "ui/form1.h"
 #include "ui/form2.h"
@@ -22,6 +21,7 @@
 #include "ui/form7.h"
 #include "ui/forms.h"
 #include "ui/messages.h"
+#include "ui/singlewindow.h"
 
 namespace testing {
 
@@ -37,12 +37,12 @@ class WindowWorkspace : public Workspace {
       const int given = answers.isEmpty() ? -1 : int(offered.indexOf(answers.takeFirst()));
       return given >= 0 ? given : int(offered.size()) - 1;
     });
-    platform::setEndProgramHook([this] { ++endCalls; });
+    ui::setEndProgramHook([this] { ++endCalls; });
   }
   ~WindowWorkspace() {
     ui::SetMessageRecorder({});
     ui::SetQuestionAnswerer({});
-    platform::setEndProgramHook({});
+    ui::setEndProgramHook({});
   }
 
   QStringList messages;

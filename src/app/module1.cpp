@@ -7,8 +7,9 @@ QString SnackFolder;
 QString SnackFileName;
 platform::NativePath SnackFilePath;
 std::int16_t DialogMode = 0;
-NameTable FoodTypeNames;
-NameTable SoundNames;
+snack::NameTables Names;
+snack::NameList& FoodTypeNames = Names.types;
+snack::NameList& SoundNames = Names.sounds;
 snack::SnackRecordType SnackRecord;
 
 void Reset() {
@@ -16,8 +17,7 @@ void Reset() {
   SnackFileName.clear();
   SnackFilePath = {};
   DialogMode = 0;
-  FoodTypeNames = {};
-  SoundNames = {};
+  Names = {};
   SnackRecord = {};
 }
 

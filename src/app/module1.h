@@ -7,8 +7,7 @@
 
 #include "platform/paths.h"
 #include "snack/layout.h"
-
-using NameTable = std::array<QString, 257>;
+#include "snack/names.h"
 
 namespace Module1 {
 
@@ -23,8 +22,11 @@ extern QString SnackFileName;  // the name of the current snack file, as loaded
 // holds the file's own bytes, whatever SnackFileName shows.
 extern platform::NativePath SnackFilePath;
 extern std::int16_t DialogMode;
-extern NameTable FoodTypeNames;
-extern NameTable SoundNames;
+// The type and sound names, read at start; FoodTypeNames and SoundNames are
+// its two lists.
+extern snack::NameTables Names;
+extern snack::NameList& FoodTypeNames;
+extern snack::NameList& SoundNames;
 extern snack::SnackRecordType SnackRecord;
 
 // Back to the state at start (tests start each case from it).

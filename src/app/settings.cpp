@@ -2,11 +2,11 @@
 #include "app/settings.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 #include "platform/bytefile.h"
 #include "platform/paths.h"
 #include "platform/sjis.h"
+#include "platform/wholefile.h"
 
 QStringList ReadEntries(const QString& text) {
   QStringList entries;
@@ -82,15 +82,8 @@ bool WriteSnackFolder(const QString& folder, QString* error) {
     *error = QStringLiteral("フォルダ名に改行は使えません。");
     return false;
   }
-  QSaveFile f(kCookenvFile);
-  f.setDirectWriteFallback(false);
   QString reason;
-  if (f.open(QIODevice::WriteOnly) && f.write(enc.bytes + "\r\n") == enc.bytes.size() + 2 &&
-      f.flush() && platform::syncHandle(f.handle(), &reason) && f.commit()) {
-    return true;
-  }
-  if (reason.isEmpty()) reason = platform::writeFailure(f);
-  f.cancelWriting();
+  if (platform::writeWholeFile(kCookenvFile, enc.bytes + "\r\n", &reason)) return true;
   *error = QStringLiteral("設定ファイル「%1」に書き込めません：%2").arg(kCookenvFile, reason);
   return false;
 }
@@ -115,7 +108,7 @@ int indexValue(const QString& field) {
 
 }  // namespace
 
-void ReadNameTableText(const QString& text, NameTable& table) {
+void ReadNameTableText(const QString& text, snack::NameList& table) {
   for (const QString& s : ReadEntries(text)) {
     if (s.size() < 4) continue;
     const int index = indexValue(s.left(3));
@@ -124,7 +117,7 @@ void ReadNameTableText(const QString& text, NameTable& table) {
   }
 }
 
-bool ReadNameTable(const QString& fileName, NameTable& table, QString* error) {
+bool ReadNameTable(const QString& fileName, snack::NameList& table, QString* error) {
   const auto text = ReadSettingsText(fileName, error);
   if (!text) return false;
   ReadNameTableText(*text, table);

@@ -30,9 +30,9 @@ bool WriteSnackFolder(const QString& folder, QString* error);
 // characters, name from the fifth on. Lines shorter than four characters and
 // indices outside 0 to 256 are skipped. False with a message when the file
 // cannot be read.
-bool ReadNameTable(const QString& fileName, NameTable& table, QString* error);
+bool ReadNameTable(const QString& fileName, snack::NameList& table, QString* error);
 // The same for text already decoded.
-void ReadNameTableText(const QString& text, NameTable& table);
+void ReadNameTableText(const QString& text, snack::NameList& table);
 
 // Reads a whole settings file as decoded text.
 std::optional<QString> ReadSettingsText(const QString& fileName, QString* error);

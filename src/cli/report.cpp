@@ -121,8 +121,7 @@ int wordOf(const snack::SnackRecordType& r, const FieldLayout& f) {
 
 }  // namespace
 
-QString textBlock(const QString& file, const snack::SnackRow& row, const NameTable& types,
-                  const NameTable& sounds) {
+QString textBlock(const QString& file, const snack::SnackRow& row, const snack::NameTables& names) {
   const snack::SnackRecordType& r = row.record;
   QString text = QStringLiteral("%1: %2\n").arg(snack::kFileCaption, file);
   for (const FieldLayout& f : snack::kFields) {
@@ -137,7 +136,7 @@ QString textBlock(const QString& file, const snack::SnackRow& row, const NameTab
         value = snack::numberText(static_cast<std::uint16_t>(wordOf(r, f)), f.showsUnlimited);
         break;
       case Kind::Byte:
-        value = snack::listItemText((f.field == snack::Field::Type ? types : sounds)[r.*f.low]);
+        value = snack::listItemText(names.of(f.field)[r.*f.low]);
         break;
       default:
         continue;
@@ -168,8 +167,8 @@ QString textLine(const QString& file, const snack::SnackRow& row) {
   return cells.join(QLatin1Char('\t')) + QLatin1Char('\n');
 }
 
-QByteArray jsonLine(const QString& file, const snack::SnackRow& row, const NameTable& types,
-                    const NameTable& sounds) {
+QByteArray jsonLine(const QString& file, const snack::SnackRow& row,
+                    const snack::NameTables& names) {
   const snack::SnackRecordType& r = row.record;
   std::string out;
   out.reserve(512);
@@ -196,7 +195,7 @@ QByteArray jsonLine(const QString& file, const snack::SnackRow& row, const NameT
           line.key(f.key);
           JsonObject item(out);
           item.number("index", r.*f.low);
-          item.string("name", (f.field == snack::Field::Type ? types : sounds)[r.*f.low]);
+          item.string("name", names.of(f.field)[r.*f.low]);
           break;
         }
         default:

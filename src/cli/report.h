@@ -5,19 +5,18 @@
 #include <QByteArray>
 #include <QString>
 
-#include "app/module1.h"
 #include "snack/collection.h"
+#include "snack/names.h"
 
 namespace cli {
 
 // One "caption: value" line per field, for people.
-QString textBlock(const QString& file, const snack::SnackRow& row, const NameTable& types,
-                  const NameTable& sounds);
+QString textBlock(const QString& file, const snack::SnackRow& row, const snack::NameTables& names);
 // The file, name and author, separated by tabs, on one line.
 QString textLine(const QString& file, const snack::SnackRow& row);
 // One JSON object on one line: the file as given and every header field by
 // its key.
-QByteArray jsonLine(const QString& file, const snack::SnackRow& row, const NameTable& types,
-                    const NameTable& sounds);
+QByteArray jsonLine(const QString& file, const snack::SnackRow& row,
+                    const snack::NameTables& names);
 
 }  // namespace cli

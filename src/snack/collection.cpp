@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "snack/collection.h"
 
-#include <QSaveFile>
-
 #include "platform/bytefile.h"
 #include "platform/sjis.h"
+#include "platform/wholefile.h"
 
 namespace snack {
 
@@ -60,6 +59,19 @@ QString rowText(const SnackRow& row, Field field) {
   Q_ASSERT(f.kind == Kind::Text);
   if (!row.readable) return {};
   return platform::fromSjis(textBytes(row.record.*f.buffer, row.record.*f.length));
+}
+
+QString cellText(const SnackRow& row, Field field, const NameTables& names, QChar dateSeparator) {
+  const FieldLayout& f = layoutOf(field);
+  if (f.opened != Opened::No) return openedStamp(row.record, dateSeparator);
+  switch (f.kind) {
+    case Kind::Text:
+      return rowText(row, field);
+    case Kind::Byte:
+      return names.of(field)[fieldValue(row.record, field)];
+    default:
+      return QString::number(fieldValue(row.record, field));
+  }
 }
 
 QString pictureSize(const SnackRow& row) {
@@ -122,25 +134,19 @@ QByteArray record(const QStringList& fields) {
 }
 
 QString cell(const SnackRow& row, const CsvColumn& c, const QString& folderText,
-             const Names& typeNames, const Names& soundNames) {
-  const FieldLayout& f = layoutOf(c.field);
+             const NameTables& names) {
   switch (c.column) {
     case Column::File:
       return platform::joinPath(folderText, row.file);
-    case Column::Text:
-      return rowText(row, c.field);
-    case Column::Number:
-      return QString::number(join16(row.record.*f.high, row.record.*f.low));
     case Column::Index:
-      return QString::number(row.record.*f.low);
-    case Column::ListName:
-      return (c.field == Field::Type ? typeNames : soundNames)[row.record.*f.low];
+      return QString::number(fieldValue(row.record, c.field));
     case Column::Opened:
-      return openedStamp(row.record, QLatin1Char('-'));
+      return cellText(row, Field::Year, names);
     case Column::Picture:
       return pictureSize(row);
+    default:
+      return cellText(row, c.field, names);
   }
-  return {};
 }
 
 }  // namespace
@@ -152,14 +158,13 @@ QByteArray csvHeader() {
 }
 
 QByteArray collectionCsv(const QList<SnackRow>& rows, const QString& folderText,
-                         const Names& typeNames, const Names& soundNames) {
+                         const NameTables& names) {
   QByteArray out("\xEF\xBB\xBF");
   out += csvHeader();
   for (const SnackRow& row : rows) {
     if (!row.readable) continue;
     QStringList fields;
-    for (const CsvColumn& c : kColumns)
-      fields.append(csvField(cell(row, c, folderText, typeNames, soundNames)));
+    for (const CsvColumn& c : kColumns) fields.append(csvField(cell(row, c, folderText, names)));
     out += record(fields);
   }
   return out;
@@ -172,21 +177,8 @@ Outcome writeWholeFile(const QString& path, const QByteArray& bytes) {
         QStringLiteral("ファイル「%1」に書き出せません：%2\nファイルは書き出す前のままです。")
             .arg(shown, reason));
   };
-  QSaveFile out(path);
-  out.setDirectWriteFallback(false);
-  if (!out.open(QIODevice::WriteOnly)) return failed(out.errorString());
-  if (out.write(bytes) != bytes.size()) {
-    const QString reason = platform::writeFailure(out);
-    out.cancelWriting();
-    return failed(reason);
-  }
   QString error;
-  if (!out.flush() || !platform::syncHandle(out.handle(), &error)) {
-    const QString reason = error.isEmpty() ? platform::writeFailure(out) : error;
-    out.cancelWriting();
-    return failed(reason);
-  }
-  if (!out.commit()) return failed(platform::writeFailure(out));
+  if (!platform::writeWholeFile(path, bytes, &error)) return failed(error);
   return Outcome::success();
 }
 

@@ -13,14 +13,11 @@
 #include "platform/folders.h"
 #include "platform/paths.h"
 #include "snack/layout.h"
+#include "snack/names.h"
 #include "snack/operations.h"
 #include "snack/picture.h"
 
 namespace snack {
-
-// Display names of the snack types or the eating sounds, by index 0 to 256;
-// an empty entry names nothing.
-using Names = std::array<QString, 257>;
 
 // The files of the snack folder `folderText` (the folder as the user sees and
 // cookenv.ini holds it; names in it may be code page 932 bytes on disk),
@@ -70,6 +67,14 @@ std::optional<QList<SnackRow>> readCollection(const QString& folderText, QString
 // A text field (Field::Name, Description or Author) as its box shows it, but
 // with its line breaks as the file holds them (CR LF).
 QString rowText(const SnackRow& row, Field field);
+// What the collection's list and its export show of a field of a readable
+// row: a text as rowText; a number in decimal as stored (65535 for
+// unlimited); a list field (Field::Type, Sound) its entry in `names`, empty
+// when the entry is; any field of the opened date and time the whole of it,
+// "YYYY-MM-DD hh:mm:ss" with `dateSeparator` between the date's parts, empty
+// when the snack is unopened.
+QString cellText(const SnackRow& row, Field field, const NameTables& names,
+                 QChar dateSeparator = QLatin1Char('-'));
 // "WIDTHxHEIGHT" of the located picture, or empty.
 QString pictureSize(const SnackRow& row);
 
@@ -82,11 +87,11 @@ QByteArray csvHeader();
 // byte-order mark, the header row, then one record per readable row (unreadable rows are left
 // out). `file` is `folderText` joined with the shown name; texts as their boxes show them, line
 // breaks CR LF; numbers as stored (65535 for unlimited); `type` and `sound` the entries of
-// `typeNames` and `soundNames` ("" when empty); `opened` "YYYY-MM-DD hh:mm:ss", empty when
+// `names` ("" when empty); `opened` "YYYY-MM-DD hh:mm:ss", empty when
 // unopened; `picture` "WIDTHxHEIGHT" or empty. A field holding a comma, a double quote, CR or
 // LF is quoted (RFC 4180, quotes doubled); every record ends in CR LF.
 QByteArray collectionCsv(const QList<SnackRow>& rows, const QString& folderText,
-                         const Names& typeNames, const Names& soundNames);
+                         const NameTables& names);
 
 // Writes `bytes` as the whole of the file `path`, all or nothing: into a new
 // file beside it, flushed to the disk, then put in its place. On failure the

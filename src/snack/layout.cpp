@@ -59,6 +59,12 @@ QString openedStamp(const SnackRecordType& r, QChar dateSeparator) {
            two(v[1]), two(v[2]), two(v[3]), two(v[4]), two(v[5]));
 }
 
+int fieldValue(const SnackRecordType& record, Field field) {
+  const FieldLayout& f = layoutOf(field);
+  Q_ASSERT(f.low);
+  return f.high ? join16(record.*f.high, record.*f.low) : record.*f.low;
+}
+
 const FieldLayout* fieldByKey(QStringView key) {
   for (const FieldLayout& f : kFields)
     if (key == QLatin1String(f.key)) return &f;

@@ -223,6 +223,10 @@ std::array<int, 6> openedValues(const SnackRecordType& record);
 // value as stored and zero-padded; empty when the snack is unopened.
 QString openedStamp(const SnackRecordType& record, QChar dateSeparator);
 
+// The value of a number or list field (Kind::Word, Unlimited, Byte or SlotLow)
+// as the record holds it.
+int fieldValue(const SnackRecordType& record, Field field);
+
 // The field with this key, or nullptr.
 const FieldLayout* fieldByKey(QStringView key);
 

@@ -3,13 +3,13 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <algorithm>
 #include <span>
 
 #include "platform/bytefile.h"
 #include "platform/fileid.h"
 #include "platform/paths.h"
+#include "platform/wholefile.h"
 
 namespace snack {
 
@@ -237,20 +237,8 @@ Outcome writeFactoryOutput(const FactoryTarget& target,
     return Outcome::failure(QStringLiteral("おやつファイル「%1」を作れません：%2")
                                 .arg(platform::nativePath(target.output), reason));
   };
-  QSaveFile out(target.output);
-  out.setDirectWriteFallback(false);
-  if (!out.open(QIODevice::WriteOnly)) return writeFailed(out.errorString());
   QString error;
-  if (!fill(out, &error)) {
-    out.cancelWriting();
-    return writeFailed(error);
-  }
-  if (!out.flush() || !platform::syncHandle(out.handle(), &error)) {
-    const QString reason = error.isEmpty() ? platform::writeFailure(out) : error;
-    out.cancelWriting();
-    return writeFailed(reason);
-  }
-  if (!out.commit()) return writeFailed(platform::writeFailure(out));
+  if (!platform::writeWholeFile(target.output, fill, &error)) return writeFailed(error);
   return Outcome::success();
 }
 

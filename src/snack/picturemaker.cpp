@@ -36,7 +36,7 @@ bool channelMask(quint32 mask, int bits) {
 }
 
 // The layout of the bitmap file `bytes`, or a reason why a picture cannot go into it.
-std::optional<BitmapLayout> layoutOf(const QByteArray& bytes, QString* why) {
+std::optional<BitmapLayout> bitmapLayoutOf(const QByteArray& bytes, QString* why) {
   const qsizetype n = bytes.size();
   // Compressed bitmaps have rows of their own lengths; a picture cannot take their place.
   if (n >= kFileHeader + 20 && bytes.startsWith("BM") && u32(bytes, kFileHeader) >= 40) {
@@ -192,9 +192,9 @@ Outcome readTemplates(const QString& factoryFolder, PictureTemplates& t) {
             "おやつ工場の部品「%1」に絵を入れられません：%2。ファイルは作りませんでした。")
             .arg(partPath(factoryFolder, part), why));
   };
-  const std::optional<BitmapLayout> image = layoutOf(read.image, &why);
+  const std::optional<BitmapLayout> image = bitmapLayoutOf(read.image, &why);
   if (!image) return refused("Image.bmp");
-  const std::optional<BitmapLayout> mask = layoutOf(read.mask, &why);
+  const std::optional<BitmapLayout> mask = bitmapLayoutOf(read.mask, &why);
   if (!mask) return refused("mask.bmp");
   if (mask->width != image->width || mask->height != image->height) {
     why = QStringLiteral("大きさ %1 × %2 が Image.bmp の %3 × %4 と違います")

@@ -270,7 +270,7 @@ bool Form1::eventFilter(QObject* watched, QEvent* e) {
   return QMainWindow::eventFilter(watched, e);
 }
 
-void Form1::FillList(QComboBox* combo, const std::array<QString, 257>& table) {
+void Form1::FillList(QComboBox* combo, const snack::NameList& table) {
   QStringList items;
   items.reserve(256);
   for (int i = 0; i <= 255; ++i) items.append(snack::listItemText(table[i]));
@@ -457,7 +457,7 @@ void Form1::FILE_NEW_Click() {
 }
 
 void Form1::FILE_QUIT_Click() {
-  if (SettleUnsavedEdits(this)) platform::endProgram();
+  if (SettleUnsavedEdits(this)) ui::endProgram();
 }
 
 void Form1::FILE_PICTURE_Click() { Form6Window.show(); }
@@ -474,5 +474,5 @@ void Form1::closeEvent(QCloseEvent* e) {
     return;
   }
   e->accept();
-  platform::endProgram();
+  ui::endProgram();
 }

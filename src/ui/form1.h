@@ -11,6 +11,7 @@
 
 #include "platform/paths.h"
 #include "snack/fields.h"
+#include "snack/names.h"
 
 class QComboBox;
 class QGroupBox;
@@ -89,7 +90,7 @@ class Form1 : public QMainWindow {
   void Form_Load();
   // "開封" or "未開封" in Label18, and screen readers told of the change.
   void ShowOpenedState(bool opened);
-  static void FillList(QComboBox* combo, const std::array<QString, 257>& table);
+  static void FillList(QComboBox* combo, const snack::NameList& table);
   // What the boxes show now, in the order of the header fields.
   snack::BoxEntries Boxes() const;
   // Runs the save of FILE_SAVE with messages over `parent`; true when saved.

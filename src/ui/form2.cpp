@@ -167,7 +167,7 @@ void Form2::Command1_Click() {
 
 void Form2::Command2_Click() {
   if (Module1::DialogMode == Module1::kModeFirstRun) {
-    platform::endProgram();
+    ui::endProgram();
   } else if (Module1::DialogMode == Module1::kModeFolderAgain) {
     Form2Window.hide();
     MainForm()->show();

@@ -1,313 +1,25 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/form7.h"
 
-#include <QAbstractTableModel>
-#include <QApplication>
-#include <QCache>
 #include <QCloseEvent>
 #include <QDir>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QPalette>
-#include <QPixmap>
 #include <QShortcut>
-#include <QSortFilterProxyModel>
 #include <QStandardPaths>
 #include <algorithm>
-#include <array>
-#include <optional>
-#include <vector>
 
 #include "app/module1.h"
 #include "platform/bytefile.h"
 #include "platform/fileid.h"
 #include "platform/folders.h"
 #include "snack/collection.h"
-#include "snack/fields.h"
 #include "ui/access.h"
+#include "ui/collectionmodel.h"
 #include "ui/form1.h"
 #include "ui/forms.h"
 #include "ui/look.h"
 #include "ui/messages.h"
-#include "ui/preview.h"
-
-namespace ui {
-
-namespace {
-const QString kPlaceholder = QStringLiteral("--------");
-const QString kUnopened = QStringLiteral("未開封");
-constexpr int kPictureSide = 32;
-}  // namespace
-
-// The rows of the collection, one per file, in the listing's order, read
-// without their pictures. Texts, sort keys and pictures are made when first
-// asked for, so that only rows a user sees or sorts by cost their conversion,
-// and only rows on screen are decoded.
-class CollectionModel : public QAbstractTableModel {
- public:
-  enum Column { Picture, File, Name, Author, Number, Type, Sound, Opened, kColumns };
-
-  explicit CollectionModel(QObject* parent) : QAbstractTableModel(parent) {
-    pictures_.setMaxCost(4096);
-  }
-
-  void setRows(QList<snack::SnackRow> rows) {
-    beginResetModel();
-    rows_ = std::move(rows);
-    texts_.assign(rows_.size(), std::nullopt);
-    pictures_.clear();
-    for (int i = 0; i < 256; ++i) {
-      typeKeys_[i] = platform::sortKey(listName(Module1::FoodTypeNames[i]));
-      soundKeys_[i] = platform::sortKey(listName(Module1::SoundNames[i]));
-    }
-    endResetModel();
-  }
-  void replaceRow(int r, snack::SnackRow row) {
-    rows_[r] = std::move(row);
-    texts_[r].reset();
-    pictures_.remove(r);
-    emit dataChanged(index(r, 0), index(r, kColumns - 1));
-  }
-  const QList<snack::SnackRow>& rows() const { return rows_; }
-  void setPixelRatio(qreal ratio) {
-    if (ratio == ratio_) return;
-    ratio_ = ratio;
-    pictures_.clear();
-  }
-
-  int rowCount(const QModelIndex& parent = {}) const override {
-    return parent.isValid() ? 0 : int(rows_.size());
-  }
-  int columnCount(const QModelIndex& parent = {}) const override {
-    return parent.isValid() ? 0 : kColumns;
-  }
-
-  QVariant headerData(int section, Qt::Orientation o, int role) const override {
-    if (o != Qt::Horizontal) return {};
-    static const char* const titles[kColumns] = {"絵",           "ファイル",     "おやつの名前",
-                                                 "おやつの作者", "おやつの番号", "おやつの種類",
-                                                 "食事音",       "開封日時"};
-    if (role == Qt::DisplayRole) return QString::fromUtf8(titles[section]);
-    if (role == Qt::InitialSortOrderRole) return int(Qt::AscendingOrder);
-    return {};
-  }
-
-  QVariant data(const QModelIndex& index, int role) const override {
-    if (!index.isValid()) return {};
-    const int r = index.row();
-    const snack::SnackRow& row = rows_[r];
-    const int column = index.column();
-    if (!row.readable) {
-      switch (role) {
-        case Qt::DisplayRole:
-          return column == File ? row.file : QString();
-        case Qt::ToolTipRole:
-        case Qt::AccessibleDescriptionRole:
-          return row.reason;
-        case Qt::ForegroundRole:
-          return QApplication::palette().color(QPalette::Disabled, QPalette::Text);
-        default:
-          return {};
-      }
-    }
-    switch (role) {
-      case Qt::DisplayRole:
-        return column == Picture ? QVariant() : QVariant(text(r, column));
-      case Qt::DecorationRole:
-        return column == Picture ? QVariant(picture(r)) : QVariant();
-      case Qt::AccessibleTextRole:
-        if (column == Picture) {
-          const snack::SnackRow& located = withPicture(r);
-          return located.picture ? QStringLiteral("絵 幅 %1 × 高さ %2")
-                                       .arg(located.picture->width)
-                                       .arg(located.picture->height)
-                                 : QStringLiteral("絵がありません");
-        }
-        return text(r, column);
-      case Qt::ToolTipRole:
-      case Qt::AccessibleDescriptionRole:
-        if (column == Name) return texts(r).description;
-        return {};
-      case Qt::TextAlignmentRole:
-        if (column == Number) return int(Qt::AlignRight | Qt::AlignVCenter);
-        return {};
-      default:
-        return {};
-    }
-  }
-
-  // Whether row a comes before row b in ascending order of `column`. Unread
-  // rows have empty cells, which come first; equal cells keep the listing's order.
-  bool lessThan(int a, int b, int column) const {
-    const int c = compare(a, b, column);
-    return c != 0 ? c < 0 : a < b;
-  }
-
-  // Whether the file name, name, author or description contain `needle`
-  // (already in NFKC form and case-folded).
-  bool matches(int r, const QString& needle) const {
-    if (needle.isEmpty()) return true;
-    if (!rows_[r].readable) return folded(rows_[r].file).contains(needle);
-    return texts(r).filterKey.contains(needle);
-  }
-
-  static QString folded(const QString& text) {
-    return text.normalized(QString::NormalizationForm_KC).toCaseFolded();
-  }
-
-  // The row with its picture looked for.
-  const snack::SnackRow& withPicture(int r) const {
-    snack::locateRowPicture(rows_[r]);
-    return rows_[r];
-  }
-
- private:
-  struct Texts {
-    QString name, description, author, nameKey, authorKey, filterKey;
-  };
-
-  static QString listName(const QString& name) { return name.isEmpty() ? kPlaceholder : name; }
-
-  const Texts& texts(int r) const {
-    std::optional<Texts>& t = texts_[r];
-    if (!t) {
-      const snack::SnackRecordType& rec = rows_[r].record;
-      auto shown = [&](snack::Field f) {
-        const snack::FieldLayout& l = snack::layoutOf(f);
-        return snack::displayText(snack::textBytes(rec.*l.buffer, rec.*l.length));
-      };
-      t.emplace();
-      t->name = shown(snack::Field::Name);
-      t->description = shown(snack::Field::Description);
-      t->author = shown(snack::Field::Author);
-      t->nameKey = platform::sortKey(t->name);
-      t->authorKey = platform::sortKey(t->author);
-      t->filterKey = folded(rows_[r].file + QLatin1Char('\n') + t->name + QLatin1Char('\n') +
-                            t->author + QLatin1Char('\n') + t->description);
-    }
-    return *t;
-  }
-
-  QString text(int r, int column) const {
-    const snack::SnackRecordType& rec = rows_[r].record;
-    switch (column) {
-      case File:
-        return rows_[r].file;
-      case Name:
-        return texts(r).name;
-      case Author:
-        return texts(r).author;
-      case Number:
-        return QString::number(snack::join16(rec.NumberHigh, rec.NumberLow));
-      case Type:
-        return listName(Module1::FoodTypeNames[rec.TypeIndex]);
-      case Sound:
-        return listName(Module1::SoundNames[rec.SoundIndex]);
-      case Opened:
-        return snack::isOpened(rec) ? snack::openedStamp(rec, QLatin1Char('/')) : kUnopened;
-      default:
-        return {};
-    }
-  }
-
-  // Read and decoded when first drawn; the read also locates the row's picture.
-  QPixmap picture(int r) const {
-    if (const QPixmap* cached = pictures_.object(r)) return *cached;
-    snack::SnackRow& row = rows_[r];
-    QPixmap pixmap;
-    if (!row.pictureLocated || row.picture) {
-      const snack::PictureFile file = snack::readPicture(row.path);
-      if (!row.pictureLocated) {
-        row.picture = file.parts.picture;
-        row.pictureLocated = true;
-      }
-      if (file.status == snack::PictureFile::Status::Found)
-        pixmap = QPixmap::fromImage(previewImage(drawSnack(file.bytes, file.parts),
-                                                 QSize(kPictureSide, kPictureSide), ratio_));
-    }
-    pictures_.insert(r, new QPixmap(pixmap));
-    return pixmap;
-  }
-
-  template <class T>
-  static int order(const T& a, const T& b) {
-    return a < b ? -1 : b < a ? 1 : 0;
-  }
-
-  int compare(int a, int b, int column) const {
-    const snack::SnackRow &x = rows_[a], &y = rows_[b];
-    if (column == File) return 0;
-    if (x.readable != y.readable) return x.readable ? 1 : -1;
-    if (!x.readable) return 0;
-    const snack::SnackRecordType &p = x.record, &q = y.record;
-    switch (column) {
-      case Picture: {
-        auto area = [this](int r) {
-          const snack::SnackRow& row = withPicture(r);
-          return row.picture ? qint64(row.picture->width) * row.picture->height : -1;
-        };
-        return order(area(a), area(b));
-      }
-      case Name:
-        return texts(a).nameKey.compare(texts(b).nameKey);
-      case Author:
-        return texts(a).authorKey.compare(texts(b).authorKey);
-      case Number:
-        return order(snack::join16(p.NumberHigh, p.NumberLow),
-                     snack::join16(q.NumberHigh, q.NumberLow));
-      case Type: {
-        const int c = typeKeys_[p.TypeIndex].compare(typeKeys_[q.TypeIndex]);
-        return c != 0 ? c : order(p.TypeIndex, q.TypeIndex);
-      }
-      case Sound: {
-        const int c = soundKeys_[p.SoundIndex].compare(soundKeys_[q.SoundIndex]);
-        return c != 0 ? c : order(p.SoundIndex, q.SoundIndex);
-      }
-      case Opened: {
-        const bool po = snack::isOpened(p), qo = snack::isOpened(q);
-        if (po != qo) return po ? 1 : -1;
-        return po ? order(snack::openedValues(p), snack::openedValues(q)) : 0;
-      }
-      default:
-        return 0;
-    }
-  }
-
-  mutable QList<snack::SnackRow> rows_;  // pictures are looked for when first needed
-  mutable std::vector<std::optional<Texts>> texts_;
-  mutable QCache<int, QPixmap> pictures_;
-  std::array<QString, 256> typeKeys_, soundKeys_;
-  qreal ratio_ = 1;
-};
-
-// The rows shown: those the filter lets through, in the chosen order.
-class CollectionFilter : public QSortFilterProxyModel {
- public:
-  CollectionFilter(CollectionModel* rows, QObject* parent)
-      : QSortFilterProxyModel(parent), rows_(rows) {
-    setSourceModel(rows);
-  }
-  void setNeedle(const QString& text) {
-    const QString needle = CollectionModel::folded(text);
-    if (needle == needle_) return;
-    needle_ = needle;
-    invalidateFilter();
-  }
-
- protected:
-  bool filterAcceptsRow(int row, const QModelIndex&) const override {
-    return rows_->matches(row, needle_);
-  }
-  bool lessThan(const QModelIndex& left, const QModelIndex& right) const override {
-    return rows_->lessThan(left.row(), right.row(), left.column());
-  }
-
- private:
-  CollectionModel* rows_;
-  QString needle_;
-};
-
-}  // namespace ui
 
 using namespace ui;
 
@@ -331,7 +43,7 @@ Form7::Form7() {
   Label1 = placed(new QLabel(this), "Label1", 6360, 150, 3015, 255);
 
   Grid1 = placed(new QTableView(this), "Grid1", 120, 540, kWidth - 240, kHeight - 540 - 720);
-  rows_ = new CollectionModel(this);
+  rows_ = new CollectionModel(&Module1::Names, this);
   shown_ = new CollectionFilter(rows_, this);
   Grid1->setModel(shown_);
   Grid1->setAccessibleName(QStringLiteral("おやつの一覧"));
@@ -340,14 +52,14 @@ Form7::Form7() {
   Grid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
   Grid1->setWordWrap(false);
   Grid1->setTabKeyNavigation(false);
-  Grid1->setIconSize(QSize(kPictureSide, kPictureSide));
+  Grid1->setIconSize(QSize(CollectionModel::kPictureSide, CollectionModel::kPictureSide));
   Grid1->verticalHeader()->hide();
   Grid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  Grid1->verticalHeader()->setDefaultSectionSize(kPictureSide + 4);
+  Grid1->verticalHeader()->setDefaultSectionSize(CollectionModel::kPictureSide + 4);
   QHeaderView* header = Grid1->horizontalHeader();
   header->setSectionsClickable(true);
   header->setStretchLastSection(true);
-  const int widths[] = {kPictureSide + 12, 120, 170, 100, 80, 100, 80};
+  const int widths[] = {CollectionModel::kPictureSide + 12, 120, 170, 100, 80, 100, 80};
   for (int c = 0; c < int(std::size(widths)); ++c) header->resizeSection(c, widths[c]);
   // No order until the user asks for one: the listing's order.
   header->setSortIndicator(-1, Qt::AscendingOrder);
@@ -541,8 +253,8 @@ void Form7::Command3_Click() {
       return;
     }
   }
-  const snack::Outcome done = snack::writeWholeFile(
-      target, snack::collectionCsv(shown, folder_, Module1::FoodTypeNames, Module1::SoundNames));
+  const snack::Outcome done =
+      snack::writeWholeFile(target, snack::collectionCsv(shown, folder_, Module1::Names));
   if (!done.ok) ShowError(this, done.message);
 }
 

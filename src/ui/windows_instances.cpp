@@ -7,9 +7,9 @@
 #include "ui/form7.h"
 #include "ui/forms.h"
 
-platform::SingleWindow<Form2> Form2Window;
-platform::SingleWindow<Form3> Form3Window;
-platform::SingleWindow<Form4> Form4Window;
-platform::SingleWindow<Form5> Form5Window;
-platform::SingleWindow<Form6> Form6Window;
-platform::SingleWindow<Form7> Form7Window;
+ui::SingleWindow<Form2> Form2Window;
+ui::SingleWindow<Form3> Form3Window;
+ui::SingleWindow<Form4> Form4Window;
+ui::SingleWindow<Form5> Form5Window;
+ui::SingleWindow<Form6> Form6Window;
+ui::SingleWindow<Form7> Form7Window;

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/windows.h"
+#include "ui/singlewindow.h"
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QWindow>
 
-namespace platform {
+namespace ui {
 
 namespace {
 std::function<void()>& hook() {
@@ -34,4 +34,4 @@ void quitWhenShownIfAsked(const QWidget& window) {
                    });
 }
 
-}  // namespace platform
+}  // namespace ui

@@ -5,7 +5,7 @@
 #include <QWidget>
 #include <functional>
 
-namespace platform {
+namespace ui {
 
 template <class W>
 class SingleWindow {
@@ -54,4 +54,4 @@ void setEndProgramHook(std::function<void()> hook);
 // nothing left to do.
 void quitWhenShownIfAsked(const QWidget& window);
 
-}  // namespace platform
+}  // namespace ui
