@@ -30,7 +30,8 @@ const QList<Subcommand>& subcommands() {
       {QStringLiteral("show"),
        QStringLiteral("show [--json] FILE..."),
        QStringLiteral("おやつファイルのヘッダーのすべての項目を表示します。\n"
-                      "  --json  1 ファイルを 1 行の JSON で表示する（JSON Lines）\n"),
+                      "  --json  1 ファイルを 1 行の JSON で表示する（JSON Lines）\n"
+                      "FILE が - なら、ファイルの名前を標準入力から 1 行に 1 つずつ読みます。\n"),
        {QStringLiteral("--json")},
        {},
        Show_Run},
@@ -60,7 +61,8 @@ const QList<Subcommand>& subcommands() {
        QStringLiteral("refresh FILE...\nrefresh --all [FOLDER]"),
        QStringLiteral("おやつを未開封に戻します（開封日時をすべて 0 にします）。\n"
                       "  --all  フォルダ（省略すると cookenv.ini のおやつフォルダ）のすべての\n"
-                      "         おやつファイル\n"),
+                      "         おやつファイル\n"
+                      "FILE が - なら、ファイルの名前を標準入力から 1 行に 1 つずつ読みます。\n"),
        {QStringLiteral("--all")},
        {},
        Refresh_Run},
@@ -75,6 +77,17 @@ const QList<Subcommand>& subcommands() {
        {QStringLiteral("--no-key-colour")},
        {QStringLiteral("--picture")},
        Make_Run},
+      {QStringLiteral("thumbnail"),
+       QStringLiteral("thumbnail [-s SIZE] FILE OUTPUT"),
+       QStringLiteral(
+           "おやつの絵をファイル選択の窓と同じように（マスクの背景は透明に）SIZE × SIZE\n"
+           "ピクセルに収めて描き、PNG ファイル OUTPUT に書きます（全部書くか、何も書かないか）。\n"
+           "収まる絵は整数倍に拡大します。絵のないファイルでは何も書かずに 1 で終わります。\n"
+           "ファイルマネージャーのサムネイルはこれで描きます。\n"
+           "  -s SIZE  大きさ（1〜4096、省略すると 128）\n"),
+       {},
+       {QStringLiteral("-s")},
+       Thumbnail_Run},
   };
   return all;
 }
@@ -95,7 +108,7 @@ QString subcommandHelp(const Subcommand& s) {
 QString programHelp() {
   QString text = QStringLiteral(
                      "使い方: %1 [--workdir DIR] SUBCOMMAND [ARGS...]\n\n"
-                     "POSTPET のおやつファイルを表示し、一覧にし、書き換えます。\n\n"
+                     "POSTPET のおやつファイルを表示し、一覧にし、書き換え、絵を描きます。\n\n"
                      "サブコマンド:\n")
                      .arg(kProgram);
   for (const Subcommand& s : subcommands())
@@ -104,17 +117,30 @@ QString programHelp() {
   text += QStringLiteral(
       "  help [SUBCOMMAND]\n\n"
       "オプション（サブコマンドの前に）:\n"
-      "  --workdir DIR  Foodtype.ini、sound.ini、cookenv.ini と「おやつ工場」のあるフォルダ\n"
+      "  --workdir DIR, --workdir=DIR\n"
+      "                 Foodtype.ini、sound.ini、cookenv.ini と「おやつ工場」のあるフォルダ\n"
       "                 （省略すると現在のフォルダ）\n"
       "  -h, --help     この使い方を表示する\n"
-      "  --version      版を表示する\n\n"
+      "  -V, --version  版を表示する\n\n"
       "終了コード: 0 すべて済んだ、1 失敗したファイルがある（ほかのファイルは済んでいる）、\n"
       "            2 使い方の誤りか、受け付けられない値（何も書き込んでいない）\n");
   return text;
 }
 
 // Splits a subcommand's arguments into options and operands; "--" ends the
-// options.
+// options. A long option's value may follow it after "=" (--picture=FILE).
+// The value of "--option=VALUE", `eq` being the index of "=" in the text: as
+// text and, on POSIX, as the bytes after the first "=" of the argument.
+CommandArgument valueAfterEquals(const CommandArgument& arg, qsizetype eq) {
+  const QString text = arg.text.mid(eq + 1);
+#ifdef Q_OS_WIN
+  return {text, platform::NativePath(text)};
+#else
+  const QByteArray& bytes = arg.path.bytes();
+  return {text, platform::NativePath::fromBytes(bytes.mid(bytes.indexOf('=') + 1))};
+#endif
+}
+
 std::optional<Options> parseOptions(const Subcommand& sub, const QList<CommandArgument>& args) {
   Options o;
   bool ended = false;
@@ -126,6 +152,10 @@ std::optional<Options> parseOptions(const Subcommand& sub, const QList<CommandAr
       ended = true;
     } else if (sub.flags.contains(a)) {
       o.flags.insert(a);
+    } else if (const qsizetype eq = a.indexOf(QLatin1Char('='));
+               a.startsWith(QLatin1String("--")) && eq > 0 &&
+               sub.valueOptions.contains(a.left(eq))) {
+      o.values.insert(a.left(eq), valueAfterEquals(args[i], eq));
     } else if (sub.valueOptions.contains(a) && i + 1 < args.size()) {
       o.values.insert(a, args[++i]);
     } else {
@@ -150,14 +180,19 @@ int run(const QList<CommandArgument>& args) {
       say(programHelp());
       return kDone;
     }
-    if (a == QLatin1String("--version")) {
+    if (a == QLatin1String("--version") || a == QLatin1String("-V")) {
       say(QStringLiteral("%1 %2\n").arg(kProgram, QStringLiteral(CRUMB_VERSION)));
       return kDone;
     }
-    if (a != QLatin1String("--workdir")) break;
-    if (i + 1 >= args.size())
-      return usageError(QStringLiteral("--workdir の後にフォルダがありません。"));
-    ctx.workdir = args[++i].text;
+    if (a.startsWith(QLatin1String("--workdir="))) {
+      ctx.workdir = valueAfterEquals(args[i], a.indexOf(QLatin1Char('='))).text;
+    } else if (a == QLatin1String("--workdir")) {
+      if (i + 1 >= args.size())
+        return usageError(QStringLiteral("--workdir の後にフォルダがありません。"));
+      ctx.workdir = args[++i].text;
+    } else {
+      break;
+    }
     if (!QFileInfo(ctx.workdir).isDir())
       return usageError(QStringLiteral("作業フォルダ「%1」がありません。").arg(ctx.workdir));
   }

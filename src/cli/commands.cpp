@@ -7,6 +7,7 @@
 #include "cli/report.h"
 #include "platform/bytefile.h"
 #include "snack/collection.h"
+#include "snack/drawing.h"
 #include "snack/fields.h"
 #include "snack/operations.h"
 #include "snack/picturemaker.h"
@@ -123,8 +124,10 @@ std::optional<QList<std::pair<snack::Field, QString>>> parseAssignments(
 int Show_Run(Context& ctx, const Options& o) {
   if (o.operands.isEmpty())
     return usageError(QStringLiteral("おやつファイルを指定してください。"), QStringLiteral("show"));
+  const auto files = withStandardInput(o.operands);
+  if (!files) return kFailed;
   QList<Target> targets;
-  for (const CommandArgument& a : o.operands) targets.append({a.text, fileArgument(a), {}});
+  for (const CommandArgument& a : *files) targets.append({a.text, fileArgument(a), {}});
   return printRows(ctx, targets, o.has("--json") ? Form::Json : Form::Text) ? kDone : kFailed;
 }
 
@@ -216,7 +219,9 @@ int Refresh_Run(Context& ctx, const Options& o) {
   } else {
     if (o.operands.isEmpty())
       return usageError(QStringLiteral("おやつファイルか --all を指定してください。"), sub);
-    for (const CommandArgument& a : o.operands) targets.append({a.text, fileArgument(a), {}});
+    const auto files = withStandardInput(o.operands);
+    if (!files) return kFailed;
+    for (const CommandArgument& a : *files) targets.append({a.text, fileArgument(a), {}});
   }
   bool all = true;
   for (const Target& t : targets) {
@@ -244,6 +249,29 @@ int Make_Run(Context& ctx, const Options& o) {
       picture ? snack::makeSnackFromPicture(factory, o.values[QStringLiteral("--picture")].text,
                                             !o.has("--no-key-colour"), name)
               : snack::buildSnack(factory, name);
+  if (done.ok) return kDone;
+  message(done.message);
+  return done.refused ? kRefused : kFailed;
+}
+
+int Thumbnail_Run(Context&, const Options& o) {
+  const QString sub = QStringLiteral("thumbnail");
+  if (o.operands.size() != 2)
+    return usageError(QStringLiteral("おやつファイルと、書き出す PNG ファイルを指定してください。"),
+                      sub);
+  int size = 128;
+  if (o.values.contains(QStringLiteral("-s"))) {
+    const QString text = o.values[QStringLiteral("-s")].text;
+    bool number = false;
+    size = text.toInt(&number);
+    if (!number || size < 1 || size > snack::kThumbnailLimit)
+      return usageError(QStringLiteral("-s の大きさ「%1」は 1 から %2 の整数で指定してください。")
+                            .arg(text)
+                            .arg(snack::kThumbnailLimit),
+                        sub);
+  }
+  const snack::Outcome done =
+      snack::writeThumbnail(fileArgument(o.operands[0]), size, o.operands[1].text);
   if (done.ok) return kDone;
   message(done.message);
   return done.refused ? kRefused : kFailed;

@@ -14,6 +14,7 @@ int Ls_Run(Context& ctx, const Options& o);
 int Set_Run(Context& ctx, const Options& o);
 int Refresh_Run(Context& ctx, const Options& o);
 int Make_Run(Context& ctx, const Options& o);
+int Thumbnail_Run(Context& ctx, const Options& o);
 
 // The keys set takes, separated by commas.
 QString settableKeys();

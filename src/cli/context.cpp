@@ -56,6 +56,23 @@ NativePath fileArgument(const CommandArgument& arg) {
   return platform::resolveShownPath(arg.text);
 }
 
+std::optional<QList<CommandArgument>> withStandardInput(const QList<CommandArgument>& operands) {
+  QList<CommandArgument> all;
+  for (const CommandArgument& a : operands) {
+    if (a.text != QLatin1String("-")) {
+      all.append(a);
+      continue;
+    }
+    const auto lines = platform::standardInputLines();
+    if (!lines) {
+      message(QStringLiteral("標準入力からファイルの名前を読めません。"));
+      return std::nullopt;
+    }
+    all.append(*lines);
+  }
+  return all;
+}
+
 std::optional<QList<Target>> listedFiles(Context& ctx, const QList<CommandArgument>& operands,
                                          QString* folderText) {
   const auto folder = operands.isEmpty() ? ctx.snackFolder() : operands.first().text;

@@ -48,6 +48,11 @@ struct Context {
 // listings show it).
 platform::NativePath fileArgument(const platform::CommandArgument& arg);
 
+// The operands with each "-" replaced by the names read from standard input,
+// one a line; nullopt after a message when standard input cannot be read.
+std::optional<QList<platform::CommandArgument>> withStandardInput(
+    const QList<platform::CommandArgument>& operands);
+
 // The files a subcommand works on, each under the text it is shown by (and,
 // when listed, its name as the listing shows it).
 struct Target {
