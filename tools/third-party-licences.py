@@ -119,12 +119,14 @@ for root, _, files in sorted(os.walk(qt)):
         rows.append((cid, c.get("Name", cid), c.get("Version", ""), licence,
                      " ".join(sorted(f"member:{m}.obj" for m in members))))
 
-# The MinGW-w64 runtime linked into every program, winpthreads (the threads
+# The MinGW-w64 runtime linked into every program (with its GUID and small
+# system libraries: dxguid, uuid, runtimeobject, synchronization), winpthreads (the threads
 # of the posix compiler) and GCC's runtime libraries.
 rows.append(("mingw-w64-runtime", "MinGW-w64 runtime", os.path.basename(mingw).split("-v")[-1],
              "ZPL-2.1 AND public domain", "archive:libmingw32.a archive:libmingwex.a "
              "archive:libmoldname.a archive:libmsvcrt.a archive:libucrt.a archive:libucrtbase.a "
-             "archive:crt2.o archive:crtbegin.o archive:crtend.o"))
+             "archive:crt2.o archive:crtbegin.o archive:crtend.o archive:libdxguid.a archive:libuuid.a "
+             "archive:libruntimeobject.a archive:libsynchronization.a"))
 licences["mingw-w64-runtime"] = (read(os.path.join(mingw, "COPYING.MinGW-w64-runtime",
                                                    "COPYING.MinGW-w64-runtime.txt")) + "\n"
                                  + read(os.path.join(mingw, "DISCLAIMER.PD")))
