@@ -106,13 +106,24 @@ void Fixture::writeSnacks() {
   platform::ByteFile f(sjisName);
   QVERIFY(f.open(platform::ByteFile::Mode::CreateUpdate) &&
           f.writeAt(0, header(sj("おやつ"), "", "", {1, 1, 1, 1})));
+  // A second folder: an opened snack beside a text file long enough for a
+  // header and, but on Windows, a link to an opened snack outside it.
+  QDir().mkpath(ws.path("mixed"));
+  const QByteArray opened = header("o", "", "", {5, 0, 0, 0, 0, 0, 2000, 1, 2, 3, 4, 5}) +
+                            samplegen::pictureBmp(2, 8, 8, 24) + samplegen::maskBmp(2, 8, 8, 1);
+  samplegen::writeFile(ws.path("outside.pac"), opened);
+  samplegen::writeFile(ws.path("mixed/a.pac"), opened);
+  samplegen::writeFile(ws.path("mixed/memo.txt"), QByteArray("memo,=1+2\r\n").repeated(100));
+#ifndef Q_OS_WIN
+  QFile::link("../outside.pac", ws.path("mixed/link.pac"));
+#endif
 }
 
 // Every file of the working folder, the snack folder and the factory, by the
 // name shown for it.
 QMap<QString, QByteArray> contents(const Fixture& ws) {
   QMap<QString, QByteArray> all;
-  for (const QString folder : {"", "snacks/", "おやつ工場/"}) {
+  for (const QString folder : {"", "snacks/", "おやつ工場/", "mixed/"}) {
     const auto files = platform::listFiles(ws.path(folder));
     for (const platform::FolderEntry& e : *files) {
       platform::ByteFile f(e.path);
@@ -260,16 +271,24 @@ void TstCli::run_data() {
   QTest::newRow("refresh") << QStringList{"refresh", "snacks/none.pac", "snacks/b.pac"} << 1
                            << QByteArray("未開封に戻しました: snacks/b.pac\n")
                            << QStringLiteral("none.pac") << Patches{{"snacks/b.pac", 889, zeros14}};
+  // Over a folder only snacks with a picture and its mask are written.
   QTest::newRow("refresh all")
-      << QStringList{"refresh", "--all"} << 1
-      << QByteArray(
-             "未開封に戻しました: snacks/a.pac\n未開封に戻しました: snacks/b.pac\n"
-             "未開封に戻しました: snacks/c.pac\n未開封に戻しました: snacks/おやつ.pac\n")
-      << QStringLiteral("short.pac")
-      << Patches{{"snacks/a.pac", 889, zeros14},
-                 {"snacks/b.pac", 889, zeros14},
-                 {"snacks/c.pac", 889, zeros14},
-                 {"snacks/おやつ.pac", 889, zeros14}};
+      << QStringList{"refresh", "--all"} << 1 << QByteArray("未開封に戻しました: snacks/a.pac\n")
+      << QStringLiteral("「snacks/c.pac」は未開封に戻しませんでした：おやつファイルではありません")
+      << Patches{{"snacks/a.pac", 889, zeros14}};
+  QTest::newRow("refresh all leaves a text")
+      << QStringList{"refresh", "--all", "mixed/"} << 1
+      << QByteArray("未開封に戻しました: mixed/a.pac\n")
+      << QStringLiteral(
+             "「mixed/memo.txt」は未開封に戻しませんでした：おやつファイルではありません")
+      << Patches{{"mixed/a.pac", 889, zeros14}};
+#ifndef Q_OS_WIN
+  QTest::newRow("refresh all leaves a link")
+      << QStringList{"refresh", "--all", "mixed/"} << 1
+      << QByteArray("未開封に戻しました: mixed/a.pac\n")
+      << QStringLiteral("「mixed/link.pac」は未開封に戻しませんでした：リンクです")
+      << Patches{{"mixed/a.pac", 889, zeros14}};
+#endif
 
   QTest::newRow("make") << QStringList{"make", "new.pac"} << 0 << QByteArray() << QString()
                         << Patches{{"おやつ工場/new.pac", kJoined, {}}};

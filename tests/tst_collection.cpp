@@ -18,6 +18,8 @@ class TstCollection : public QObject {
   void init();
   void cleanup();
   void rowsAndCsv();
+  void formulaCells_data();
+  void formulaCells();
   void writeWhole();
 
  private:
@@ -102,6 +104,22 @@ void TstCollection::rowsAndCsv() {
                "short.pac」は 903 バイトしかありません。おやつファイルのヘッダーには 904 "
                "バイト以上が必要です。");
   QVERIFY((*rows)[2].readable && !(*rows)[2].picture);
+  // Only a file with a picture and its mask is a snack an action over many writes.
+  QCOMPARE(first.leftOut, QString());
+  QCOMPARE(shortRow.leftOut, QString("おやつファイルではありません"));
+  QCOMPARE((*rows)[2].leftOut, QString("おやつファイルではありません"));
+  // Read without its picture, a file is no snack until the picture is found.
+  SnackRow headerOnly = readSnackRow({"a.pac", first.path}, RowParts::HeaderOnly);
+  QCOMPARE(headerOnly.leftOut, QString("おやつファイルではありません"));
+  locateRowPicture(headerOnly);
+  QCOMPARE(headerOnly.leftOut, QString());
+#ifndef Q_OS_WIN
+  // A link to a snack: readable, never written in an action over many.
+  QVERIFY(QFile::link("../a.pac", folder_ + "sub.pac/link.pac"));
+  const SnackRow link = readSnackRow({"link.pac", QString(folder_ + "sub.pac/link.pac")});
+  QVERIFY(link.readable && link.picture);
+  QCOMPARE(link.leftOut, QString("リンクです"));
+#endif
 
   NameTables names;
   names.types[1] = "ケーキ";
@@ -120,6 +138,35 @@ void TstCollection::rowsAndCsv() {
   // Read in another order, written in that order.
   const QList<SnackRow> reversed = {(*rows)[2], (*rows)[0]};
   QVERIFY(collectionCsv(reversed, folder_, names).endsWith("64x48\r\n"));
+}
+
+// A text cell a spreadsheet would take for a formula gets one more apostrophe;
+// numbers never do.
+void TstCollection::formulaCells_data() {
+  QTest::addColumn<QByteArray>("name");
+  QTest::addColumn<QByteArray>("cells");  // name,description,author,number
+  QTest::newRow("plain") << QByteArray("a=1") << QByteArray("a=1,'=d,'@a,7");
+  QTest::newRow("equals") << QByteArray("=HYPERLINK(\"x\")")
+                          << QByteArray("\"'=HYPERLINK(\"\"x\"\")\",'=d,'@a,7");
+  QTest::newRow("plus") << QByteArray("+1") << QByteArray("'+1,'=d,'@a,7");
+  QTest::newRow("minus") << QByteArray("-1") << QByteArray("'-1,'=d,'@a,7");
+  QTest::newRow("tab") << QByteArray("\tx") << QByteArray("'\tx,'=d,'@a,7");
+  QTest::newRow("CR") << QByteArray("\rx") << QByteArray("\"'\rx\",'=d,'@a,7");
+  QTest::newRow("after apostrophes") << QByteArray("''-1") << QByteArray("'''-1,'=d,'@a,7");
+  QTest::newRow("apostrophe alone") << QByteArray("'x") << QByteArray("'x,'=d,'@a,7");
+}
+
+void TstCollection::formulaCells() {
+  QFETCH(QByteArray, name);
+  QFETCH(QByteArray, cells);
+  QVERIFY(samplegen::writeFile(folder_ + "f.pac",
+                               header(name, "=d", "@a", 7, 0, 0, 0, 0, 0, QByteArray(14, 0))));
+  QString error;
+  const auto rows = readCollection(folder_, &error);
+  QVERIFY2(rows && rows->size() == 1, qPrintable(error));
+  const QByteArray csv = collectionCsv(*rows, "=x/", NameTables{});
+  const QByteArray expected = "'=x/f.pac," + cells + ",0,,0,0,0,0,,,\r\n";
+  QVERIFY2(csv.endsWith(expected), csv.constData());
 }
 
 void TstCollection::writeWhole() {

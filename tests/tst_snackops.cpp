@@ -235,7 +235,7 @@ void TstSnackOps::loadDecodes() {
 
 void TstSnackOps::headerLimits_data() {
   QTest::addColumn<QString>("op");
-  QTest::addColumn<int>("size");      // -1: missing, -2: a folder
+  QTest::addColumn<int>("size");      // -1: missing, -2: a folder, -3: a link to 904 bytes
   QTest::addColumn<QString>("says");  // empty: goes through
   for (const char* op : {"load", "save", "refresh"}) {
     QTest::addRow("%s 904 bytes", op) << op << 904 << QString();
@@ -245,6 +245,9 @@ void TstSnackOps::headerLimits_data() {
   QTest::newRow("load missing") << "load" << -1 << "ありません";
   QTest::newRow("load folder") << "load" << -2 << "フォルダです";
   QTest::newRow("save missing, not to be made") << "save existing" << -1 << "ファイルがありません";
+#ifndef Q_OS_WIN
+  QTest::newRow("refresh one of many, a link") << "refresh many" << -3 << "リンクです";
+#endif
 }
 
 // The smallest usable header is 904 bytes: a file of exactly that size is
@@ -259,9 +262,11 @@ void TstSnackOps::headerLimits() {
   samplegen::SampleSnack old, edited;
   old.soundIndex = 9;
   edited.soundIndex = 10;
-  const QByteArray file = samplegen::header(old, hdr::kUsable).left(size);
+  const QByteArray file = samplegen::header(old, hdr::kUsable).left(size < 0 ? hdr::kUsable : size);
   if (size == -2) QVERIFY(QDir().mkpath(path));
   if (size >= 0) QVERIFY(samplegen::writeFile(path, file));
+  if (size == -3)
+    QVERIFY(samplegen::writeFile(ws.snack("target.pac"), file) && QFile::link("target.pac", path));
   SnackRecordType r;
   r.NameLength = 9;
   Outcome o;
@@ -269,11 +274,12 @@ void TstSnackOps::headerLimits() {
   if (op == "save") o = saveSnack(path, samplegen::values(edited));
   if (op == "save existing") o = saveSnack(path, samplegen::values(edited), {true, false});
   if (op == "refresh") o = refreshSnack(path);
+  if (op == "refresh many") o = refreshSnack(path, Reach::OneOfMany);
   const QByteArray after = samplegen::readFile(path);
   if (!says.isEmpty()) {
     QVERIFY(!o.ok);
     QVERIFY2(o.message.contains("limit.pac") && o.message.contains(says), qPrintable(o.message));
-    QCOMPARE(after, size >= 0 ? file : QByteArray());
+    QCOMPARE(after, size >= 0 || size == -3 ? file : QByteArray());
     QCOMPARE(QFileInfo::exists(path), size != -1);
     QCOMPARE(int(r.NameLength), 9);
     return;

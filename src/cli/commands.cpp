@@ -223,9 +223,21 @@ int Refresh_Run(Context& ctx, const Options& o) {
     if (!files) return kFailed;
     for (const CommandArgument& a : *files) targets.append({a.text, fileArgument(a), {}});
   }
+  const bool many = o.has("--all");
   bool all = true;
   for (const Target& t : targets) {
-    const snack::Outcome done = snack::refreshSnack(t.path);
+    // Over a whole folder, only the snacks of the folder itself are written.
+    if (many) {
+      const snack::SnackRow row =
+          snack::readSnackRow({t.name, t.path}, snack::RowParts::WithPicture, t.listed);
+      if (!row.leftOut.isEmpty()) {
+        message(QStringLiteral("「%1」は未開封に戻しませんでした：%2").arg(t.shown, row.leftOut));
+        all = false;
+        continue;
+      }
+    }
+    const snack::Outcome done =
+        snack::refreshSnack(t.path, many ? snack::Reach::OneOfMany : snack::Reach::Named);
     if (done.ok) {
       say(QStringLiteral("未開封に戻しました: %1\n").arg(t.shown));
     } else {

@@ -130,6 +130,10 @@ bool ByteFile::fail(const QString& what) {
 bool ByteFile::open(Mode mode) {
   // Only regular files: opening a named pipe would block, and a device has no header.
   const QFileInfo kind(path_.text());
+  if (noLinks_ || noteLink_) {
+    wasLink_ = kind.isSymbolicLink() || kind.isJunction();
+    if (noLinks_ && wasLink_) return fail(QStringLiteral("リンクです"));
+  }
   // (isFile first: one stat answers all three.)
   if (!kind.isFile() && !kind.isDir() && kind.exists())
     return fail(QStringLiteral("通常のファイルではありません"));
@@ -196,14 +200,23 @@ void ByteFile::close() { file_.close(); }
 // regular files it changes nothing), and no terminal becomes the program's.
 bool ByteFile::open(Mode mode) {
   close();
+  wasLink_ = false;
   struct stat st {};
   // A device is never opened: opening one may act (a tape rewinds, a line
   // answers). Whatever replaces the file meanwhile is caught after the open.
   if (!listed_ && ::stat(path_.bytes().constData(), &st) == 0 && !S_ISREG(st.st_mode))
     return fail(S_ISDIR(st.st_mode) ? QStringLiteral("フォルダです")
                                     : QStringLiteral("通常のファイルではありません"));
+  // Whether the path is a link is learnt from the open itself: the path is
+  // tried as it is first, and only a link (ELOOP) costs another look.
   const int flags = (mode == Mode::Read ? O_RDONLY : O_RDWR) | O_NONBLOCK | O_NOCTTY;
-  const int fd = openFile(path_, flags, &created_, mode == Mode::CreateUpdate);
+  const bool asIs = noLinks_ || noteLink_;
+  int fd = openFile(path_, flags | (asIs ? O_NOFOLLOW : 0), &created_, mode == Mode::CreateUpdate);
+  if (fd < 0 && asIs && errno == ELOOP && isLink(path_)) {
+    wasLink_ = true;
+    if (noLinks_) return fail(QStringLiteral("リンクです"));
+    fd = openFile(path_, flags, &created_, mode == Mode::CreateUpdate);
+  }
   if (fd >= 0) {
     const bool known = ::fstat(fd, &st) == 0;
     const int error = errno;

@@ -34,6 +34,13 @@ class ByteFile {
   // next open does not look at it again first. Whatever has replaced it
   // since is still refused after the open, which never waits.
   void markListed() { listed_ = true; }
+  // The next open refuses a path that is itself a symbolic link (or, on
+  // Windows, a junction), whatever it points to: "リンクです".
+  void refuseLinks() { noLinks_ = true; }
+  // The next open notes whether the path itself is a link (wasLink()), and
+  // opens the file through it all the same.
+  void noteLink() { noteLink_ = true; }
+  bool wasLink() const { return wasLink_; }
   // The size when the file was opened, as this object's own writes and
   // resize() have changed it since.
   qint64 size() const;
@@ -73,6 +80,9 @@ class ByteFile {
   QString error_;
   NativePath created_;  // the file open() made, when it made one
   bool listed_ = false;
+  bool noLinks_ = false;
+  bool noteLink_ = false;
+  bool wasLink_ = false;
 };
 
 // Whether anything exists at the path.

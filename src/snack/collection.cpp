@@ -14,26 +14,43 @@ std::optional<platform::FolderEntries> listSnackFolder(const QString& folderText
   return files;
 }
 
-SnackRow readSnackRow(const platform::FolderEntry& entry, RowParts parts, bool listed) {
-  SnackRow row;
-  row.file = entry.name;
-  row.path = entry.path;
-  platform::ByteFile file(entry.path);
+namespace {
+
+// With the picture looked for, the file is a snack when it holds a picture and its mask.
+void settleLeftOut(SnackRow& row, const PictureParts& parts) {
+  row.pictureLocated = true;
+  row.picture = parts.picture;
+  if (row.leftOut != kLinkEntry) row.leftOut = parts.picture && parts.mask ? QString() : kNotSnack;
+}
+
+// Reads the header (and with `picture` looks for the picture) of the file
+// `row.path` into `row`.
+void readRow(SnackRow& row, bool picture, bool listed) {
+  platform::ByteFile file(row.path);
   if (listed) file.markListed();
+  file.noteLink();
   QByteArray start;
   // The first page holds the header and, in the snack files seen so far, the
   // start of the picture: the picture's place costs one more small read.
   qint64 size = 0;
-  const bool picture = parts == RowParts::WithPicture;
   const Outcome read = loadSnack(file, row.record, start, picture ? 4096 : kHeaderSize, &size);
+  row.leftOut = file.wasLink() ? kLinkEntry : kNotSnack;
   row.readable = read.ok;
   row.reason = read.message;
-  if (!read.ok || !picture) return row;
-  row.picture = locatePicture(size, start, [&file](qint64 at, qint64 n) {
+  if (!read.ok || !picture) return;
+  settleLeftOut(row, locatePicture(size, start, [&file](qint64 at, qint64 n) {
                   QByteArray bytes;
                   return file.readAt(at, n, bytes) ? bytes : QByteArray();
-                }).picture;
-  row.pictureLocated = true;
+                }));
+}
+
+}  // namespace
+
+SnackRow readSnackRow(const platform::FolderEntry& entry, RowParts parts, bool listed) {
+  SnackRow row;
+  row.file = entry.name;
+  row.path = entry.path;
+  readRow(row, parts == RowParts::WithPicture, listed);
   return row;
 }
 
@@ -41,7 +58,13 @@ void locateRowPicture(SnackRow& row) {
   if (row.pictureLocated) return;
   row.pictureLocated = true;
   if (!row.readable) return;
-  row.picture = readSnackRow({row.file, row.path}).picture;
+  SnackRow again;
+  again.path = row.path;
+  readRow(again, true, false);
+  // The row keeps the header it shows; the picture and the verdict are the
+  // file's as it is now.
+  row.picture = again.picture;
+  row.leftOut = again.leftOut;
 }
 
 std::optional<QList<SnackRow>> readCollection(const QString& folderText, QString* error,
@@ -129,6 +152,25 @@ QString csvField(const QString& value) {
   return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
 
+// A text a spreadsheet would run as a formula, also behind apostrophes (which a
+// spreadsheet drops one of), gets one more apostrophe in front.
+QString notFormula(const QString& value) {
+  qsizetype i = 0;
+  while (i < value.size() && value[i] == QLatin1Char('\'')) ++i;
+  if (i == value.size()) return value;
+  switch (value[i].unicode()) {
+    case '=':
+    case '+':
+    case '-':
+    case '@':
+    case '\t':
+    case '\r':
+      return QLatin1Char('\'') + value;
+    default:
+      return value;
+  }
+}
+
 QByteArray record(const QStringList& fields) {
   return fields.join(QLatin1Char(',')).toUtf8() + "\r\n";
 }
@@ -164,7 +206,11 @@ QByteArray collectionCsv(const QList<SnackRow>& rows, const QString& folderText,
   for (const SnackRow& row : rows) {
     if (!row.readable) continue;
     QStringList fields;
-    for (const CsvColumn& c : kColumns) fields.append(csvField(cell(row, c, folderText, names)));
+    for (const CsvColumn& c : kColumns) {
+      const QString value = cell(row, c, folderText, names);
+      const bool number = c.column == Column::Number || c.column == Column::Index;
+      fields.append(csvField(number ? value : notFormula(value)));
+    }
     out += record(fields);
   }
   return out;

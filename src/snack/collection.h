@@ -40,7 +40,17 @@ struct SnackRow {
   // kPictureFileLimit bytes long and holds one.
   bool pictureLocated = false;
   std::optional<BitmapSlice> picture;
+  // For an action over many files: empty when the file is a snack such an
+  // action may write; else why not ("おやつファイルではありません", "リンクです").
+  QString leftOut;
 };
+
+// The reasons of SnackRow::leftOut. A file is a snack an action over many may
+// write when it is a regular file of the folder itself, not a link (checked
+// first), with a header and a picture followed by its mask. Until the picture
+// of a readable file has been looked for, the file counts as no snack.
+inline const QString kNotSnack = QStringLiteral("おやつファイルではありません");
+inline const QString kLinkEntry = QStringLiteral("リンクです");
 
 enum class RowParts {
   WithPicture,  // the header and the picture's place and size
@@ -49,13 +59,14 @@ enum class RowParts {
 
 // Reads one file (never writing it): its header through the load, and with
 // the picture its place and size, from the same open file (usually one more
-// small read). `listed`: the entry comes from a listing made just now, which
-// saw a regular file there (see ByteFile::markListed).
+// small read). The open also tells whether the path is a link; `leftOut` is
+// settled with the picture. `listed`: the entry comes from a listing made just
+// now, which saw a regular file there (see ByteFile::markListed).
 SnackRow readSnackRow(const platform::FolderEntry& entry, RowParts parts = RowParts::WithPicture,
                       bool listed = false);
 
-// Looks for the picture of a row read without it; nothing when it was looked
-// for already or the file has no header.
+// Looks for the picture of a row read without it, which also settles
+// `leftOut`; nothing when it was looked for already or the file has no header.
 void locateRowPicture(SnackRow& row);
 
 // Every file of the folder, in the listing's order (listSnackFolder, then
@@ -88,8 +99,10 @@ QByteArray csvHeader();
 // out). `file` is `folderText` joined with the shown name; texts as their boxes show them, line
 // breaks CR LF; numbers as stored (65535 for unlimited); `type` and `sound` the entries of
 // `names` ("" when empty); `opened` "YYYY-MM-DD hh:mm:ss", empty when
-// unopened; `picture` "WIDTHxHEIGHT" or empty. A field holding a comma, a double quote, CR or
-// LF is quoted (RFC 4180, quotes doubled); every record ends in CR LF.
+// unopened; `picture` "WIDTHxHEIGHT" or empty. A text (any field but the numbers) that a
+// spreadsheet would take for a formula, one beginning with "=", "+", "-", "@", a tab or CR
+// after any number of apostrophes, gets one more apostrophe in front. A field holding a comma,
+// a double quote, CR or LF is quoted (RFC 4180, quotes doubled); every record ends in CR LF.
 QByteArray collectionCsv(const QList<SnackRow>& rows, const QString& folderText,
                          const NameTables& names);
 

@@ -119,9 +119,12 @@ Outcome saveSnack(const platform::NativePath& path, const HeaderValues& values,
   return Outcome::success();
 }
 
-Outcome refreshSnack(const platform::NativePath& path) {
+Outcome refreshSnack(const platform::NativePath& path, Reach reach) {
   const QString write = QStringLiteral("リフレッシュできません");
   ByteFile f(path);
+  // Checked again as the file is opened: the entry may have become a link
+  // since the folder was read.
+  if (reach == Reach::OneOfMany) f.refuseLinks();
   if (!f.open(ByteFile::Mode::Update)) return fileError(write, f);
   if (f.size() < kHeaderSize) return tooShort(f);
   QByteArray original;

@@ -48,8 +48,14 @@ struct SaveOptions {
 Outcome saveSnack(const platform::NativePath& path, const HeaderValues& values,
                   SaveOptions options = {});
 
+// Which file a write may reach.
+enum class Reach {
+  Named,      // the file the user named, through a link if it is one
+  OneOfMany,  // one of a folder's files in an action over many: never through a link
+};
+
 // Zeroes offsets 889 to 902 of an existing snack file.
-Outcome refreshSnack(const platform::NativePath& path);
+Outcome refreshSnack(const platform::NativePath& path, Reach reach = Reach::Named);
 
 inline const QString kFactoryFolder = QStringLiteral("おやつ工場");
 inline const char* const kFactoryParts[3] = {"head.dat", "Image.bmp", "mask.bmp"};

@@ -102,9 +102,13 @@ QVariant CollectionModel::data(const QModelIndex& index, int role) const {
       }
       return text(r, column);
     case Qt::ToolTipRole:
-    case Qt::AccessibleDescriptionRole:
-      if (column == Name) return texts(r).description;
-      return {};
+    case Qt::AccessibleDescriptionRole: {
+      // Why an action over many files leaves this file out, on every cell.
+      const QString& leftOut = withPicture(r).leftOut;
+      const QString description = column == Name ? texts(r).description : QString();
+      if (leftOut.isEmpty()) return description.isEmpty() ? QVariant() : QVariant(description);
+      return description.isEmpty() ? leftOut : description + QStringLiteral("\n\n") + leftOut;
+    }
     case Qt::TextAlignmentRole:
       if (column == Number) return int(Qt::AlignRight | Qt::AlignVCenter);
       return {};
@@ -177,17 +181,13 @@ QString CollectionModel::text(int r, int column) const {
   }
 }
 
-// Read and decoded when first drawn; the read also locates the row's picture.
+// Read and decoded when first drawn, once the row's picture has been located.
 QPixmap CollectionModel::picture(int r) const {
   if (const QPixmap* cached = pictures_.object(r)) return *cached;
-  snack::SnackRow& row = rows_[r];
+  const snack::SnackRow& row = withPicture(r);
   QPixmap pixmap;
-  if (!row.pictureLocated || row.picture) {
+  if (row.picture) {
     const snack::PictureFile file = snack::readPicture(row.path);
-    if (!row.pictureLocated) {
-      row.picture = file.parts.picture;
-      row.pictureLocated = true;
-    }
     if (file.status == snack::PictureFile::Status::Found)
       pixmap = QPixmap::fromImage(previewImage(drawSnack(file.bytes, file.parts),
                                                QSize(kPictureSide, kPictureSide), ratio_));

@@ -198,31 +198,46 @@ void Form7::Command2_Click() {
       Ask(this, QStringLiteral("選んだ %1 個のおやつを未開封に戻しますか？").arg(rows.size()),
           {QStringLiteral("はい"), QStringLiteral("いいえ")});
   if (answer != 0) return;
-  QStringList failures;
+  QStringList failures, leftOut;
   bool current = false;
   for (int r : rows) {
     const platform::FolderEntry file{rows_->rows()[r].file, rows_->rows()[r].path};
-    const snack::Outcome done =
-        platform::exists(file.path)
-            ? snack::refreshSnack(file.path)
-            : snack::Outcome::failure(
-                  QStringLiteral("おやつファイル「%1」がありません。一覧を読み込んだ後に移されたか"
-                                 "消されたようです。")
-                      .arg(file.path.shown()));
+    if (!platform::exists(file.path)) {
+      failures.append(
+          QStringLiteral("おやつファイル「%1」がありません。一覧を読み込んだ後に移されたか"
+                         "消されたようです。")
+              .arg(file.path.shown()));
+      rows_->replaceRow(r, snack::readSnackRow(file, snack::RowParts::HeaderOnly));
+      continue;
+    }
+    // Whether the file is a snack is decided on the file as it is now.
+    snack::SnackRow now = snack::readSnackRow(file);
+    if (!now.leftOut.isEmpty()) {
+      leftOut.append(QStringLiteral("「%1」：%2").arg(file.name, now.leftOut));
+      rows_->replaceRow(r, std::move(now));
+      continue;
+    }
+    const snack::Outcome done = snack::refreshSnack(file.path, snack::Reach::OneOfMany);
     if (!done.ok)
       failures.append(done.message);
     else if (!Module1::SnackFilePath.isEmpty() &&
              (file.path == Module1::SnackFilePath ||
               platform::sameFile(file.path, Module1::SnackFilePath)))
       current = true;
-    rows_->replaceRow(r, snack::readSnackRow(file, snack::RowParts::HeaderOnly));
+    rows_->replaceRow(r, snack::readSnackRow(file));
   }
   if (current) MainForm()->ShowRefreshed();
-  if (!failures.isEmpty()) {
-    ShowError(this, QStringLiteral("次の %1 個のおやつは未開封に戻せませんでした。\n\n%2")
-                        .arg(failures.size())
-                        .arg(failures.join(QStringLiteral("\n\n"))));
-  }
+  QStringList parts;
+  if (!leftOut.isEmpty())
+    parts.append(QStringLiteral("次の %1 個のファイルはおやつファイルとして書き換えられないので、"
+                                "そのままにしました。\n\n%2")
+                     .arg(leftOut.size())
+                     .arg(leftOut.join(QLatin1Char('\n'))));
+  if (!failures.isEmpty())
+    parts.append(QStringLiteral("次の %1 個のおやつは未開封に戻せませんでした。\n\n%2")
+                     .arg(failures.size())
+                     .arg(failures.join(QStringLiteral("\n\n"))));
+  if (!parts.isEmpty()) ShowError(this, parts.join(QStringLiteral("\n\n")));
   Grid1_SelChange();
 }
 
@@ -239,12 +254,16 @@ void Form7::Command3_Click() {
     shown.append(rows_->rows()[shown_->mapToSource(shown_->index(i, 0)).row()]);
     snack::locateRowPicture(shown.back());
   }
-  // A snack file is never written over by the export.
+  // A snack file is never written over by the export; a file of the list that
+  // is no snack (an earlier export) may be. A link is taken for a snack.
   if (platform::exists(target)) {
     const bool snackFile =
         platform::sameFile(target, Module1::SnackFilePath) ||
         std::any_of(rows_->rows().begin(), rows_->rows().end(), [&](const snack::SnackRow& row) {
-          return platform::sameFile(target, row.path);
+          if (!row.readable || !platform::sameFile(target, row.path)) return false;
+          snack::SnackRow now = row;
+          snack::locateRowPicture(now);
+          return now.leftOut != snack::kNotSnack;
         });
     if (snackFile) {
       ShowError(this, QStringLiteral("「%1」はおやつファイルです。CSVは別のファイルに書き出して"
@@ -276,6 +295,13 @@ bool Form7::Form_KeyDown(int key) {
       return true;
     case Qt::Key_Escape:
       Command4_Click();
+      return true;
+    case Qt::Key_Down:
+      // From the filter into the list, at its first shown row.
+      if (focusWidget() != Text1 || shown_->rowCount() == 0) return false;
+      Grid1->selectionModel()->setCurrentIndex(
+          shown_->index(0, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+      Grid1->setFocus(Qt::TabFocusReason);
       return true;
     case Qt::Key_Return:
     case Qt::Key_Enter:

@@ -34,7 +34,8 @@ class Form7 : public QWidget {
  private:
   // Reads the snack folder into the table (again, on F5).
   void Form_Load();
-  // F5 reads the folder again; Enter in the table or the filter opens; Escape closes.
+  // F5 reads the folder again; Enter in the table or the filter opens; Down in
+  // the filter selects the first shown row; Escape closes.
   bool Form_KeyDown(int key);
   void Grid1_DblClick(const QModelIndex& index);
   void Grid1_SelChange();
