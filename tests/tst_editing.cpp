@@ -670,6 +670,14 @@ void TstEditing::factoryKeepsCurrentFile() {
   QCOMPARE(samplegen::readFile(made), parts);
   CHECKED(chooseFolder(form, ws.path("おやつ工場")));
   CHECKED(loadThroughWindow(form, "made.pac"));
+  // A new working folder's head.dat is an empty header.
+  for (const char* text : {"Text1", "Text2", "Text3"})
+    QCOMPARE(testing::child<QPlainTextEdit>(&form, text)->toPlainText(), QString());
+  QStringList numbers;
+  for (const char* box : {"Text4", "Text5", "Text6", "Text7", "Text8", "Text13"})
+    numbers << testing::child<QLineEdit>(&form, box)->text();
+  QCOMPARE(numbers, QStringList({"0", "1", "7", "100", "0", "0"}));
+  QCOMPARE(testing::child<ClickLabel>(&form, "Label18")->text(), QString("未開封"));
   testing::child<QLineEdit>(&form, "Text4")->setText("4660");
   CHECKED(save(form));
   QVERIFY2(ws.messages.isEmpty(), qPrintable(ws.messages.join('\n')));
