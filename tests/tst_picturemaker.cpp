@@ -3,6 +3,7 @@
 // what is refused, and the window.
 #include <QAccessible>
 #include <QApplication>
+#include <QBuffer>
 #include <QCheckBox>
 #include <QTest>
 
@@ -32,6 +33,26 @@ QImage opaque(const QStringList& rows) {
       pixels << (c == 'R' ? kRed : c == 'W' ? kWhite : c == 'K' ? kBlack : kGreen);
   return picture(int(rows[0].size()), int(rows.size()), pixels)
       .convertToFormat(QImage::Format_RGB32);
+}
+
+// As opaque(), read back from a PNG of 16 bits a channel in which G, the key
+// colour, is black and K differs from it only below the top 8 bits.
+QImage png16(const QStringList& rows) {
+  QImage image(int(rows[0].size()), int(rows.size()), QImage::Format_RGBX64);
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) {
+      const char c = rows[y][x].toLatin1();
+      image.setPixelColor(x, y,
+                          QColor::fromRgba64(c == 'R'   ? qRgba64(0xffff, 0, 0, 0xffff)
+                                             : c == 'W' ? qRgba64(0xffff, 0xffff, 0xffff, 0xffff)
+                                             : c == 'K' ? qRgba64(0x60, 0x60, 0x60, 0xffff)
+                                                        : qRgba64(0, 0, 0, 0xffff)));
+    }
+  QByteArray png;
+  QBuffer out(&png);
+  out.open(QIODevice::WriteOnly);
+  image.save(&out, "PNG");
+  return QImage::fromData(png, "PNG");
 }
 
 // The template's coding; where its pixel rows lie; the colours the toolkit's
@@ -73,6 +94,10 @@ const struct {
     // As large as it fits: the spare row goes to the bottom.
     {"key colour",
      opaque({"GGRRRGG", "GWWWWWG", "GKKGKKG", "GRWRWRG", "GGGGGGG"}),
+     true,
+     {"..RRR..", ".WWWWW.", ".KK.KK.", ".RWRWR.", ".......", "......."}},
+    {"16-bit key colour",
+     png16({"GGRRRGG", "GWWWWWG", "GKKGKKG", "GRWRWRG", "GGGGGGG"}),
      true,
      {"..RRR..", ".WWWWW.", ".KK.KK.", ".RWRWR.", ".......", "......."}},
     // 8 × 24 shrinks to 2 × 6: two columns spare on the left, three on the right.
@@ -195,7 +220,14 @@ void TstPictureMaker::refusals_data() {
   row("mask table", "mask.bmp", bmp(opaque({"RG"}).scaled(64, 64), {1}), pic, ok,
       {"mask.bmp」", "白に近い色と黒に近い色が別々にありません"});
   row("no picture", {}, {}, {}, ok, {"絵のファイル「", "pic.bmp」がありません"});
-  row("not a picture", {}, {}, "no picture here", ok, {"pic.bmp」を読み込めません："});
+  row("not a picture", {}, {}, "no picture here", ok,
+      {"pic.bmp」を読み込めません：", "絵のファイルの形式ではないか、読めない形式です"});
+  QByteArray png;
+  QBuffer pngOut(&png);
+  pngOut.open(QIODevice::WriteOnly);
+  samplegen::snackImage(1, 40, 30).save(&pngOut, "PNG");
+  row("picture cut short", {}, {}, png.left(png.size() / 2), ok,
+      {"pic.bmp」を読み込めません：", "絵のデータが壊れているか、途中で切れています"});
   row("picture over 256 MiB", {}, {}, large, ok, {"pic.bmp」は 9000 × 8000 ピクセル", "256 MiB"});
 }
 
