@@ -32,9 +32,9 @@
 
 #include "app/module1.h"
 #include "app/settings.h"
-#include "platform/folders.h"
 #include "cli_bench.h"
 #include "measure.h"
+#include "platform/folders.h"
 #include "samplegen.h"
 #include "snack/layout.h"
 #include "snack/operations.h"

@@ -333,8 +333,7 @@ void TstPlatform::opens() {
   if (made) {
     QVERIFY(f.writeAt(0, "mine"));
     if (what == QLatin1String("made, replaced")) {
-      if (!QFile::rename(path, path + ".moved"))
-        QSKIP("an open file cannot be moved here");
+      if (!QFile::rename(path, path + ".moved")) QSKIP("an open file cannot be moved here");
       QVERIFY(samplegen::writeFile(path, pattern()));
     }
     f.removeCreated();

@@ -172,10 +172,9 @@ bool isOpenFile(int handle, const QString& path) {
   const auto h = reinterpret_cast<HANDLE>(_get_osfhandle(handle));
   if (h == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(h, &mine)) return false;
   const std::wstring native = QDir::toNativeSeparators(path).toStdWString();
-  const HANDLE p = CreateFileW(native.c_str(), 0,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                               OPEN_EXISTING,
-                               FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  const HANDLE p = CreateFileW(
+      native.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (p == INVALID_HANDLE_VALUE) return false;
   const bool known = GetFileInformationByHandle(p, &there) != 0;
   CloseHandle(p);

@@ -260,8 +260,8 @@ Outcome readPictureFile(const QString& path, QImage& picture) {
   const bool ok = reader.read(&read);
   QImageReader::setAllocationLimit(previous);
   if (!ok)
-    return Outcome::refusal(
-        QStringLiteral("絵のファイル「%1」を読み込めません：%2").arg(shown, readerError(reader.error())));
+    return Outcome::refusal(QStringLiteral("絵のファイル「%1」を読み込めません：%2")
+                                .arg(shown, readerError(reader.error())));
   picture = std::move(read);
   return Outcome::success();
 }
@@ -296,8 +296,8 @@ QImage fitPicture(QImage picture, QSize size, bool keyColour) {
       QRgb* line = reinterpret_cast<QRgb*>(source.scanLine(y));
       const uchar* from = own.constScanLine(y);
       for (int x = 0; x < width; ++x) {
-        const bool same = byColour ? line[x] == keyRgb
-                                   : std::memcmp(from + x * bytes, key, size_t(bytes)) == 0;
+        const bool same =
+            byColour ? line[x] == keyRgb : std::memcmp(from + x * bytes, key, size_t(bytes)) == 0;
         if (same) line[x] = 0;
       }
     }

@@ -229,8 +229,8 @@ void Form6::Command2_Click() {
   }
   // The snack folder's file list does not show it: say where it is.
   Label2->setText(QStringLiteral("「%1」を作りました。おやつ工場のフォルダにあります。").arg(name));
-  Label2->setToolTip(
-      platform::nativePath(QFileInfo(platform::joinPath(snack::kFactoryFolder, name)).absoluteFilePath()));
+  Label2->setToolTip(platform::nativePath(
+      QFileInfo(platform::joinPath(snack::kFactoryFolder, name)).absoluteFilePath()));
 }
 
 void Form6::Command3_Click() { Form6Window.unload(); }
