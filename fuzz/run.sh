@@ -11,7 +11,7 @@ src=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "${1:-$src/../build/fuzz}" && pwd)/fuzz
 seconds=${2:-20}
 declare -A max_len=([header]=2048 [name_table]=4096 [snack_folder]=1024 [fields]=2048
-  [picture]=16384)
+  [picture]=16384 [templates]=16384 [collection_row]=16384)
 export ASAN_OPTIONS=${ASAN_OPTIONS:-halt_on_error=1:detect_leaks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}
 
@@ -19,7 +19,7 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}
 status=0
 total_runs=0
 printf '%-14s %12s %10s %8s\n' target runs exec/s corpus
-for t in header name_table snack_folder fields picture; do
+for t in header name_table snack_folder fields picture templates collection_row; do
   corpus=$build/corpus/$t
   artifacts=$build/artifacts/$t
   log=$build/$t.log

@@ -104,6 +104,54 @@ int main(int argc, char** argv) {
                  QByteArray(1, '\1') + samplegen::pictureBmp(1, 8, 8, 8) +
                      samplegen::maskBmp(1, 8, 8, 1));
 
+  // The factory's Image.bmp and mask.bmp for the picture maker: two bytes of
+  // Image.bmp's length (low byte first), Image.bmp, then mask.bmp. Each coding
+  // the generator writes, and what the maker refuses: compressed, another
+  // size, a mask table without distinct white and black.
+  const QString templates = out.filePath(QStringLiteral("templates"));
+  auto pair = [](const QByteArray& image, const QByteArray& mask) {
+    const qsizetype n = image.size();
+    return QByteArray(1, char(n & 0xff)) + char(n >> 8 & 0xff) + image + mask;
+  };
+  const QImage shape = samplegen::snackImage(2, 12, 10), mask = samplegen::snackMask(2, 12, 10);
+  for (const int bits : samplegen::kBitDepths)
+    ok = ok && put(templates, QStringLiteral("bits%1").arg(bits),
+                   pair(samplegen::bmp(shape, {bits}), samplegen::bmp(mask, {bits})));
+  ok = ok && put(templates, QStringLiteral("top-down"),
+                 pair(samplegen::bmp(shape, {24, true}), samplegen::bmp(mask, {1, true})));
+  ok = ok &&
+       put(templates, QStringLiteral("core-header"),
+           pair(samplegen::bmp(shape, {8, false, true}), samplegen::bmp(mask, {1, false, true})));
+  ok = ok && put(templates, QStringLiteral("bit-fields-565"),
+                 pair(samplegen::bmp(shape, {16, false, false, true}), samplegen::bmp(mask, {1})));
+  QByteArray rle = samplegen::bmp(shape, {8});
+  rle[30] = 1;
+  ok = ok && put(templates, QStringLiteral("rle8"), pair(rle, samplegen::bmp(mask, {1})));
+  ok = ok && put(templates, QStringLiteral("mask-other-size"),
+                 pair(samplegen::bmp(shape, {24}), samplegen::maskBmp(2, 8, 8, 1)));
+  QImage grey(12, 10, QImage::Format_RGB32);
+  grey.fill(qRgb(128, 128, 128));
+  ok = ok && put(templates, QStringLiteral("mask-one-colour"),
+                 pair(samplegen::bmp(shape, {24}), samplegen::bmp(grey, {1})));
+  ok = ok && put(templates, QStringLiteral("cut"),
+                 pair(samplegen::bmp(shape, {24}).left(100), samplegen::bmp(mask, {1})));
+
+  // Files of the snack folder for the collection's row reader: the sample
+  // snacks with pictures of each depth, a header alone, one byte short of a
+  // header, a picture cut short, and a text file of a header's length.
+  const QString rows = out.filePath(QStringLiteral("collection_row"));
+  const QList<samplegen::SampleSnack> samples = samplegen::sampleSnacks();
+  for (int i = 0; i < samples.size(); ++i)
+    ok = ok &&
+         put(rows, QStringLiteral("sample%1").arg(i),
+             samplegen::snackFile(samples[i], i, samplegen::kBitDepths[i % 6], 1, QSize(16, 12)));
+  ok = ok && put(rows, QStringLiteral("header-only"), samplegen::factoryHeader());
+  ok = ok && put(rows, QStringLiteral("short903"), samplegen::headerTemplate(903));
+  ok = ok && put(rows, QStringLiteral("cut"),
+                 samplegen::snackFile(samplegen::sampleSnacks().first(), 1).left(1500));
+  ok = ok && put(rows, QStringLiteral("text"),
+                 QByteArray("file,name\r\n=HYPERLINK(\"x\")\r\n").repeated(40));
+
   if (!ok) std::fprintf(stderr, "could not write the seeds into %s\n", argv[1]);
   return ok ? 0 : 1;
 }

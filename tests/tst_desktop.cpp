@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <functional>
 
@@ -174,6 +175,17 @@ void TstDesktop::captionsStayWhole() {
   int captions = 0;
   const QList<QWidget*> windows = openWindows(&form, [&](QWidget* window) {
     if (!window->isVisible()) clipped.append(window->objectName() + QStringLiteral(" not shown"));
+    // Every window within the screen's available area, its frame included.
+    const QRect area = window->screen()->availableGeometry();
+    if (!area.contains(window->frameGeometry()))
+      clipped.append(QStringLiteral("%1 at %2, %3, %4 × %5 outside %6 × %7")
+                         .arg(window->objectName())
+                         .arg(window->frameGeometry().x())
+                         .arg(window->frameGeometry().y())
+                         .arg(window->frameGeometry().width())
+                         .arg(window->frameGeometry().height())
+                         .arg(area.width())
+                         .arg(area.height()));
     for (QWidget* w : window->findChildren<QWidget*>()) {
       const auto caption = captionOf(w);
       if (!caption || caption->text.isEmpty()) continue;

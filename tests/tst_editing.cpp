@@ -7,6 +7,7 @@
 
 #include "header_table.h"
 #include "snack/operations.h"
+#include "ui/access.h"
 #include "ui/form1.h"
 #include "ui/look.h"
 #include "window_support.h"
@@ -670,6 +671,14 @@ void TstEditing::factoryKeepsCurrentFile() {
   QCOMPARE(samplegen::readFile(made), parts);
   CHECKED(chooseFolder(form, ws.path("おやつ工場")));
   CHECKED(loadThroughWindow(form, "made.pac"));
+  // A new working folder's head.dat is an empty header.
+  for (const char* text : {"Text1", "Text2", "Text3"})
+    QCOMPARE(testing::child<QPlainTextEdit>(&form, text)->toPlainText(), QString());
+  QStringList numbers;
+  for (const char* box : {"Text4", "Text5", "Text6", "Text7", "Text8", "Text13"})
+    numbers << testing::child<QLineEdit>(&form, box)->text();
+  QCOMPARE(numbers, QStringList({"0", "1", "7", "100", "0", "0"}));
+  QCOMPARE(testing::child<ClickLabel>(&form, "Label18")->text(), QString("未開封"));
   testing::child<QLineEdit>(&form, "Text4")->setText("4660");
   CHECKED(save(form));
   QVERIFY2(ws.messages.isEmpty(), qPrintable(ws.messages.join('\n')));
@@ -802,10 +811,20 @@ void TstEditing::refreshFromKeyboard() {
   label->setFocus();
   QTest::keyClick(label, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
   QVERIFY(Form4Window.loaded() && Form4Window.get()->isVisible());
+  // What a screen reader is told of the change: the description and the value.
+  QStringList told;
+  ui::SetAccessibilityRecorder([&told](QAccessibleEvent* e) {
+    if (e->object() && e->object()->objectName() == QLatin1String("Label18"))
+      told << (e->type() == QAccessible::ValueChanged
+                   ? "value " + static_cast<QAccessibleValueChangeEvent*>(e)->value().toString()
+                   : QString::number(int(e->type()), 16));
+  });
   QTest::mouseClick(testing::child<QPushButton>(Form4Window.get(), "Command1"), Qt::LeftButton);
+  ui::SetAccessibilityRecorder({});
   testing::processDeletes();
   QCOMPARE(samplegen::readFile(ws.snack("houjicha.pac")).mid(889, 14), QByteArray(14, 0));
   QCOMPARE(a->text(QAccessible::Description), QString("未開封"));
+  QCOMPARE(told, QStringList({"800d", "value 未開封"}));
   QVERIFY(a->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()));
 }
 

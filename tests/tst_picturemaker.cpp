@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A new snack from any picture: the bytes made in each template's coding,
 // what is refused, and the window.
+#include <QAccessible>
 #include <QApplication>
+#include <QBuffer>
 #include <QCheckBox>
 #include <QTest>
 
@@ -31,6 +33,26 @@ QImage opaque(const QStringList& rows) {
       pixels << (c == 'R' ? kRed : c == 'W' ? kWhite : c == 'K' ? kBlack : kGreen);
   return picture(int(rows[0].size()), int(rows.size()), pixels)
       .convertToFormat(QImage::Format_RGB32);
+}
+
+// As opaque(), read back from a PNG of 16 bits a channel in which G, the key
+// colour, is black and K differs from it only below the top 8 bits.
+QImage png16(const QStringList& rows) {
+  QImage image(int(rows[0].size()), int(rows.size()), QImage::Format_RGBX64);
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) {
+      const char c = rows[y][x].toLatin1();
+      image.setPixelColor(x, y,
+                          QColor::fromRgba64(c == 'R'   ? qRgba64(0xffff, 0, 0, 0xffff)
+                                             : c == 'W' ? qRgba64(0xffff, 0xffff, 0xffff, 0xffff)
+                                             : c == 'K' ? qRgba64(0x60, 0x60, 0x60, 0xffff)
+                                                        : qRgba64(0, 0, 0, 0xffff)));
+    }
+  QByteArray png;
+  QBuffer out(&png);
+  out.open(QIODevice::WriteOnly);
+  image.save(&out, "PNG");
+  return QImage::fromData(png, "PNG");
 }
 
 // The template's coding; where its pixel rows lie; the colours the toolkit's
@@ -72,6 +94,10 @@ const struct {
     // As large as it fits: the spare row goes to the bottom.
     {"key colour",
      opaque({"GGRRRGG", "GWWWWWG", "GKKGKKG", "GRWRWRG", "GGGGGGG"}),
+     true,
+     {"..RRR..", ".WWWWW.", ".KK.KK.", ".RWRWR.", ".......", "......."}},
+    {"16-bit key colour",
+     png16({"GGRRRGG", "GWWWWWG", "GKKGKKG", "GRWRWRG", "GGGGGGG"}),
      true,
      {"..RRR..", ".WWWWW.", ".KK.KK.", ".RWRWR.", ".......", "......."}},
     // 8 × 24 shrinks to 2 × 6: two columns spare on the left, three on the right.
@@ -194,7 +220,14 @@ void TstPictureMaker::refusals_data() {
   row("mask table", "mask.bmp", bmp(opaque({"RG"}).scaled(64, 64), {1}), pic, ok,
       {"mask.bmp」", "白に近い色と黒に近い色が別々にありません"});
   row("no picture", {}, {}, {}, ok, {"絵のファイル「", "pic.bmp」がありません"});
-  row("not a picture", {}, {}, "no picture here", ok, {"pic.bmp」を読み込めません："});
+  row("not a picture", {}, {}, "no picture here", ok,
+      {"pic.bmp」を読み込めません：", "絵のファイルの形式ではないか、読めない形式です"});
+  QByteArray png;
+  QBuffer pngOut(&png);
+  pngOut.open(QIODevice::WriteOnly);
+  samplegen::snackImage(1, 40, 30).save(&pngOut, "PNG");
+  row("picture cut short", {}, {}, png.left(png.size() / 2), ok,
+      {"pic.bmp」を読み込めません：", "絵のデータが壊れているか、途中で切れています"});
   row("picture over 256 MiB", {}, {}, large, ok, {"pic.bmp」は 9000 × 8000 ピクセル", "256 MiB"});
 }
 
@@ -227,8 +260,9 @@ void TstPictureMaker::refusals() {
   if (!huge) QCOMPARE(ws.checksums(), before);
 }
 
-// Ctrl+M, a path typed into Text1, 作る; then Check1 off redraws the snack
-// without the picture file.
+// Ctrl+M, a path typed into Text1 and Enter, 作る; then Check1 off and on
+// again redraws the snack without the picture file, and parts replaced since
+// the picture was read are the ones 作る uses.
 void TstPictureMaker::window() {
   testing::WindowWorkspace ws;
   // A cookie on black, 40 × 30: at (12, 17) of the 64 × 64 template.
@@ -242,17 +276,23 @@ void TstPictureMaker::window() {
   auto* text1 = testing::child<QLineEdit>(f6, "Text1");
   auto* check1 = testing::child<QCheckBox>(f6, "Check1");
   auto* picture1 = testing::child<QLabel>(f6, "Picture1");
+  auto* command2 = testing::child<QPushButton>(f6, "Command2");
+  auto* label2 = testing::child<QLabel>(f6, "Label2");
   QVERIFY(text1->accessibleName() == "絵のファイル" &&
           picture1->accessibleName() == "できあがりの絵");
-  QVERIFY(!check1->isEnabled());
+  QVERIFY(!check1->isEnabled() && !command2->isEnabled());
 
   text1->setFocus();
   QTest::keyClicks(text1, QDir::toNativeSeparators(ws.path("cookie.png")));
-  QTest::mouseClick(testing::child<QPushButton>(f6, "Command2"), Qt::LeftButton);
+  QVERIFY(!command2->isEnabled());
+  QTest::keyClick(text1, Qt::Key_Return);
+  QVERIFY(command2->isEnabled());
+  QTest::mouseClick(command2, Qt::LeftButton);
   QCOMPARE(ws.messages, QStringList());
   QCOMPARE(testing::child<QLineEdit>(f6, "Text2")->text(), QString("cookie.pac"));
   QVERIFY(check1->isEnabled() && check1->isChecked());
-  QCOMPARE(testing::child<QLabel>(f6, "Label2")->text(), QString("「cookie.pac」を作りました。"));
+  QCOMPARE(label2->text(), QString("「cookie.pac」を作りました。おやつ工場のフォルダにあります。"));
+  QCOMPARE(label2->toolTip(), QDir::toNativeSeparators(ws.path("おやつ工場/cookie.pac")));
   const QByteArray made = samplegen::readFile(ws.path("おやつ工場/cookie.pac"));
   QCOMPARE(made.size(), 1024 + 2 * 12342);
   const QImage mask = QImage::fromData(made.mid(1024 + 12342), "BMP");
@@ -267,7 +307,27 @@ void TstPictureMaker::window() {
   QTest::keyClick(check1, Qt::Key_Space);
   QVERIFY(!check1->isChecked());
   QCOMPARE(picture1->pixmap().toImage().pixelColor(43, 53), QColor(0, 0, 0));
+  // A screen reader's toggle action, which gives no click.
+  QAccessible::queryAccessibleInterface(check1)->actionInterface()->doAction(
+      QAccessibleActionInterface::toggleAction());
+  QVERIFY(check1->isChecked());
+  QCOMPARE(picture1->pixmap().toImage().pixelColor(43, 53), QColor(221, 221, 221));
+
+  // New parts: a header of 1000 bytes, 32 × 32 bitmaps (54 + 32 × 96 bytes).
+  QVERIFY(samplegen::writeFile(ws.path("おやつ工場/head.dat"), samplegen::headerTemplate(1000)));
+  QVERIFY(samplegen::writeFile(ws.path("おやつ工場/Image.bmp"), samplegen::pictureBmp(2, 32, 32)));
+  QVERIFY(samplegen::writeFile(ws.path("おやつ工場/mask.bmp"), samplegen::maskBmp(2, 32, 32)));
+  testing::child<QLineEdit>(f6, "Text2")->setText("small.pac");
+  QTest::mouseClick(command2, Qt::LeftButton);
   QCOMPARE(ws.messages, QStringList());
+  const QByteArray small = samplegen::readFile(ws.path("おやつ工場/small.pac"));
+  QCOMPARE(small.size(), 1000 + 2 * 3126);
+  QCOMPARE(small.left(1000), samplegen::headerTemplate(1000));
+  // The cookie 32 × 24 at (0, 4): its black corner background, its middle shown.
+  const QImage smallMask = QImage::fromData(small.mid(1000 + 3126), "BMP");
+  QCOMPARE(smallMask.pixelColor(0, 4), QColor(255, 255, 255));
+  QCOMPARE(smallMask.pixelColor(16, 16), QColor(0, 0, 0));
+  QCOMPARE(testing::child<QLabel>(f6, "Label1")->text(), QString("型：32 × 32、24ビット"));
 }
 
 int main(int argc, char** argv) {

@@ -294,6 +294,9 @@ void TstPlatform::opens_data() {
   QTest::newRow("folder, create") << "folder" << create << folder;
   QTest::newRow("file, read") << "file" << read << QString();
   QTest::newRow("file, create: opened as it is") << "file" << create << QString();
+  // The file open() made, removed again only while it is the one at the path.
+  QTest::newRow("made, removed again") << "made, removed" << create << QString();
+  QTest::newRow("made, replaced: kept") << "made, replaced" << create << QString();
 #ifdef Q_OS_UNIX
   // Opening a named pipe would wait for a writer.
   QTest::newRow("named pipe, read") << "fifo" << read << special;
@@ -325,7 +328,18 @@ void TstPlatform::opens() {
   const bool opened = f.open(static_cast<ByteFile::Mode>(mode));
   QCOMPARE(f.errorString(), says);
   QCOMPARE(opened, says.isEmpty());
-  QCOMPARE(f.created(), what == QLatin1String("missing") && opened);
+  const bool made = what.startsWith(QLatin1String("made"));
+  QCOMPARE(f.created(), (what == QLatin1String("missing") || made) && opened);
+  if (made) {
+    QVERIFY(f.writeAt(0, "mine"));
+    if (what == QLatin1String("made, replaced")) {
+      if (!QFile::rename(path, path + ".moved")) QSKIP("an open file cannot be moved here");
+      QVERIFY(samplegen::writeFile(path, pattern()));
+    }
+    f.removeCreated();
+    QCOMPARE(samplegen::readFile(path), what == QLatin1String("made, replaced") ? pattern() : "");
+    QCOMPARE(platform::exists(path), what == QLatin1String("made, replaced"));
+  }
   if (what == QLatin1String("missing")) {
     QCOMPARE(platform::exists(path), opened);
     if (opened) QCOMPARE(f.size(), 0);

@@ -395,7 +395,7 @@ void TstSnackOps::factoryReplacesLongerOutput() {
   QVERIFY(samplegen::writeFile(ws.path("おやつ工場/new.pac"), QByteArray(100000, 'x')));
   QVERIFY(buildSnack(kFactoryFolder, "new.pac").ok);
   QCOMPARE(samplegen::readFile(ws.path("おやつ工場/new.pac")),
-           samplegen::headerTemplate(1024) + samplegen::pictureBmp(7) + samplegen::maskBmp(7));
+           samplegen::factoryHeader() + samplegen::pictureBmp(7) + samplegen::maskBmp(7));
 }
 
 void TstSnackOps::factoryRefuses_data() {

@@ -74,6 +74,25 @@ QByteArray withFields(QByteArray h, const SampleSnack& s) {
 
 QByteArray header(const SampleSnack& s, int size) { return withFields(headerTemplate(size), s); }
 
+QByteArray factoryHeader() {
+  QByteArray h = headerTemplate(1024);
+  // Empty texts with zero-filled areas, and the whole opened group zero.
+  h.replace(hdr::NameLength.at, 1 + hdr::NameText.size, QByteArray(1 + hdr::NameText.size, '\0'));
+  h.replace(hdr::DescriptionLength.at, 1 + hdr::DescriptionText.size,
+            QByteArray(1 + hdr::DescriptionText.size, '\0'));
+  h.replace(hdr::AuthorLength.at, 1 + hdr::AuthorText.size,
+            QByteArray(1 + hdr::AuthorText.size, '\0'));
+  h.replace(hdr::OpenedGroup.at, hdr::OpenedGroup.size, QByteArray(hdr::OpenedGroup.size, '\0'));
+  SampleSnack s;
+  s.number = 0;
+  s.quantity = 1;
+  s.bestBeforeDays = 7;
+  s.calories = 100;
+  s.typeIndex = 0;
+  s.soundIndex = 1;
+  return withFields(h, s);
+}
+
 namespace {
 
 void put16(QByteArray& b, qsizetype at, quint32 v) {
@@ -378,7 +397,7 @@ bool writeWorkspace(const QString& dir, bool firstRun) {
     ok = ok && writeFile(root.filePath(QStringLiteral("snacks/") + names[i]),
                          snackFile(samples[i], i, pictureBits[i], maskBits[i], sizes[i]));
   const QString factory = QStringLiteral("おやつ工場/");
-  ok = ok && writeFile(root.filePath(factory + QStringLiteral("head.dat")), headerTemplate(1024));
+  ok = ok && writeFile(root.filePath(factory + QStringLiteral("head.dat")), factoryHeader());
   ok = ok && writeFile(root.filePath(factory + QStringLiteral("Image.bmp")), pictureBmp(7));
   ok = ok && writeFile(root.filePath(factory + QStringLiteral("mask.bmp")), maskBmp(7));
   return ok;

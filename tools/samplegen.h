@@ -30,6 +30,10 @@ QByteArray headerTemplate(int size = 1024);
 // A header with the fields of `sample` set; text areas keep pattern bytes after
 // the text, as a file not written by the editor may.
 QByteArray header(const SampleSnack& sample, int size = 1024);
+// The factory's head.dat of a new working folder: 1024 bytes, empty texts,
+// unopened, number 0, one piece, 7 days, 100 Kcal, type 0, sound 1; the
+// bytes the editor does not interpret hold the pattern.
+QByteArray factoryHeader();
 // `base` with the fields of `sample` written into it, byte by byte.
 QByteArray withFields(QByteArray base, const SampleSnack& sample);
 // Bitmap files written byte by byte: 1, 4 or 8 bits per pixel with a palette

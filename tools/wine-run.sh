@@ -14,7 +14,8 @@ export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win64
 
-# One prefix, made once; parallel tests wait for it.
+# One prefix, made once; parallel tests wait for it. "wine-run.sh --prepare"
+# only makes and settles it (the test the others wait for).
 mkdir -p "$(dirname "$WINEPREFIX")"
 (
   flock 9
@@ -31,6 +32,10 @@ mkdir -p "$(dirname "$WINEPREFIX")"
     touch "$WINEPREFIX/.crumbwright-ready"
   fi
 ) 9>"$WINEPREFIX.lock"
+if [ "${1:-}" = --prepare ]; then
+  wineserver -w || true
+  exit 0
+fi
 
 if [ "${QT_QPA_PLATFORM:-}" = offscreen ] && [ -z "${QT_QPA_FONTDIR:-}" ]; then
   export QT_QPA_FONTDIR="Z:${WINEPREFIX//\//\\}\\crumbwright-fonts"

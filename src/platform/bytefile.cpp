@@ -6,7 +6,13 @@
 
 #include "platform/writefaults.h"
 
-#ifndef Q_OS_WIN
+#ifdef Q_OS_WIN
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <io.h>
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -161,9 +167,31 @@ bool ByteFile::open(Mode mode) {
   return fail({});
 }
 
+namespace {
+
+// Whether `path` itself (a link not followed) is the file open as `handle`:
+// the same volume and file index.
+bool isOpenFile(int handle, const QString& path) {
+  BY_HANDLE_FILE_INFORMATION mine{}, there{};
+  const auto h = reinterpret_cast<HANDLE>(_get_osfhandle(handle));
+  if (h == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(h, &mine)) return false;
+  const std::wstring native = QDir::toNativeSeparators(path).toStdWString();
+  const HANDLE p = CreateFileW(
+      native.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (p == INVALID_HANDLE_VALUE) return false;
+  const bool known = GetFileInformationByHandle(p, &there) != 0;
+  CloseHandle(p);
+  return known && mine.dwVolumeSerialNumber == there.dwVolumeSerialNumber &&
+         mine.nFileIndexHigh == there.nFileIndexHigh && mine.nFileIndexLow == there.nFileIndexLow;
+}
+
+}  // namespace
+
 void ByteFile::removeCreated() {
+  const bool same = created() && file_.isOpen() && isOpenFile(file_.handle(), created_.text());
   file_.close();
-  if (created()) QFile::remove(created_.text());
+  if (same) QFile::remove(created_.text());
   created_ = {};
 }
 

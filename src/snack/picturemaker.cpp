@@ -138,6 +138,22 @@ Outcome readPart(const QString& folder, const char* name, QByteArray& bytes) {
   return Outcome::success();
 }
 
+// The image reader's error in our own words: its own text is English.
+QString readerError(QImageReader::ImageReaderError error) {
+  switch (error) {
+    case QImageReader::FileNotFoundError:
+      return QStringLiteral("ファイルが見つかりません");
+    case QImageReader::DeviceError:
+      return QStringLiteral("ファイルを読み取れません");
+    case QImageReader::UnsupportedFormatError:
+      return QStringLiteral("絵のファイルの形式ではないか、読めない形式です");
+    case QImageReader::InvalidDataError:
+      return QStringLiteral("絵のデータが壊れているか、途中で切れています");
+    default:
+      return QStringLiteral("原因のわからないエラーで読み込めませんでした");
+  }
+}
+
 // Channel value `c` (0 to 255) in the bits of `mask`, rounded.
 quint32 channel(int c, quint32 mask) {
   if (!mask) return 0;
@@ -244,8 +260,8 @@ Outcome readPictureFile(const QString& path, QImage& picture) {
   const bool ok = reader.read(&read);
   QImageReader::setAllocationLimit(previous);
   if (!ok)
-    return Outcome::refusal(
-        QStringLiteral("絵のファイル「%1」を読み込めません：%2").arg(shown, reader.errorString()));
+    return Outcome::refusal(QStringLiteral("絵のファイル「%1」を読み込めません：%2")
+                                .arg(shown, readerError(reader.error())));
   picture = std::move(read);
   return Outcome::success();
 }
@@ -260,19 +276,32 @@ QImage fitPicture(QImage picture, QSize size, bool keyColour) {
   QImage source = std::move(picture);
   if (!takesKeyColour(source)) {
     source.convertTo(QImage::Format_ARGB32);
-  } else {
+  } else if (!keyColour) {
     source.convertTo(QImage::Format_RGB32);
-    if (keyColour) {
-      // The key colour's pixels become transparent; every other pixel of a
-      // 32-bit RGB image is opaque (alpha 0xff), so premultiplied as it is.
-      const QRgb key = reinterpret_cast<const QRgb*>(source.constScanLine(0))[0];
-      const int width = source.width();
-      for (int y = 0; y < source.height(); ++y) {
-        QRgb* line = reinterpret_cast<QRgb*>(source.scanLine(y));
-        for (int x = 0; x < width; ++x) line[x] = line[x] == key ? 0 : line[x];
+  } else {
+    // The key colour's pixels become transparent; every other pixel of a
+    // 32-bit RGB image is opaque (alpha 0xff), so premultiplied as it is.
+    // Pixels are compared in the picture's own coding: two colours of a
+    // 16-bit picture may differ only below the top 8 bits of each channel.
+    // A picture with a colour table is compared by colour, as one colour may
+    // stand in the table twice.
+    const QImage own = source;
+    source = own.convertToFormat(QImage::Format_RGB32);
+    const int width = source.width();
+    const bool byColour = own.depth() < 8 || own.format() == QImage::Format_Indexed8;
+    const qsizetype bytes = own.depth() / 8;
+    const uchar* key = own.constScanLine(0);
+    const QRgb keyRgb = reinterpret_cast<const QRgb*>(source.constScanLine(0))[0];
+    for (int y = 0; y < source.height(); ++y) {
+      QRgb* line = reinterpret_cast<QRgb*>(source.scanLine(y));
+      const uchar* from = own.constScanLine(y);
+      for (int x = 0; x < width; ++x) {
+        const bool same =
+            byColour ? line[x] == keyRgb : std::memcmp(from + x * bytes, key, size_t(bytes)) == 0;
+        if (same) line[x] = 0;
       }
-      source.reinterpretAsFormat(QImage::Format_ARGB32_Premultiplied);
     }
+    source.reinterpretAsFormat(QImage::Format_ARGB32_Premultiplied);
   }
   const int w = source.width(), h = source.height();
   QSize fitted;

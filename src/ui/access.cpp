@@ -135,6 +135,28 @@ void installInputNames() {
   QAccessible::installFactory(namedInputs);
 }
 
+namespace {
+std::function<void(QAccessibleEvent*)>& accessibilityRecorder() {
+  static std::function<void(QAccessibleEvent*)> r;
+  return r;
+}
+void send(QAccessibleEvent* e) {
+  if (accessibilityRecorder()) accessibilityRecorder()(e);
+  QAccessible::updateAccessibility(e);
+}
+}  // namespace
+
+void SetAccessibilityRecorder(std::function<void(QAccessibleEvent*)> recorder) {
+  accessibilityRecorder() = std::move(recorder);
+}
+
+void announceShownText(QWidget* label, const QString& text) {
+  QAccessibleEvent described(label, QAccessible::DescriptionChanged);
+  send(&described);
+  QAccessibleValueChangeEvent value(label, text);
+  send(&value);
+}
+
 void nameInput(QWidget* input, const QString& caption) {
   input->setAccessibleName(caption);
   if (auto* combo = qobject_cast<QComboBox*>(input)) {

@@ -2,7 +2,9 @@
 #pragma once
 // The names under which a screen reader announces the inputs of the windows.
 #include <QString>
+#include <functional>
 
+class QAccessibleEvent;
 class QWidget;
 
 namespace ui {
@@ -14,6 +16,13 @@ namespace ui {
 // announced as a button with the text it shows as its value.
 // Called before the first window is built; further calls do nothing.
 void installInputNames();
+
+// Tells screen readers that the text `label` shows has changed: its description
+// and its value (as a pressable label presents it).
+void announceShownText(QWidget* label, const QString& text);
+// While set, every event announceShownText sends is also handed to the
+// recorder: a test platform has no screen reader and drops the events.
+void SetAccessibilityRecorder(std::function<void(QAccessibleEvent*)> recorder);
 
 // Names an input after its caption, the label beside it or the frame around
 // it. A combo box's edit field and drop-down list get the same name.

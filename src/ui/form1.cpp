@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/form1.h"
 
-#include <QAccessible>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
@@ -330,8 +329,7 @@ void Form1::ShowSnackRecord(const QString& fileName) {
 
 void Form1::ShowOpenedState(bool opened) {
   Label18->setText(opened ? snack::kOpenedText : snack::kUnopenedText);
-  QAccessibleEvent changed(Label18, QAccessible::DescriptionChanged);
-  QAccessible::updateAccessibility(&changed);
+  announceShownText(Label18, Label18->text());
 }
 
 void Form1::ShowUnopened() {

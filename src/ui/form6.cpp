@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
+#include <QSignalBlocker>
 
 #include "app/module1.h"
 #include "platform/paths.h"
@@ -69,6 +70,7 @@ Form6::Form6() {
   Picture1->setAccessibleName(QStringLiteral("できあがりの絵"));
   Picture1->showText(kNoPicture);
   Check1->setEnabled(false);
+  Command2->setEnabled(false);  // until a picture has been read
   // A file dropped anywhere on the window, the boxes included, is a picture to read.
   setAcceptDrops(true);
   Text1->setAcceptDrops(false);
@@ -82,7 +84,8 @@ Form6::Form6() {
   connect(Text1, &QLineEdit::returnPressed, this, &Form6::Text1_KeyPress);
   connect(Text1, &QLineEdit::editingFinished, this, &Form6::Text1_Validate);
   connect(Command1, &QPushButton::clicked, this, &Form6::Command1_Click);
-  connect(Check1, &QCheckBox::clicked, this, &Form6::Check1_Click);
+  // toggled: also a change by a screen reader's action or by the program.
+  connect(Check1, &QCheckBox::toggled, this, &Form6::Check1_Click);
   connect(Command2, &QPushButton::clicked, this, &Form6::Command2_Click);
   connect(Command3, &QPushButton::clicked, this, &Form6::Command3_Click);
   Form_Load();
@@ -136,15 +139,27 @@ bool Form6::ReadPicture() {
     return false;
   }
   picturePath_ = Text1->text();
-  const bool keyed = snack::takesKeyColour(picture);
-  Check1->setChecked(keyed);
+  picture_ = std::move(picture);
+  const bool keyed = snack::takesKeyColour(picture_);
+  {
+    const QSignalBlocker quiet(Check1);  // drawn once, below
+    Check1->setChecked(keyed);
+  }
   Check1->setEnabled(keyed);
-  fitted_[1] = keyed ? snack::fitPicture(picture, templates_.size(), true) : QImage();
-  fitted_[0] = snack::fitPicture(std::move(picture), templates_.size(), false);
+  FitPicture();
   Text2->setText(QFileInfo(path).completeBaseName() + QStringLiteral(".pac"));
   Label2->clear();
+  Label2->setToolTip({});
   ShowSnack();
+  Command2->setEnabled(true);
   return true;
+}
+
+void Form6::FitPicture() {
+  fitted_[1] = snack::takesKeyColour(picture_)
+                   ? snack::fitPicture(picture_, templates_.size(), true)
+                   : QImage();
+  fitted_[0] = snack::fitPicture(picture_, templates_.size(), false);
 }
 
 void Form6::ShowSnack() {
@@ -194,6 +209,16 @@ void Form6::Command2_Click() {
     return;
   }
   if ((Text1->text() != picturePath_ || bytes_.isEmpty()) && !ReadPicture()) return;
+  // The parts as they are now: one may have been replaced since the picture was read.
+  QString error;
+  const QSize size = templates_.size();
+  if (!ReadTemplates(&error)) {
+    Label2->clear();
+    ShowError(this, error);
+    return;
+  }
+  if (templates_.size() != size) FitPicture();
+  ShowSnack();
   const QString name = Text2->text();
   const snack::Outcome done =
       snack::writeSnackFile(snack::kFactoryFolder, name, bytes_, Module1::SnackFilePath);
@@ -202,7 +227,10 @@ void Form6::Command2_Click() {
     ShowError(this, done.message);
     return;
   }
-  Label2->setText(QStringLiteral("「%1」を作りました。").arg(name));
+  // The snack folder's file list does not show it: say where it is.
+  Label2->setText(QStringLiteral("「%1」を作りました。おやつ工場のフォルダにあります。").arg(name));
+  Label2->setToolTip(platform::nativePath(
+      QFileInfo(platform::joinPath(snack::kFactoryFolder, name)).absoluteFilePath()));
 }
 
 void Form6::Command3_Click() { Form6Window.unload(); }

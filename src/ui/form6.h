@@ -27,7 +27,7 @@ class Form6 : public QWidget {
   void Command1_Click();  // "絵を選ぶ…": a file dialog that fills Text1
   void Command2_Click();  // "作る": writes the snack shown
   void Command3_Click();  // "閉じる"
-  void Check1_Click();    // the key colour on or off: the snack drawn anew
+  void Check1_Click();    // the key colour turned on or off, by any means: the snack drawn anew
   void Text1_KeyPress();  // Enter: reads the picture Text1 names
   void Text1_Validate();  // leaving the box: reads its picture unless that was tried already
 
@@ -42,6 +42,8 @@ class Form6 : public QWidget {
   void Form_OLEDragDrop(const QString& path);
   // Reads the picture Text1 names and the templates; true when both were read.
   bool ReadPicture();
+  // Fits the picture read into the templates' size.
+  void FitPicture();
   // Makes the new snack's bytes for the state of Check1 and draws them.
   void ShowSnack();
   // Reads the templates and names them in Label1.
@@ -56,6 +58,7 @@ class Form6 : public QWidget {
   snack::PictureTemplates templates_;
   QString picturePath_;  // the picture read, as Text1 named it
   QString triedPath_;    // the last picture tried, read or not
+  QImage picture_;       // the picture read, kept to fit it into parts replaced since
   QImage fitted_[2];     // the picture fitted, without and with the key colour
   QByteArray bytes_;     // the new snack, as Picture1 shows it
 };

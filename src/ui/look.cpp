@@ -14,6 +14,7 @@
 #include <QPalette>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTextDocument>
@@ -170,14 +171,45 @@ bool isPartOfCompoundControl(const QWidget* w) {
 
 constexpr char kFitterName[] = "crumbwrightCaptionFitter";
 
+// A window that may be resized is made no larger than the screen's available
+// area (the desktop's panels left out), and every window is moved into that
+// area, its frame included, as far as its size allows.
+constexpr char kShown[] = "crumbwrightShown";
+
+void keepOnScreen(QWidget* window) {
+  const QScreen* screen = window->screen();
+  if (!screen) return;
+  const QRect area = screen->availableGeometry();
+  const QRect inner = window->geometry(), outer = window->frameGeometry();
+  const QSize frame = outer.size() - inner.size();
+  const QSize room = area.size() - frame;
+  if (window->minimumSize() != window->maximumSize() &&
+      (inner.width() > room.width() || inner.height() > room.height())) {
+    window->setMinimumSize(window->minimumSize().boundedTo(room));
+    window->resize(inner.size().boundedTo(room));
+  }
+  // A window shown for the first time is placed by the desktop, unless the
+  // program placed it.
+  const bool placed = window->testAttribute(Qt::WA_Moved) || window->property(kShown).toBool();
+  window->setProperty(kShown, true);
+  if (!placed) return;
+  const QSize whole = window->size() + frame;
+  const QPoint at(std::max(area.left(), std::min(outer.left(), area.right() + 1 - whole.width())),
+                  std::max(area.top(), std::min(outer.top(), area.bottom() + 1 - whole.height())));
+  if (at != outer.topLeft()) window->move(at);
+}
+
 class CaptionFitter : public QObject {
  public:
   explicit CaptionFitter(QWidget* window) : QObject(window) { setObjectName(kFitterName); }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* e) override {
-    if (e->type() == QEvent::Show && watched == parent())
-      fitCaptions(static_cast<QWidget*>(watched));
+    if (e->type() == QEvent::Show && watched == parent()) {
+      auto* window = static_cast<QWidget*>(watched);
+      fitCaptions(window);
+      keepOnScreen(window);
+    }
     return false;
   }
 };

@@ -26,11 +26,13 @@ W* placed(W* w, const char* name, int left, int top, int width, int height) {
   return w;
 }
 // Sets a window's client area in twips, its icon and its title, and keeps its
-// captions fitted (keepCaptionsFitted).
+// captions fitted and the window on the screen (keepCaptionsFitted).
 void setUpWindow(QWidget* w, const QString& title, int width, int height);
 
 // The controls keep their twip geometry whatever font the desktop gives them. Each
-// time `window` is shown, fitCaptions runs on it.
+// time `window` is shown, fitCaptions runs on it, and the window is kept within
+// the screen's available area (made smaller when it may be resized, moved into
+// it when it was placed before).
 void keepCaptionsFitted(QWidget* window);
 // Gives every frame of `window` its caption on the top border line, and lowers the
 // font size of each caption, button text, box text and notice that would be
