@@ -36,8 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   for (const snack::Field f : {snack::Field::Name, snack::Field::Description, snack::Field::Author})
     FUZZ_CHECK(!snack::rowText(row, f).contains(QChar(0)) || bytes.contains('\0'));
-  static const snack::Names none{};
-  const QByteArray csv = snack::collectionCsv({row}, QStringLiteral("/snacks/"), none, none);
+  static const snack::NameTables none{};
+  const QByteArray csv = snack::collectionCsv({row}, QStringLiteral("/snacks/"), none);
   FUZZ_CHECK(csv.startsWith("\xEF\xBB\xBF" + snack::csvHeader()));
   FUZZ_CHECK(csv.size() > 3 + snack::csvHeader().size() && csv.endsWith("\r\n"));
   return 0;
