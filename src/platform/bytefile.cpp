@@ -114,6 +114,8 @@ ByteFile::ByteFile(const NativePath& path) : path_(path) {
 #endif
 }
 
+ByteFile::ByteFile(const FolderEntry& entry) : ByteFile(entry.path) { folder_ = entry.folder; }
+
 ByteFile::~ByteFile() { close(); }
 
 bool ByteFile::fail(const QString& what) {
@@ -163,6 +165,8 @@ void ByteFile::removeCreated() {
   created_ = {};
 }
 
+QString ByteFile::qtFileName() const { return path_.text(); }
+
 bool exists(const NativePath& path) { return QFileInfo::exists(path.text()); }
 bool isLink(const NativePath& path) {
   const QFileInfo info(path.text());
@@ -203,7 +207,15 @@ bool ByteFile::open(Mode mode) {
     return fail(S_ISDIR(st.st_mode) ? QStringLiteral("フォルダです")
                                     : QStringLiteral("通常のファイルではありません"));
   const int flags = (mode == Mode::Read ? O_RDONLY : O_RDWR) | O_NONBLOCK | O_NOCTTY;
-  const int fd = openFile(path_, flags, &created_, mode == Mode::CreateUpdate);
+  int fd;
+  if (folder_ && mode != Mode::CreateUpdate) {
+    const QByteArray& p = path_.bytes();
+    const QByteArray name = p.mid(p.lastIndexOf('/') + 1);
+    do fd = ::openat(folder_->descriptor(), name.constData(), flags | O_CLOEXEC);
+    while (fd < 0 && errno == EINTR);
+  } else {
+    fd = openFile(path_, flags, &created_, mode == Mode::CreateUpdate);
+  }
   if (fd >= 0) {
     const bool known = ::fstat(fd, &st) == 0;
     const int error = errno;
@@ -226,6 +238,12 @@ bool ByteFile::open(Mode mode) {
   // Nothing there: a missing file, a dangling link or a loop of links.
   if (mode != Mode::CreateUpdate && !there) return fail(QStringLiteral("ファイルがありません"));
   return fail(qt_error_string(error));
+}
+
+QString ByteFile::qtFileName() const {
+  const QString name = QFile::decodeName(path_.bytes());
+  if (QFile::encodeName(name) == path_.bytes() || fd_ < 0) return name;
+  return QStringLiteral("/proc/self/fd/%1").arg(fd_);
 }
 
 bool exists(const NativePath& path) {

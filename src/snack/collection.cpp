@@ -8,7 +8,12 @@
 namespace snack {
 
 std::optional<platform::FolderEntries> listSnackFolder(const QString& folderText, QString* error) {
-  auto files = platform::listFiles(platform::resolveShownPath(folderText));
+  return listSnackFolder(platform::resolveShownPath(folderText), folderText, error);
+}
+
+std::optional<platform::FolderEntries> listSnackFolder(const platform::NativePath& folder,
+                                                       const QString& folderText, QString* error) {
+  auto files = platform::listFiles(folder);
   if (!files && error)
     *error = QStringLiteral("おやつフォルダ「%1」を開けません。").arg(folderText);
   return files;
@@ -18,7 +23,7 @@ SnackRow readSnackRow(const platform::FolderEntry& entry, RowParts parts, bool l
   SnackRow row;
   row.file = entry.name;
   row.path = entry.path;
-  platform::ByteFile file(entry.path);
+  platform::ByteFile file(entry);
   if (listed) file.markListed();
   QByteArray start;
   // The first page holds the header and, in the snack files seen so far, the
