@@ -3,7 +3,12 @@
 // its output, exit status and every byte of every file afterwards.
 #include <QProcess>
 #include <QTest>
+#include <algorithm>
 #include <filesystem>
+
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#endif
 
 #include "header_table.h"
 #include "platform/bytefile.h"
@@ -66,16 +71,26 @@ QByteArray sj(const char* utf8) { return samplegen::sjis(QString::fromUtf8(utf8)
 // The snack folder: an unopened snack with a picture (its year 2001 takes no
 // part), an opened one without a picture, one whose author holds bytes that are
 // no Shift-JIS and leftovers after it, a file too short for a header, and one
-// named in Shift-JIS bytes on Linux.
+// named in Shift-JIS bytes on Linux. Beside it "odd/": a snack whose texts hold
+// control characters and, on Linux, files whose names do; and on Linux "bytes/",
+// names that show alike: caf\xe7.pac and caf\xe8.pac ("caf\uFFFD.pac"),
+// \x81\xe0.pac and \x87\x90.pac ("\u2252.pac"), folders f\xe8 and f\xe9 with
+// a snack each, and the picture p\xe9.png.
 struct Fixture : testing::Workspace {
   Fixture() { writeSnacks(); }
   // QTemporaryDir leaves names that are not UTF-8 behind.
   ~Fixture() {
     std::error_code ignored;
-    std::filesystem::remove_all(QFile::encodeName(path("snacks")).toStdString(), ignored);
+    for (const char* folder : {"snacks", "odd", "bytes"})
+      std::filesystem::remove_all(QFile::encodeName(path(folder)).toStdString(), ignored);
   }
   void writeSnacks();
 };
+
+void writeBytes(const platform::NativePath& path, const QByteArray& bytes) {
+  platform::ByteFile f(path);
+  QVERIFY(f.open(platform::ByteFile::Mode::CreateUpdate) && f.writeAt(0, bytes));
+}
 
 void Fixture::writeSnacks() {
   const Fixture& ws = *this;
@@ -103,9 +118,10 @@ void Fixture::writeSnacks() {
 #else
   const auto sjisName = platform::NativePath(ws.path("snacks/")).child(sj("おやつ.pac"));
 #endif
-  platform::ByteFile f(sjisName);
-  QVERIFY(f.open(platform::ByteFile::Mode::CreateUpdate) &&
-          f.writeAt(0, header(sj("おやつ"), "", "", {1, 1, 1, 1})));
+  writeBytes(sjisName, header(sj("おやつ"), "", "", {1, 1, 1, 1}));
+  QDir().mkpath(ws.path("odd"));
+  samplegen::writeFile(ws.path("odd/esc.pac"),
+                       header("\x1b[31m" + sj("あか") + "\x1b[0m", "x\ry", "a\tb", {1}));
   // A second folder: an opened snack beside a text file long enough for a
   // header and, but on Windows, a link to an opened snack outside it.
   QDir().mkpath(ws.path("mixed"));
@@ -116,22 +132,54 @@ void Fixture::writeSnacks() {
   samplegen::writeFile(ws.path("mixed/memo.txt"), QByteArray("memo,=1+2\r\n").repeated(100));
 #ifndef Q_OS_WIN
   QFile::link("../outside.pac", ws.path("mixed/link.pac"));
+  const auto odd = platform::NativePath(ws.path("odd"));
+  for (const char* name : {"l\nf.pac", "e\x1b.pac"})
+    writeBytes(odd.child(name), header("n", "", "", {2}));
+  const auto bytes = platform::NativePath(ws.path("bytes"));
+  QDir().mkpath(ws.path("bytes"));
+  int number = 7;
+  for (const char* name : {"caf\xe7.pac", "caf\xe8.pac", "\x81\xe0.pac", "\x87\x90.pac"})
+    writeBytes(bytes.child(name), header("x", "", "", {number++}));
+  const QByteArray snack = samplegen::pictureBmp(1, 8, 8, 24) + samplegen::maskBmp(1, 8, 8, 1);
+  for (const char* folder : {"f\xe8", "f\xe9"}) {
+    QVERIFY(::mkdir(bytes.child(folder).bytes().constData(), 0777) == 0);
+    writeBytes(bytes.child(folder).child("s.pac"),
+               header(folder, "", "", {4, 0, 0, 0, 0, 0, 2001, 2, 3, 4, 5, 6}) + snack);
+  }
+  writeBytes(bytes.child("p\xe9.png"), samplegen::readFile(ws.path("pic.png")));
 #endif
 }
 
-// Every file of the working folder, the snack folder and the factory, by the
-// name shown for it.
+// The key of an entry of "bytes/": "hex:" and its name's bytes.
+QString hexKey(const platform::FolderEntry& e) {
+  const QByteArray& p = e.path.bytes();
+  return "hex:" + p.mid(p.lastIndexOf('/') + 1).toHex();
+}
+
+// Every file of `folder`, by the name shown for it after `key` (in "bytes/" by
+// hexKey, and its subfolders too).
+void addFiles(QMap<QString, QByteArray>& all, const platform::NativePath& folder,
+              const QString& key) {
+  const bool hex = key == QLatin1String("bytes/");
+  for (const platform::FolderEntry& e :
+       platform::listFiles(folder).value_or(platform::FolderEntries{})) {
+    platform::ByteFile f(e.path);
+    QByteArray bytes;
+    if (f.open(platform::ByteFile::Mode::Read) && f.size() > 0) f.readAt(0, f.size(), bytes);
+    all.insert(key + (hex ? hexKey(e) : e.name), bytes);
+  }
+  if (hex)
+    for (const platform::FolderEntry& e :
+         platform::listSubfolders(folder).value_or(platform::FolderEntries{}))
+      addFiles(all, e.path, key + hexKey(e) + '/');
+}
+
+// Every file of the working folder, the snack folder, the factory and the
+// folders of odd names.
 QMap<QString, QByteArray> contents(const Fixture& ws) {
   QMap<QString, QByteArray> all;
-  for (const QString folder : {"", "snacks/", "おやつ工場/", "mixed/"}) {
-    const auto files = platform::listFiles(ws.path(folder));
-    for (const platform::FolderEntry& e : *files) {
-      platform::ByteFile f(e.path);
-      QByteArray bytes;
-      if (f.open(platform::ByteFile::Mode::Read) && f.size() > 0) f.readAt(0, f.size(), bytes);
-      all.insert(folder + e.name, bytes);
-    }
-  }
+  for (const QString folder : {"", "snacks/", "おやつ工場/", "mixed/", "odd/", "bytes/"})
+    addFiles(all, platform::NativePath(ws.path(folder)), folder);
   return all;
 }
 
@@ -152,7 +200,20 @@ const QByteArray kStandardInput = "snacks/a.pac\nsnacks/c.pac\r\n\nsnacks/none.p
 Result runCli(const QString& program, const QStringList& args, const QString& dir) {
   QProcess p;
   p.setWorkingDirectory(dir);
-  p.start(program, args);
+  if (std::any_of(args.begin(), args.end(), [](const QString& a) { return a.contains("\\x"); })) {
+    QString script = "exec \"$0\"";
+    for (const QString& a : args) {
+      QByteArray bytes = a.toUtf8();
+      for (qsizetype at; (at = bytes.indexOf("\\x")) >= 0;)
+        bytes.replace(at, 4, QByteArray::fromHex(bytes.mid(at + 2, 2)));
+      QString octal;
+      for (const char c : bytes) octal += QStringLiteral("\\%1").arg(uchar(c), 3, 8, QChar('0'));
+      script += " \"$(printf '" + octal + "')\"";
+    }
+    p.start("/bin/sh", {"-c", script, program});
+  } else {
+    p.start(program, args);
+  }
   if (args.contains(QStringLiteral("-"))) p.write(kStandardInput);
   p.closeWriteChannel();
   if (!p.waitForFinished(60000)) return {};
@@ -169,8 +230,13 @@ const QByteArray kJsonB =
 const QByteArray kJsonC =
     R"({"file":"snacks/c.pac","name":"c","description":"","author":"あ�","author_hex":"82a08540","number":7,"quantity":0,"best_before":0,"calories":0,"type":{"index":0,"name":"ふつうのおやつ"},"sound":{"index":0,"name":"なし"},"opened":{"year":0,"month":0,"day":0,"hour":0,"minute":0,"second":9},"picture":null})"
     "\n";
+// On Linux the name is Shift-JIS bytes, which its text does not give.
 const QByteArray kJsonSjis =
+#ifdef Q_OS_WIN
     R"({"file":"snacks/おやつ.pac","name":"おやつ","description":"","author":"","number":1,"quantity":1,"best_before":1,"calories":1,"type":{"index":0,"name":"ふつうのおやつ"},"sound":{"index":0,"name":"なし"},"opened":null,"picture":null})"
+#else
+    R"({"file":"snacks/おやつ.pac","file_hex":"736e61636b732f82a882e282c22e706163","name":"おやつ","description":"","author":"","number":1,"quantity":1,"best_before":1,"calories":1,"type":{"index":0,"name":"ふつうのおやつ"},"sound":{"index":0,"name":"なし"},"opened":null,"picture":null})"
+#endif
     "\n";
 
 }  // namespace
@@ -299,13 +365,59 @@ void TstCli::run_data() {
       << QStringList{"make", "--picture", "pic.png", "--no-key-colour", "new.pac"} << 0
       << QByteArray() << QString() << Patches{{"おやつ工場/new.pac", kPictureNoKey, {}}};
   QTest::newRow("make missing picture")
-      << QStringList{"make", "--picture", "none.png", "x.pac"} << 2 << QByteArray()
+      << QStringList{"make", "--picture", "none.png", "x.pac"} << 1 << QByteArray()
       << QStringLiteral("none.png") << Patches{};
   QTest::newRow("make part name") << QStringList{"make", "mask.bmp"} << 2 << QByteArray()
                                   << QStringLiteral("部品の名前") << Patches{};
   QTest::newRow("make without factory")
       << QStringList{"--workdir", "snacks", "make", "x.pac"} << 2 << QByteArray()
       << QStringLiteral("おやつ工場のフォルダ") << Patches{};
+
+  // Control characters of texts and names shown as escapes; a cell's tab and
+  // line breaks as blanks.
+  QTest::newRow("show escapes controls")
+      << QStringList{"show", "odd/esc.pac"} << 0
+      << QByteArray(
+             "*おやつの名前: \\x1b[31mあか\\x1b[0m\nおやつの説明: x\\x0dy\n"
+             "おやつの作者: a\\x09b\n")
+      << QString() << Patches{};
+  // A name given as its text's U+FFFD: the bytes it stands for are unknown.
+  QTest::newRow("set U+FFFD names nothing")
+      << QStringList{"set", "bytes/caf\uFFFD.pac", "name=y"} << 1 << QByteArray()
+      << QStringLiteral("見つかりません") << Patches{};
+  QTest::newRow("hex: not hex") << QStringList{"show", "hex:7g"} << 2 << QByteArray()
+                                << QStringLiteral("hex:") << Patches{};
+#ifndef Q_OS_WIN
+  // Names of bytes that are no UTF-8: Linux's (on Windows names are UTF-16).
+  QTest::newRow("ls cleans and escapes file names")
+      << QStringList{"ls", "odd/"} << 0
+      << QByteArray(
+             "odd/e\\x1b.pac\tn\t\nodd/esc.pac\t\\x1b[31mあか\\x1b[0m\ta b\n"
+             "odd/l f.pac\tn\t\n")
+      << QString() << Patches{};
+  QTest::newRow("set removed look-alike")
+      << QStringList{"set", "bytes/caf\\xe9.pac", "name=y"} << 1 << QByteArray()
+      << QStringLiteral("見つかりません") << Patches{};
+  QTest::newRow("set text shown by two") << QStringList{"set", "bytes/\u2252.pac", "name=y"} << 2
+                                         << QByteArray() << QStringLiteral("二つ以上") << Patches{};
+  QTest::newRow("set hex:") << QStringList{"set", "hex:62797465732f636166e82e706163", "calories=5"}
+                            << 0 << QByteArray() << QString()
+                            << Patches{{"bytes/hex:636166e82e706163", 885,
+                                        QByteArray::fromHex("0500")}};
+  QTest::newRow("show json file_hex")
+      << QStringList{"show", "--json", "bytes/caf\\xe8.pac"} << 0
+      << QByteArray(
+             R"({"file":"bytes/caf�.pac","file_hex":"62797465732f636166e82e706163","name":"x","description":"","author":"","number":8,"quantity":0,"best_before":0,"calories":0,"type":{"index":0,"name":"ふつうのおやつ"},"sound":{"index":0,"name":"なし"},"opened":null,"picture":null})"
+             "\n")
+      << QString() << Patches{};
+  QTest::newRow("refresh all of a folder by bytes")
+      << QStringList{"refresh", "--all", "bytes/f\\xe9"} << 0
+      << QByteArray("未開封に戻しました: bytes/f\uFFFD/s.pac\n") << QString()
+      << Patches{{"bytes/hex:66e9/s.pac", 889, zeros14}};
+  QTest::newRow("make picture by bytes")
+      << QStringList{"make", "--picture", "bytes/p\\xe9.png", "new.pac"} << 0 << QByteArray()
+      << QString() << Patches{{"おやつ工場/new.pac", kPicture, {}}};
+#endif
 
   QTest::newRow("version") << QStringList{"--version"} << 0 << QByteArray("crumbwright-cli 1.0.1\n")
                            << QString() << Patches{};

@@ -28,14 +28,14 @@ bool printRows(Context& ctx, const QList<Target>& targets, Form form) {
   bool all = true, first = true;
   for (const Target& t : targets) {
     const snack::SnackRow row =
-        snack::readSnackRow({t.name, t.path}, snack::RowParts::WithPicture, t.listed);
+        snack::readSnackRow(t.entry(), snack::RowParts::WithPicture, t.listed);
     if (!row.readable) {
       message(row.reason);
       all = false;
       continue;
     }
     if (form == Form::Json)
-      platform::writeOut(jsonLine(t.shown, row, ctx.names));
+      platform::writeOut(jsonLine(t.shown, t.inexactBytes(), row, ctx.names));
     else if (form == Form::Line)
       say(textLine(t.shown, row));
     else  // blocks of lines, an empty line between two
@@ -127,8 +127,10 @@ int Show_Run(Context& ctx, const Options& o) {
   const auto files = withStandardInput(o.operands);
   if (!files) return kFailed;
   QList<Target> targets;
-  for (const CommandArgument& a : *files) targets.append({a.text, fileArgument(a), {}});
-  return printRows(ctx, targets, o.has("--json") ? Form::Json : Form::Text) ? kDone : kFailed;
+  const int named = namedFiles(*files, targets);
+  if (named == kRefused) return kRefused;
+  const bool all = printRows(ctx, targets, o.has("--json") ? Form::Json : Form::Text);
+  return all && named == kDone ? kDone : kFailed;
 }
 
 int Ls_Run(Context& ctx, const Options& o) {
@@ -137,8 +139,9 @@ int Ls_Run(Context& ctx, const Options& o) {
   if (o.operands.size() > 1)
     return usageError(QStringLiteral("フォルダは一つだけ指定してください。"), QStringLiteral("ls"));
   QString folder;
-  const auto targets = listedFiles(ctx, o.operands, &folder);
-  if (!targets) return kFailed;
+  int status = kFailed;
+  const auto targets = listedFiles(ctx, o.operands, &folder, &status);
+  if (!targets) return status;
   if (!o.has("--csv"))
     return printRows(ctx, *targets, o.has("--json") ? Form::Json : Form::Line) ? kDone : kFailed;
   // The bytes "CSVに書き出す…" writes for every row, in the listing's order.
@@ -146,7 +149,7 @@ int Ls_Run(Context& ctx, const Options& o) {
   QList<snack::SnackRow> rows;
   bool all = true;
   for (const Target& t : *targets) {
-    rows.append(snack::readSnackRow({t.name, t.path}, snack::RowParts::WithPicture, true));
+    rows.append(snack::readSnackRow(t.entry(), snack::RowParts::WithPicture, true));
     if (!rows.last().readable) {
       message(rows.last().reason);
       all = false;
@@ -166,7 +169,10 @@ int Set_Run(Context& ctx, const Options& o) {
   if (!changes) return usageError(error, sub);
   ctx.readNames();
   const CommandArgument& fileArg = o.operands.first();
-  const NativePath path = fileArgument(fileArg);
+  int status = kFailed;
+  const auto file = fileArgument(fileArg, &status);
+  if (!file) return status;
+  const NativePath path = file->path;
   // The editor's save of the file as a load shows it, with the named boxes
   // changed: every other text keeps its bytes.
   snack::SnackRecordType record;
@@ -210,21 +216,24 @@ int Set_Run(Context& ctx, const Options& o) {
 int Refresh_Run(Context& ctx, const Options& o) {
   const QString sub = QStringLiteral("refresh");
   QList<Target> targets;
+  int named = kDone;
   if (o.has("--all")) {
     if (o.operands.size() > 1)
       return usageError(QStringLiteral("フォルダは一つだけ指定してください。"), sub);
-    const auto listed = listedFiles(ctx, o.operands);
-    if (!listed) return kFailed;
+    int status = kFailed;
+    const auto listed = listedFiles(ctx, o.operands, nullptr, &status);
+    if (!listed) return status;
     targets = *listed;
   } else {
     if (o.operands.isEmpty())
       return usageError(QStringLiteral("おやつファイルか --all を指定してください。"), sub);
     const auto files = withStandardInput(o.operands);
     if (!files) return kFailed;
-    for (const CommandArgument& a : *files) targets.append({a.text, fileArgument(a), {}});
+    named = namedFiles(*files, targets);
+    if (named == kRefused) return kRefused;
   }
   const bool many = o.has("--all");
-  bool all = true;
+  bool all = named == kDone;
   for (const Target& t : targets) {
     // Over a whole folder, only the snacks of the folder itself are written.
     if (many) {
@@ -248,6 +257,55 @@ int Refresh_Run(Context& ctx, const Options& o) {
   return all ? kDone : kFailed;
 }
 
+namespace {
+
+// The status for a failed step: refused before anything was touched, or not.
+int failedWith(const snack::Outcome& o) {
+  message(o.message);
+  return o.refused ? kRefused : kFailed;
+}
+
+// make --picture: the picture maker's steps, so that a picture file that
+// cannot be read is told apart from a refused name.
+int makeFromPicture(const QString& factory, const CommandArgument& pictureArg, bool keyColour,
+                    const QString& name) {
+  // A name the factory refuses is told before any picture is read.
+  snack::FactoryTarget target;
+  if (const snack::Outcome o = snack::checkFactoryOutput(factory, name, {}, target); !o.ok)
+    return failedWith(o);
+  int status = kFailed;
+  const auto picture = fileArgument(pictureArg, &status);
+  if (!picture) return status;
+  // The picture is opened by its path's bytes and read under a name Qt opens.
+  platform::ByteFile file(picture->path);
+  QString why;
+  if (!file.open(platform::ByteFile::Mode::Read))
+    why = file.errorString();
+  else if (file.size() == 0)
+    why = QStringLiteral("ファイルが空です");
+  if (!why.isEmpty()) {
+    message(QStringLiteral("絵のファイル「%1」を読み込めません：%2").arg(picture->shown, why));
+    return kFailed;
+  }
+  QImage image;
+  snack::Outcome read = snack::readPictureFile(file.qtFileName(), image);
+  if (!read.ok) {
+    read.message.replace(platform::nativePath(file.qtFileName()), picture->shown);
+    message(read.message);
+    return kFailed;
+  }
+  file.close();
+  QByteArray bytes;
+  if (const snack::Outcome o = snack::makeSnackBytes(factory, std::move(image), keyColour, bytes);
+      !o.ok)
+    return failedWith(o);
+  if (const snack::Outcome o = snack::writeSnackFile(factory, name, bytes); !o.ok)
+    return failedWith(o);
+  return kDone;
+}
+
+}  // namespace
+
 int Make_Run(Context& ctx, const Options& o) {
   const QString sub = QStringLiteral("make");
   if (o.operands.size() != 1)
@@ -257,13 +315,11 @@ int Make_Run(Context& ctx, const Options& o) {
     return usageError(QStringLiteral("--no-key-colour は --picture と一緒に使います。"), sub);
   const QString factory = ctx.inWorkdir(snack::kFactoryFolder);
   const QString name = o.operands.first().text;
-  const snack::Outcome done =
-      picture ? snack::makeSnackFromPicture(factory, o.values[QStringLiteral("--picture")].text,
-                                            !o.has("--no-key-colour"), name)
-              : snack::buildSnack(factory, name);
-  if (done.ok) return kDone;
-  message(done.message);
-  return done.refused ? kRefused : kFailed;
+  if (picture)
+    return makeFromPicture(factory, o.values[QStringLiteral("--picture")],
+                           !o.has("--no-key-colour"), name);
+  const snack::Outcome done = snack::buildSnack(factory, name);
+  return done.ok ? kDone : failedWith(done);
 }
 
 int Thumbnail_Run(Context&, const Options& o) {
@@ -282,8 +338,10 @@ int Thumbnail_Run(Context&, const Options& o) {
                             .arg(snack::kThumbnailLimit),
                         sub);
   }
-  const snack::Outcome done =
-      snack::writeThumbnail(fileArgument(o.operands[0]), size, o.operands[1].text);
+  int status = kFailed;
+  const auto file = fileArgument(o.operands[0], &status);
+  if (!file) return status;
+  const snack::Outcome done = snack::writeThumbnail(file->path, size, o.operands[1].text);
   if (done.ok) return kDone;
   message(done.message);
   return done.refused ? kRefused : kFailed;

@@ -80,6 +80,10 @@ class JsonObject {
         }
         continue;
       }
+      if (c <= 0x9F) {  // C1 controls, escaped as C0 ones are
+        d += std::snprintf(d, 7, "\\u%04x", unsigned(c));
+        continue;
+      }
       if (QChar::isHighSurrogate(c) && i + 1 < s.size() && s[i + 1].isLowSurrogate())
         c = QChar::surrogateToUcs4(char16_t(c), s[++i].unicode());
       else if (QChar::isSurrogate(c))
@@ -121,6 +125,18 @@ int wordOf(const snack::SnackRecordType& r, const FieldLayout& f) {
 
 }  // namespace
 
+QString visible(const QString& text, QStringView kept) {
+  auto control = [](char16_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F); };
+  QString out;
+  for (const QChar c : text) {
+    if (!control(c.unicode()) || kept.contains(c))
+      out += c;
+    else
+      out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+  }
+  return out;
+}
+
 QString textBlock(const QString& file, const snack::SnackRow& row, const snack::NameTables& names) {
   const snack::SnackRecordType& r = row.record;
   QString text = QStringLiteral("%1: %2\n").arg(snack::kFileCaption, file);
@@ -152,22 +168,22 @@ QString textBlock(const QString& file, const snack::SnackRow& row, const snack::
                                      .arg(row.picture->height)
                                      .arg(row.picture->bitDepth)
                                : QStringLiteral("絵がありません"));
-  return text;
+  return visible(text, u"\n");
 }
 
 QString textLine(const QString& file, const snack::SnackRow& row) {
-  QStringList cells = {file};
-  for (snack::Field f : {snack::Field::Name, snack::Field::Author}) {
+  QStringList cells;
+  for (QString value :
+       {file, snack::rowText(row, snack::Field::Name), snack::rowText(row, snack::Field::Author)}) {
     // One line per file, one cell per column.
-    QString value = snack::rowText(row, f);
     value.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
     for (const char c : {'\r', '\n', '\t'}) value.replace(QLatin1Char(c), QLatin1Char(' '));
-    cells.append(value);
+    cells.append(visible(value));
   }
   return cells.join(QLatin1Char('\t')) + QLatin1Char('\n');
 }
 
-QByteArray jsonLine(const QString& file, const snack::SnackRow& row,
+QByteArray jsonLine(const QString& file, const QByteArray& fileBytes, const snack::SnackRow& row,
                     const snack::NameTables& names) {
   const snack::SnackRecordType& r = row.record;
   std::string out;
@@ -175,6 +191,7 @@ QByteArray jsonLine(const QString& file, const snack::SnackRow& row,
   {
     JsonObject line(out);
     line.string("file", file);
+    if (!fileBytes.isEmpty()) line.key("file_hex") += '"' + fileBytes.toHex().toStdString() + '"';
     for (const FieldLayout& f : snack::kFields) {
       if (f.opened != snack::Opened::No) continue;
       switch (f.kind) {

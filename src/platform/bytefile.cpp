@@ -120,6 +120,8 @@ ByteFile::ByteFile(const NativePath& path) : path_(path) {
 #endif
 }
 
+ByteFile::ByteFile(const FolderEntry& entry) : ByteFile(entry.path) { folder_ = entry.folder; }
+
 ByteFile::~ByteFile() { close(); }
 
 bool ByteFile::fail(const QString& what) {
@@ -195,6 +197,8 @@ void ByteFile::removeCreated() {
   created_ = {};
 }
 
+QString ByteFile::qtFileName() const { return path_.text(); }
+
 bool exists(const NativePath& path) { return QFileInfo::exists(path.text()); }
 bool isLink(const NativePath& path) {
   const QFileInfo info(path.text());
@@ -239,11 +243,22 @@ bool ByteFile::open(Mode mode) {
   // tried as it is first, and only a link (ELOOP) costs another look.
   const int flags = (mode == Mode::Read ? O_RDONLY : O_RDWR) | O_NONBLOCK | O_NOCTTY;
   const bool asIs = noLinks_ || noteLink_;
-  int fd = openFile(path_, flags | (asIs ? O_NOFOLLOW : 0), &created_, mode == Mode::CreateUpdate);
+  // A listed file is opened by its name in the listed folder, held open.
+  auto openAs = [&](int extra) {
+    if (!folder_ || mode == Mode::CreateUpdate)
+      return openFile(path_, flags | extra, &created_, mode == Mode::CreateUpdate);
+    const QByteArray& p = path_.bytes();
+    const QByteArray name = p.mid(p.lastIndexOf('/') + 1);
+    int fd;
+    do fd = ::openat(folder_->descriptor(), name.constData(), flags | extra | O_CLOEXEC);
+    while (fd < 0 && errno == EINTR);
+    return fd;
+  };
+  int fd = openAs(asIs ? O_NOFOLLOW : 0);
   if (fd < 0 && asIs && errno == ELOOP && isLink(path_)) {
     wasLink_ = true;
     if (noLinks_) return fail(QStringLiteral("リンクです"));
-    fd = openFile(path_, flags, &created_, mode == Mode::CreateUpdate);
+    fd = openAs(0);
   }
   if (fd >= 0) {
     const bool known = ::fstat(fd, &st) == 0;
@@ -267,6 +282,12 @@ bool ByteFile::open(Mode mode) {
   // Nothing there: a missing file, a dangling link or a loop of links.
   if (mode != Mode::CreateUpdate && !there) return fail(QStringLiteral("ファイルがありません"));
   return fail(qt_error_string(error));
+}
+
+QString ByteFile::qtFileName() const {
+  const QString name = QFile::decodeName(path_.bytes());
+  if (QFile::encodeName(name) == path_.bytes() || fd_ < 0) return name;
+  return QStringLiteral("/proc/self/fd/%1").arg(fd_);
 }
 
 bool exists(const NativePath& path) {

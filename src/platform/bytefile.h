@@ -8,6 +8,7 @@
 #include <QString>
 #include <algorithm>
 
+#include "platform/folders.h"
 #include "platform/paths.h"
 
 namespace platform {
@@ -24,6 +25,9 @@ class ByteFile {
   };
 
   explicit ByteFile(const NativePath& path);
+  // An entry of a folder listing: opened in the folder the listing holds open
+  // (to read or update; a file is made by its path).
+  explicit ByteFile(const FolderEntry& entry);
   ~ByteFile();
   ByteFile(const ByteFile&) = delete;
   ByteFile& operator=(const ByteFile&) = delete;
@@ -60,6 +64,11 @@ class ByteFile {
   // same file is still there: never a link, nor a file that was there before.
   void removeCreated();
 
+  // A name under which Qt's file classes open this open file: its path when
+  // Qt reads the path's bytes back as they are; otherwise (on Linux, a name
+  // that is not UTF-8) the open descriptor's name under /proc/self/fd.
+  QString qtFileName() const;
+
   const NativePath& path() const { return path_; }
   QString errorString() const { return error_; }
 
@@ -77,6 +86,7 @@ class ByteFile {
   void grewTo(qint64 end) { size_ = std::max(size_, end); }
 #endif
   NativePath path_;
+  std::shared_ptr<const OpenFolder> folder_;
   QString error_;
   NativePath created_;  // the file open() made, when it made one
   bool listed_ = false;

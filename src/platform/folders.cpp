@@ -9,10 +9,18 @@
 
 #ifndef Q_OS_WIN
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace platform {
+
+OpenFolder::~OpenFolder() {
+#ifndef Q_OS_WIN
+  if (descriptor_ >= 0) ::close(descriptor_);
+#endif
+}
 
 namespace {
 
@@ -47,6 +55,12 @@ std::optional<FolderEntries> list(const NativePath& folder, bool folders) {
   DIR* dir = ::opendir(folder.isEmpty() ? "." : folder.bytes().constData());
   if (!dir) return std::nullopt;
   FolderEntries entries;
+  // Files are opened relative to the folder as it was read.
+  std::shared_ptr<const OpenFolder> open;
+  if (!folders) {
+    const int kept = ::fcntl(::dirfd(dir), F_DUPFD_CLOEXEC, 0);
+    if (kept >= 0) open = std::make_shared<const OpenFolder>(kept);
+  }
   while (const dirent* e = ::readdir(dir)) {
     const QByteArray name(e->d_name);
     // Hidden names, and "." and "..".
@@ -65,7 +79,7 @@ std::optional<FolderEntries> list(const NativePath& folder, bool folders) {
       wanted = false;  // pipes, sockets and devices
     }
     if (!wanted) continue;
-    entries.append({shownName(name), folder.child(name)});
+    entries.append({shownName(name), folder.child(name), open});
   }
   ::closedir(dir);
   sortEntries(entries);

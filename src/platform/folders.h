@@ -4,17 +4,35 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <optional>
 
 #include "platform/paths.h"
 
 namespace platform {
 
+// A listed folder kept open while its entries are in use (on POSIX its
+// descriptor), so that they are opened in the folder the listing read, without
+// looking up the folder's path again for each.
+class OpenFolder {
+ public:
+  explicit OpenFolder(int descriptor) : descriptor_(descriptor) {}
+  ~OpenFolder();
+  OpenFolder(const OpenFolder&) = delete;
+  OpenFolder& operator=(const OpenFolder&) = delete;
+  int descriptor() const { return descriptor_; }
+
+ private:
+  int descriptor_;
+};
+
 // One entry of a folder: the name the lists show (shownName) and the entry's
-// exact path, under which it is opened whatever bytes its name is made of.
+// exact path, under which it is opened whatever bytes its name is made of;
+// `folder`, when set, the folder it was listed in, held open.
 struct FolderEntry {
   QString name;
   NativePath path;
+  std::shared_ptr<const OpenFolder> folder = {};
 };
 using FolderEntries = QList<FolderEntry>;
 

@@ -114,6 +114,8 @@ bool NativePath::isRoot() const { return QDir(text()).isRoot(); }
 
 NativePath resolveShownPath(const QString& text) { return NativePath(text); }
 
+ShownPathMatch matchShownPath(const QString& text) { return {NativePath(text), {}}; }
+
 NativePath currentFolder() { return NativePath(QDir::currentPath()); }
 
 #else
@@ -186,7 +188,41 @@ QByteArray lookUp(const QByteArray& folder, const QString& name) {
   return found.isEmpty() ? own : found;
 }
 
+// The entries of `folder` (as for lookUp) that show as `name`, at most two.
+QList<QByteArray> entriesShownAs(const QByteArray& folder, const QString& name) {
+  QList<QByteArray> found;
+  if (DIR* dir = ::opendir(folder.isEmpty() ? "." : folder.constData())) {
+    while (const dirent* e = ::readdir(dir)) {
+      const QByteArray entry(e->d_name);
+      if (entry == "." || entry == "..") continue;
+      if (shownName(entry) == name) found.append(entry);
+      if (found.size() > 1) break;
+    }
+    ::closedir(dir);
+  }
+  return found;
+}
+
 }  // namespace
+
+ShownPathMatch matchShownPath(const QString& text) {
+  QByteArray path;
+  const QStringList names = text.split(QLatin1Char('/'));
+  for (qsizetype i = 0; i < names.size(); ++i) {
+    const QString& name = names[i];
+    if (i > 0) path += '/';
+    const QByteArray own = name.toUtf8();
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..") ||
+        entryExists(path + own)) {
+      path += own;
+      continue;
+    }
+    const QList<QByteArray> found = entriesShownAs(path, name);
+    if (found.size() > 1) return {{}, names.mid(0, i + 1).join(QLatin1Char('/'))};
+    path += found.isEmpty() ? own : found.first();
+  }
+  return {NativePath::fromBytes(path), {}};
+}
 
 NativePath resolveShownPath(const QString& text) {
   QByteArray path;

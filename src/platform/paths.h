@@ -78,6 +78,17 @@ QString shownName(const QByteArray& name);
 // in none of these keeps the system's own form. On Windows the text itself.
 NativePath resolveShownPath(const QString& text);
 
+// A path given as shown text, as a command line's operand names it: each name
+// is the entry of that name in the system's own form, else the one entry that
+// shows as it. When several entries show as a name, `several` is the text of
+// the path up to that name and `path` is empty; a name no entry shows as keeps
+// the system's own form. On Windows the text itself.
+struct ShownPathMatch {
+  NativePath path;
+  QString several;
+};
+ShownPathMatch matchShownPath(const QString& text);
+
 // The process's working folder.
 NativePath currentFolder();
 

@@ -8,7 +8,12 @@
 namespace snack {
 
 std::optional<platform::FolderEntries> listSnackFolder(const QString& folderText, QString* error) {
-  auto files = platform::listFiles(platform::resolveShownPath(folderText));
+  return listSnackFolder(platform::resolveShownPath(folderText), folderText, error);
+}
+
+std::optional<platform::FolderEntries> listSnackFolder(const platform::NativePath& folder,
+                                                       const QString& folderText, QString* error) {
+  auto files = platform::listFiles(folder);
   if (!files && error)
     *error = QStringLiteral("おやつフォルダ「%1」を開けません。").arg(folderText);
   return files;
@@ -24,9 +29,9 @@ void settleLeftOut(SnackRow& row, const PictureParts& parts) {
 }
 
 // Reads the header (and with `picture` looks for the picture) of the file
-// `row.path` into `row`.
-void readRow(SnackRow& row, bool picture, bool listed) {
-  platform::ByteFile file(row.path);
+// `entry` into `row`.
+void readRow(SnackRow& row, const platform::FolderEntry& entry, bool picture, bool listed) {
+  platform::ByteFile file(entry);
   if (listed) file.markListed();
   file.noteLink();
   QByteArray start;
@@ -50,7 +55,7 @@ SnackRow readSnackRow(const platform::FolderEntry& entry, RowParts parts, bool l
   SnackRow row;
   row.file = entry.name;
   row.path = entry.path;
-  readRow(row, parts == RowParts::WithPicture, listed);
+  readRow(row, entry, parts == RowParts::WithPicture, listed);
   return row;
 }
 
@@ -60,7 +65,7 @@ void locateRowPicture(SnackRow& row) {
   if (!row.readable) return;
   SnackRow again;
   again.path = row.path;
-  readRow(again, true, false);
+  readRow(again, {row.file, row.path}, true, false);
   // The row keeps the header it shows; the picture and the verdict are the
   // file's as it is now.
   row.picture = again.picture;

@@ -25,6 +25,9 @@ namespace snack {
 // order, under the same shown names. nullopt, with `error` naming the folder,
 // when it cannot be read.
 std::optional<platform::FolderEntries> listSnackFolder(const QString& folderText, QString* error);
+// The same for a folder found already: `folder` itself, `folderText` as shown.
+std::optional<platform::FolderEntries> listSnackFolder(const platform::NativePath& folder,
+                                                       const QString& folderText, QString* error);
 
 // One file of the collection.
 struct SnackRow {
