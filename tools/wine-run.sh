@@ -37,7 +37,7 @@ if [ "${1:-}" = --prepare ]; then
   exit 0
 fi
 
-if [ "${QT_QPA_PLATFORM:-}" = offscreen ] && [ -z "${QT_QPA_FONTDIR:-}" ]; then
+if [[ "${QT_QPA_PLATFORM:-}" == offscreen* ]] && [ -z "${QT_QPA_FONTDIR:-}" ]; then
   export QT_QPA_FONTDIR="Z:${WINEPREFIX//\//\\}\\crumbwright-fonts"
 fi
 while IFS='=' read -r name _; do
