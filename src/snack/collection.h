@@ -40,6 +40,9 @@ struct SnackRow {
   // kPictureFileLimit bytes long and holds one.
   bool pictureLocated = false;
   std::optional<BitmapSlice> picture;
+  // For an action over many files: empty when the file is a snack such an
+  // action may write; else why not ("おやつファイルではありません", "リンクです").
+  QString leftOut;
 };
 
 enum class RowParts {
