@@ -189,7 +189,9 @@ void TstForm7::manyEdit() {
   QLineEdit* author = testing::child<QLineEdit>(f9, "Text1");
   QLineEdit* calories = testing::child<QLineEdit>(f9, "Text3");
   QCOMPARE(author->accessibleName(), QString("おやつの作者"));
-  QTest::keyClicks(author, "まとめ");  // typing checks "変更する"
+  QInputMethodEvent typed;  // typing checks "変更する"
+  typed.setCommitString("まとめ");
+  QCoreApplication::sendEvent(author, &typed);
   QTest::keyClicks(calories, "abc");
   ws.answers = QStringList{"はい"};
   QTest::mouseClick(testing::child<QPushButton>(f9, "Command1"), Qt::LeftButton);
