@@ -149,8 +149,8 @@ void commandLine(Table& table, const QString& work, const std::function<void(con
         if (!read || n != count) fail(QStringLiteral("the floor read %1 headers").arg(n));
         return s;
       });
-  table.addRatio(QStringLiteral("apply --dry-run, 10,000-row CSV"), ms(apply.ours),
-                 ms(apply.floor), apply.ours / apply.floor, 2.0);
+  table.addRatio(QStringLiteral("apply --dry-run, 10,000-row CSV"), ms(apply.ours), ms(apply.floor),
+                 apply.ours / apply.floor, 2.0);
 
   table.addRatio(QStringLiteral("refresh --all, 10,000 snacks (flush each)"), ms(refresh.ours),
                  ms(refresh.floor), refresh.ours / refresh.floor, 1.5);

@@ -3,6 +3,8 @@
 // 1,000 snacks against the same count of saves through the core, each flushed;
 // and `apply --dry-run` of a 10,000-row CSV against reading the CSV and the
 // 10,000 headers.
+#include "snack/many.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -13,7 +15,6 @@
 #include "cli_bench.h"
 #include "samplegen.h"
 #include "snack/collection.h"
-#include "snack/many.h"
 #include "ui/form7.h"
 
 namespace bench {

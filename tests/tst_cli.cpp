@@ -267,18 +267,21 @@ void TstCli::run_data() {
                            << Patches{{"snacks/a.pac", 903, QByteArray(1, '\0')},
                                       {"snacks/b.pac", 903, QByteArray(1, '\0')},
                                       {"snacks/c.pac", 549, QByteArray(3, '\0')}};
-  const QByteArray listed = "ファイル\t項目\tいまの値\t新しい値\nsnacks/a.pac\tおやつの番号\t101\t102\n";
+  const QByteArray listed =
+      "ファイル\t項目\tいまの値\t新しい値\nsnacks/a.pac\tおやつの番号\t101\t102\n";
   QTest::newRow("apply dry run")
       << QStringList{"apply", "--dry-run", "edit.csv"} << 1
       << listed + "1 個のファイルの 1 項目を変更します（--dry-run: 何も書き込みませんでした）。\n"
       << QStringLiteral("「snacks/none.pac」（4 行目）：フォルダにありません。") << Patches{};
   QTest::newRow("apply dry run json")
       << QStringList{"apply", "--json", "--dry-run", "edit.csv"} << 1
-      << QByteArray(R"({"file":"snacks/a.pac","ignored":false,"item":"おやつの番号","key":"number","new":"102","old":"101"})"
-                    "\n")
+      << QByteArray(
+             R"({"file":"snacks/a.pac","ignored":false,"item":"おやつの番号","key":"number","new":"102","old":"101"})"
+             "\n")
       << QStringLiteral("none.pac") << Patches{};
   QTest::newRow("apply") << QStringList{"apply", "edit.csv"} << 1
-                         << listed + "1 個のファイルを変更しました。\n" << QStringLiteral("none.pac")
+                         << listed + "1 個のファイルを変更しました。\n"
+                         << QStringLiteral("none.pac")
                          << Patches{{"snacks/a.pac", 12, QByteArray::fromHex("6600")}};
   QTest::newRow("apply refused, none written")
       << QStringList{"apply", "bad.csv"} << 2

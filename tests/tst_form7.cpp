@@ -209,8 +209,9 @@ void TstForm7::manyEdit() {
   QVERIFY(!check3->isChecked());
   ws.answers = QStringList{"はい", "保存しない"};
   QTest::mouseClick(testing::child<QPushButton>(f9, "Command1"), Qt::LeftButton);
-  QCOMPARE(ws.questions.mid(1), QStringList({"選んだ 2 個のおやつを変更しますか？",
-                                             "おやつファイル「houjicha.pac」への変更を保存しますか？"}));
+  QCOMPARE(ws.questions.mid(1),
+           QStringList({"選んだ 2 個のおやつを変更しますか？",
+                        "おやつファイル「houjicha.pac」への変更を保存しますか？"}));
   QCOMPARE(ws.messages.size(), 1);
   const QByteArray stored = QByteArray("\x06\x82\xdc\x82\xc6\x82\xdf") + QByteArray(249, '\0');
   for (const QString& f : before.keys()) {
@@ -278,8 +279,7 @@ void TstForm7::csvImport() {
   QCOMPARE(ws.questions, QStringList());
   const QByteArray after = samplegen::readFile(ws.snack("houjicha.pac"));
   CHECKED(testing::compareOutside(before["houjicha.pac"], after, testing::savedOffsets()));
-  QCOMPARE(after.mid(544, 256),
-           "\x0a" + samplegen::sjis("まめ茶房２") + QByteArray(245, '\0'));
+  QCOMPARE(after.mid(544, 256), "\x0a" + samplegen::sjis("まめ茶房２") + QByteArray(245, '\0'));
   for (const QString& f : before.keys())
     if (f != "houjicha.pac") QCOMPARE(samplegen::readFile(ws.snack(f)), before[f]);
   QCOMPARE(column(f7, 3)[1], QString("まめ茶房２"));

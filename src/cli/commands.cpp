@@ -279,8 +279,8 @@ void tellProblems(const QString& csv, const snack::CsvPlan& plan) {
 int Apply_Run(Context& ctx, const Options& o) {
   const QString sub = QStringLiteral("apply");
   if (o.operands.isEmpty() || o.operands.size() > 2)
-    return usageError(QStringLiteral("CSVファイルを一つ（と、フォルダを一つまで）指定してください。"),
-                      sub);
+    return usageError(
+        QStringLiteral("CSVファイルを一つ（と、フォルダを一つまで）指定してください。"), sub);
   const CommandArgument& csvArg = o.operands.first();
   platform::ByteFile file(fileArgument(csvArg));
   QByteArray csv;
@@ -303,8 +303,7 @@ int Apply_Run(Context& ctx, const Options& o) {
     return kRefused;
   }
   const bool json = o.has("--json");
-  if (!json && !plan.changes.isEmpty())
-    say(QStringLiteral("ファイル\t項目\tいまの値\t新しい値\n"));
+  if (!json && !plan.changes.isEmpty()) say(QStringLiteral("ファイル\t項目\tいまの値\t新しい値\n"));
   for (const snack::CsvChange& c : plan.changes) {
     if (json)
       platform::writeOut(changeJson(c));

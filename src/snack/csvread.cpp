@@ -77,9 +77,7 @@ std::optional<QList<CsvRecord>> parseCsv(const QByteArray& bytes, QString* error
       ++line;
       endRecord();
     } else if (wasQuoted) {
-      *error = QStringLiteral("%1 行目：引用符で囲んだ値の後に「%2」があります。")
-                   .arg(line)
-                   .arg(c);
+      *error = QStringLiteral("%1 行目：引用符で囲んだ値の後に「%2」があります。").arg(line).arg(c);
       return std::nullopt;
     } else {
       cell += c;
@@ -161,10 +159,12 @@ struct RecordCheck {
           break;
         }
         case Col::Number: {
-          const auto v = parseNumber(given, caption, layoutOf(c.field).kind == Kind::Unlimited, &why);
+          const auto v =
+              parseNumber(given, caption, layoutOf(c.field).kind == Kind::Unlimited, &why);
           if (!v) return false;
           if (*v == fieldValue(row.record, c.field)) break;
-          changes.append({file, QLatin1String(c.key), caption, cellText(row, c.field, names), given});
+          changes.append(
+              {file, QLatin1String(c.key), caption, cellText(row, c.field, names), given});
           boxes.append({c.field, caption, given});
           break;
         }
@@ -177,8 +177,8 @@ struct RecordCheck {
         }
         case Col::Opened:
         case Col::Picture: {
-          const QString now = c.col == Col::Opened ? cellText(row, Field::Year, names)
-                                                   : pictureSize(row);
+          const QString now =
+              c.col == Col::Opened ? cellText(row, Field::Year, names) : pictureSize(row);
           if (given == now) break;
           const QString item = c.col == Col::Opened ? kOpenedCaption : QStringLiteral("絵の大きさ");
           changes.append({file, QLatin1String(c.key),
@@ -219,15 +219,16 @@ struct RecordCheck {
         for (int i = 0; i < 256 && position < 0; ++i)
           if (table[i] == *name) position = i;
       if (position < 0) {
-        why = name->isEmpty()
-                  ? QStringLiteral("「%1」が空です。一覧の名前か番号を入れてください。").arg(caption)
-                  : QStringLiteral("「%1」の「%2」は一覧にありません。").arg(caption, *name);
+        why =
+            name->isEmpty()
+                ? QStringLiteral("「%1」が空です。一覧の名前か番号を入れてください。").arg(caption)
+                : QStringLiteral("「%1」の「%2」は一覧にありません。").arg(caption, *name);
         return false;
       }
     }
     if (position == now) return true;
-    changes.append({file, QLatin1String(layoutOf(field).key), caption,
-                    entryText(names, field, now), entryText(names, field, position)});
+    changes.append({file, QLatin1String(layoutOf(field).key), caption, entryText(names, field, now),
+                    entryText(names, field, position)});
     boxes.append({field, caption, {}, position});
     return true;
   }

@@ -57,7 +57,8 @@ QList<FileOutcome> saveMany(const QList<FileEdit>& edits, SaveOptions options) {
   options.createMissing = false;
   QList<FileOutcome> done;
   done.reserve(edits.size());
-  for (const FileEdit& e : edits) done.append({e.file, e.path, saveSnack(e.path, e.values, options)});
+  for (const FileEdit& e : edits)
+    done.append({e.file, e.path, saveSnack(e.path, e.values, options)});
   return done;
 }
 

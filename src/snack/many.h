@@ -42,8 +42,8 @@ struct ManyPlan {
   // A value the header cannot hold: its message (naming the field, and the
   // file when the values differ between files). Nothing is to be written.
   QString refused;
-  QList<FileEdit> edits;     // the saves, in the order given
-  QStringList notWritten;    // each file left out or unreadable, named with why
+  QList<FileEdit> edits;   // the saves, in the order given
+  QStringList notWritten;  // each file left out or unreadable, named with why
 };
 
 // Loads each file as the editor does and changes its boxes. Files whose

@@ -22,15 +22,15 @@ Form10::Form10(Form7* owner, const QString& csvName, snack::CsvPlan plan)
   setWindowModality(Qt::WindowModal);
   setUpWindow(this, QStringLiteral("CSVから読み込む"), kWidth, kHeight);
   const int files = int(plan_.files.size()), count = plan_.written();
-  QString summary =
-      count == 0 ? QStringLiteral("「%1」による変更はありません。").arg(csvName)
-                 : QStringLiteral("「%1」で %2 個のおやつの %3 項目が変わります。")
-                       .arg(csvName)
-                       .arg(files)
-                       .arg(count);
+  QString summary = count == 0 ? QStringLiteral("「%1」による変更はありません。").arg(csvName)
+                               : QStringLiteral("「%1」で %2 個のおやつの %3 項目が変わります。")
+                                     .arg(csvName)
+                                     .arg(files)
+                                     .arg(count);
   if (plan_.isRefused())
-    summary = QStringLiteral("「%1」には受け付けられない行があります。直してから読み込み直して"
-                             "ください。何も書き込みません。")
+    summary = QStringLiteral(
+                  "「%1」には受け付けられない行があります。直してから読み込み直して"
+                  "ください。何も書き込みません。")
                   .arg(csvName);
   Label1 = placed(new QLabel(summary, this), "Label1", 120, 120, kWidth - 240, 255);
   Grid1 = placed(new QTableWidget(int(plan_.changes.size()), 4, this), "Grid1", 120, 480,
@@ -68,7 +68,8 @@ Form10::Form10(Form7* owner, const QString& csvName, snack::CsvPlan plan)
   };
   for (const auto& [list, kind] : problems)
     for (const snack::CsvProblem& p : *list)
-      List1->addItem(QStringLiteral("%1：「%2」（%3 行目）%4").arg(kind, p.file).arg(p.line).arg(p.why));
+      List1->addItem(
+          QStringLiteral("%1：「%2」（%3 行目）%4").arg(kind, p.file).arg(p.line).arg(p.why));
   for (const QString& column : plan_.unusedColumns)
     List1->addItem(QStringLiteral("使わない列：「%1」").arg(column));
   Command1 = placed(new QPushButton(QStringLiteral("適用"), this), "Command1",

@@ -15,9 +15,9 @@
 #include "platform/fileid.h"
 #include "platform/folders.h"
 #include "snack/collection.h"
+#include "snack/csvread.h"
 #include "ui/access.h"
 #include "ui/collectionmodel.h"
-#include "snack/csvread.h"
 #include "ui/form1.h"
 #include "ui/form10.h"
 #include "ui/form9.h"
@@ -307,8 +307,7 @@ void Form7::Command6_Click() {
   dialog->activateWindow();
 }
 
-bool Form7::WriteChanges(QWidget* parent, const QList<snack::FileChanges>& files,
-                         bool sameForAll) {
+bool Form7::WriteChanges(QWidget* parent, const QList<snack::FileChanges>& files, bool sameForAll) {
   const platform::NativePath loaded = Module1::SnackFilePath;
   auto isLoaded = [&](const platform::NativePath& path) {
     return !loaded.isEmpty() && (path == loaded || platform::sameFile(path, loaded));
@@ -343,7 +342,8 @@ bool Form7::WriteChanges(QWidget* parent, const QList<snack::FileChanges>& files
   for (const snack::FileChanges& f : files) {
     const int r = rowOf.value(f.row.path.bytes(), -1);
     if (r >= 0)
-      rows_->replaceRow(r, snack::readSnackRow({f.row.file, f.row.path}, snack::RowParts::HeaderOnly));
+      rows_->replaceRow(r,
+                        snack::readSnackRow({f.row.file, f.row.path}, snack::RowParts::HeaderOnly));
   }
   if (current) {
     snack::SnackRecordType record;

@@ -17,8 +17,8 @@ using namespace ui;
 namespace {
 
 constexpr snack::Field kOffered[Form9::kFields] = {
-    snack::Field::Author,   snack::Field::Type,           snack::Field::Sound,
-    snack::Field::Quantity, snack::Field::Calories,       snack::Field::BestBeforeDays,
+    snack::Field::Author,   snack::Field::Type,     snack::Field::Sound,
+    snack::Field::Quantity, snack::Field::Calories, snack::Field::BestBeforeDays,
     snack::Field::Number,
 };
 constexpr int kRowHeight = 420, kTop = 480;
@@ -46,8 +46,8 @@ Form9::Form9(Form7* owner, QList<snack::SnackRow> rows)
     checks_[i] = placed(new QCheckBox(QStringLiteral("変更する"), this), ("Check" + n).constData(),
                         120, top, 1215, 300);
     checks_[i]->setAccessibleName(caption + QStringLiteral("を変更する"));
-    labels_[i] = placed(new QLabel(caption, this), ("Label" + n).constData(), 1440, top + 30,
-                        1575, 255);
+    labels_[i] =
+        placed(new QLabel(caption, this), ("Label" + n).constData(), 1440, top + 30, 1575, 255);
     QWidget* input;
     if (snack::layoutOf(field).kind == snack::Kind::Byte) {
       auto* combo = placed(new QComboBox(this), ("Combo" + QByteArray::number(++lists)).constData(),
@@ -77,10 +77,10 @@ Form9::Form9(Form7* owner, QList<snack::SnackRow> rows)
     previous = input;
   }
   const int buttons = kTop + kFields * kRowHeight + 120;
-  Command1 = placed(new QPushButton(QStringLiteral("変更"), this), "Command1", 3120, buttons, 1695,
-                    375);
-  Command2 = placed(new QPushButton(QStringLiteral("閉じる"), this), "Command2", 5025, buttons,
-                    1695, 375);
+  Command1 =
+      placed(new QPushButton(QStringLiteral("変更"), this), "Command1", 3120, buttons, 1695, 375);
+  Command2 =
+      placed(new QPushButton(QStringLiteral("閉じる"), this), "Command2", 5025, buttons, 1695, 375);
   setTabOrder(previous, Command1);
   setTabOrder(Command1, Command2);
   Command1->setDefault(true);
