@@ -282,6 +282,11 @@ void TstMany::roundTrip() {
   QByteArray a = editorSaved(files_["a.pac"]);
   a.replace(544, 7, "\x06\x82\xa0\x82\xc8\x82\xbd");
   QCOMPARE(samplegen::readFile(folder_ + "a.pac"), a);
+  // A file removed between the check and the write is not made anew.
+  const ManyPlan gone = planSaves(QList<SnackRow>{all[1]}, {{Field::Author, {}, "x"}});
+  QVERIFY(QFile::remove(folder_ + "b.pac"));
+  QVERIFY(!snack::saveMany(gone.edits, {}).value(0).outcome.ok);
+  QVERIFY(!QFile::exists(folder_ + "b.pac"));
 }
 
 QTEST_GUILESS_MAIN(TstMany)
