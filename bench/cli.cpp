@@ -128,6 +128,7 @@ void commandLine(Table& table, const QString& work, const std::function<void(con
   if (!rows) fail(error);
   QByteArray csv = snack::collectionCsv(*rows, QStringLiteral("snacks/"), {});
   csv.replace(",65535,", ",65534,");
+  csv.replace("snacks/", "");  // each file by its name alone
   const QString csvPath = QDir(ws).filePath(QStringLiteral("a.csv"));
   if (!samplegen::writeFile(csvPath, csv)) fail(QStringLiteral("cannot write ") + csvPath);
   const QByteArray csvNative = QFile::encodeName(csvPath);
