@@ -129,6 +129,8 @@ void commandLine(Table& table, const QString& work, const std::function<void(con
   QByteArray csv = snack::collectionCsv(*rows, QStringLiteral("snacks/"), {});
   csv.replace(",65535,", ",65534,");
   csv.replace("snacks/", "");  // each file by its name alone
+  // Written without the name tables: the list columns by position alone.
+  csv.replace(",type,", ",type_name,").replace(",sound,", ",sound_name,");
   const QString csvPath = QDir(ws).filePath(QStringLiteral("a.csv"));
   if (!samplegen::writeFile(csvPath, csv)) fail(QStringLiteral("cannot write ") + csvPath);
   const QByteArray csvNative = QFile::encodeName(csvPath);
