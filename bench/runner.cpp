@@ -750,7 +750,7 @@ int main(int argc, char** argv) {
   parser.addOption(
       {QStringLiteral("only"),
        QStringLiteral("Comma-separated: "
-                      "startup,names,listing,loadsave,factory,preview,collection,picture,cli."),
+                      "startup,names,listing,loadsave,factory,preview,collection,picture,cli,many."),
        QStringLiteral("list")});
   parser.addHelpOption();
   parser.process(app);
@@ -779,6 +779,7 @@ int main(int argc, char** argv) {
   if (wanted("picture")) pictureMaker(table, work);
   if (wanted("collection")) collection(table, work);
   if (wanted("cli")) commandLine(table, work, say, fail);
+  if (wanted("many")) manyFiles(table, work, say, fail);
 
   std::printf("%s", qPrintable(table.text()));
   std::printf("\n%d target(s) missed. Medians; %s, %d cores, Qt %s; %.0f s.\n", table.missed(),

@@ -23,6 +23,7 @@ class TstCli : public QObject {
   void run();
   void thumbnail_data();
   void thumbnail();
+  void csvRoundTrip();
 #ifndef Q_OS_WIN
   void shiftJisBytesArgument();
 #endif
@@ -108,6 +109,11 @@ void Fixture::writeSnacks() {
   c.replace(hdr::AuthorText.at + 4, 3, "old");
   samplegen::writeFile(ws.snack("c.pac"), c);
   samplegen::writeFile(ws.snack("short.pac"), QByteArray(100, 'x'));
+  // Changes for apply: one number, a file not in the folder; the same with a refused value.
+  samplegen::writeFile(ws.path("edit.csv"),
+                       "file,name,number,type\nsnacks/a.pac,いちご大福,102,あまいおやつ\n"
+                       "snacks/b.pac,\"ケーキ \"\"L\"\", 特大\",65535,\nsnacks/none.pac,x,1,\n");
+  samplegen::writeFile(ws.path("bad.csv"), "file,number\nsnacks/b.pac,1\nsnacks/a.pac,abc\n");
   QImage pic(8, 6, QImage::Format_RGB32);
   pic.fill(Qt::red);
   pic.setPixel(3, 2, qRgb(0, 0, 255));
@@ -334,6 +340,40 @@ void TstCli::run_data() {
       << QStringList{"set", "snacks/none.pac", "name=x"} << 1 << QByteArray()
       << QStringLiteral("ファイルがありません") << Patches{};
 
+  QTest::newRow("set several files")
+      << QStringList{"set", "snacks/a.pac", "snacks/b.pac", "calories=5"} << 0 << QByteArray()
+      << QString()
+      << Patches{{"snacks/a.pac", 885, QByteArray::fromHex("0500")},
+                 {"snacks/b.pac", 885, QByteArray::fromHex("0500")}};
+  QTest::newRow("set several, one refused, none written")
+      << QStringList{"set", "snacks/a.pac", "snacks/b.pac", "number=x"} << 2 << QByteArray()
+      << QStringLiteral("「おやつの番号（number）」の「x」は整数ではありません") << Patches{};
+  QTest::newRow("set all") << QStringList{"set", "--all", "sound=0"} << 1 << QByteArray()
+                           << QStringLiteral("short.pac")
+                           << Patches{{"snacks/a.pac", 903, QByteArray(1, '\0')},
+                                      {"snacks/b.pac", 903, QByteArray(1, '\0')},
+                                      {"snacks/c.pac", 549, QByteArray(3, '\0')}};
+  const QByteArray listed =
+      "ファイル\t項目\tいまの値\t新しい値\nsnacks/a.pac\tおやつの番号\t101\t102\n";
+  QTest::newRow("apply dry run")
+      << QStringList{"apply", "--dry-run", "edit.csv"} << 1
+      << listed + "1 個のファイルの 1 項目を変更します（--dry-run: 何も書き込みませんでした）。\n"
+      << QStringLiteral("「snacks/none.pac」（4 行目）：フォルダにありません。") << Patches{};
+  QTest::newRow("apply dry run json")
+      << QStringList{"apply", "--json", "--dry-run", "edit.csv"} << 1
+      << QByteArray(
+             R"({"file":"snacks/a.pac","ignored":false,"item":"おやつの番号","key":"number","new":"102","old":"101"})"
+             "\n")
+      << QStringLiteral("none.pac") << Patches{};
+  QTest::newRow("apply") << QStringList{"apply", "edit.csv"} << 1
+                         << listed + "1 個のファイルを変更しました。\n"
+                         << QStringLiteral("none.pac")
+                         << Patches{{"snacks/a.pac", 12, QByteArray::fromHex("6600")}};
+  QTest::newRow("apply refused, none written")
+      << QStringList{"apply", "bad.csv"} << 2
+      << QByteArray("ファイル\t項目\tいまの値\t新しい値\nsnacks/b.pac\tおやつの番号\t65535\t1\n")
+      << QStringLiteral("「おやつの番号」の「abc」は整数ではありません") << Patches{};
+
   QTest::newRow("refresh") << QStringList{"refresh", "snacks/none.pac", "snacks/b.pac"} << 1
                            << QByteArray("未開封に戻しました: snacks/b.pac\n")
                            << QStringLiteral("none.pac") << Patches{{"snacks/b.pac", 889, zeros14}};
@@ -422,7 +462,7 @@ void TstCli::run_data() {
   QTest::newRow("version") << QStringList{"--version"} << 0 << QByteArray("crumbwright-cli 1.0.1\n")
                            << QString() << Patches{};
   QTest::newRow("help set") << QStringList{"help", "set"} << 0
-                            << QByteArray("*使い方: crumbwright-cli set FILE FIELD=VALUE...")
+                            << QByteArray("*使い方: crumbwright-cli set FILE... FIELD=VALUE...")
                             << QString() << Patches{};
   QTest::newRow("no subcommand") << QStringList{} << 2 << QByteArray() << QStringLiteral("--help")
                                  << Patches{};
@@ -577,6 +617,21 @@ void TstCli::thumbnail() {
   QCOMPARE(image.size(), expected);
   for (const auto& [x, y, argb] : pixels)
     QCOMPARE(QString::number(image.pixel(int(x), int(y)), 16), QString::number(argb, 16));
+}
+
+// ls --csv read back by apply changes no byte of any file, and says so.
+void TstCli::csvRoundTrip() {
+  Fixture ws;
+  if (QTest::currentTestFailed()) return;
+  QDir().mkpath(ws.path("sub"));
+  const QMap<QString, QByteArray> before = contents(ws);
+  const Result ls = runCli(cliProgram(), {"ls", "--csv"}, ws.path(""));
+  QCOMPARE(ls.status, 1);  // short.pac
+  QVERIFY(samplegen::writeFile(ws.path("sub/a.csv"), ls.out));
+  const Result apply = runCli(cliProgram(), {"apply", "sub/a.csv"}, ws.path(""));
+  QCOMPARE(apply.status, 0);
+  QCOMPARE(apply.out, QByteArray("変更はありません。何も書き込みませんでした。\n"));
+  QCOMPARE(contents(ws), before);
 }
 
 #ifndef Q_OS_WIN

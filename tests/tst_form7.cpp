@@ -6,7 +6,9 @@
 #include <QTableView>
 #include <QTest>
 
+#include "ui/form10.h"
 #include "ui/form7.h"
+#include "ui/form9.h"
 #include "window_support.h"
 
 namespace {
@@ -50,6 +52,8 @@ class TstForm7 : public QObject {
  private slots:
   void cleanup() { testing::unloadDialogs(); }
   void collection();
+  void manyEdit();
+  void csvImport();
 };
 
 void TstForm7::collection() {
@@ -187,6 +191,126 @@ void TstForm7::collection() {
   ui::SetSaveFileChooser({});
   QCOMPARE(ws.messages.size(), 3);
   QVERIFY(samplegen::readFile(ws.snack("memo.txt")).startsWith("\xEF\xBB\xBF"));
+}
+
+// "まとめて変更" of two snacks, the loaded one among them: a refused value
+// writes nothing and keeps the window; then the loaded snack's edits are given
+// up, both files get the editor's save and Form1 shows the new values.
+void TstForm7::manyEdit() {
+  testing::WindowWorkspace ws;
+  Form1 form;
+  QVERIFY(testing::showActive(&form));
+  QTest::keyClick(&form, Qt::Key_I, Qt::ControlModifier);
+  Form7* f7 = Form7Window.get();
+  testing::layOut(grid(f7));
+  select(f7, {"houjicha.pac"});
+  QTest::keyClick(grid(f7), Qt::Key_Return);
+  testing::child<QPlainTextEdit>(&form, "Text1")->setPlainText("編集中");
+  QMap<QString, QByteArray> before;
+  for (const QString& f : column(f7, 1)) before[f] = samplegen::readFile(ws.snack(f));
+  select(f7, {"houjicha.pac", "ichigo.pac"});
+  QTest::mouseClick(testing::child<QPushButton>(f7, "Command5"), Qt::LeftButton);
+  Form9* f9 = f7->findChild<Form9*>();
+  QVERIFY(f9 && f9->isVisible());
+  QCOMPARE(testing::child<QCheckBox>(f9, "Check1")->accessibleName(),
+           QString("おやつの作者を変更する"));
+  QLineEdit* author = testing::child<QLineEdit>(f9, "Text1");
+  QLineEdit* calories = testing::child<QLineEdit>(f9, "Text3");
+  QCOMPARE(author->accessibleName(), QString("おやつの作者"));
+  QInputMethodEvent typed;  // typing checks "変更する"
+  typed.setCommitString("まとめ");
+  QCoreApplication::sendEvent(author, &typed);
+  QTest::keyClicks(calories, "abc");
+  ws.answers = QStringList{"はい"};
+  QTest::mouseClick(testing::child<QPushButton>(f9, "Command1"), Qt::LeftButton);
+  QCOMPARE(ws.questions, QStringList({"選んだ 2 個のおやつを変更しますか？"}));
+  QCOMPARE(ws.messages, QStringList({"「おやつの熱量」の「abc」は整数ではありません。0 以上の整数か"
+                                     "「無制限」を入力してください。"}));
+  for (const QString& f : before.keys()) QCOMPARE(samplegen::readFile(ws.snack(f)), before[f]);
+  QVERIFY(f9->isVisible());
+
+  // Calories no longer changed, from the keyboard.
+  QCheckBox* check3 = testing::child<QCheckBox>(f9, "Check5");
+  QVERIFY(check3->isChecked());
+  check3->setFocus();
+  QTest::keyClick(check3, Qt::Key_Space);
+  QVERIFY(!check3->isChecked());
+  ws.answers = QStringList{"はい", "保存しない"};
+  QTest::mouseClick(testing::child<QPushButton>(f9, "Command1"), Qt::LeftButton);
+  QCOMPARE(ws.questions.mid(1),
+           QStringList({"選んだ 2 個のおやつを変更しますか？",
+                        "おやつファイル「houjicha.pac」への変更を保存しますか？"}));
+  QCOMPARE(ws.messages.size(), 1);
+  const QByteArray stored = QByteArray("\x06\x82\xdc\x82\xc6\x82\xdf") + QByteArray(249, '\0');
+  for (const QString& f : before.keys()) {
+    const QByteArray after = samplegen::readFile(ws.snack(f));
+    if (f != "houjicha.pac" && f != "ichigo.pac") {
+      QCOMPARE(after, before[f]);
+      continue;
+    }
+    CHECKED(testing::compareOutside(before[f], after, testing::savedOffsets()));
+    QCOMPARE(after.mid(544, 256), stored);
+    QCOMPARE(after.mid(885, 2), before[f].mid(885, 2));  // calories as they were
+  }
+  QCOMPARE(testing::boxTexts(form).mid(0, 3)[2], QString("まとめ"));
+  QCOMPARE(testing::boxTexts(form)[0], QString("ほうじ茶ラテ"));
+  QVERIFY(!form.HasUnsavedEdits());
+  QCOMPARE(column(f7, 3).count("まとめ"), 2);
+  testing::processDeletes();
+  QVERIFY(!f7->findChild<Form9*>());
+}
+
+// "CSVから読み込む": the changes listed before anything is written; a refused
+// record keeps "適用" off and "閉じる" writes nothing; a CSV without it is applied.
+void TstForm7::csvImport() {
+  testing::WindowWorkspace ws;
+  Form1 form;
+  QVERIFY(testing::showActive(&form));
+  QTest::keyClick(&form, Qt::Key_I, Qt::ControlModifier);
+  Form7* f7 = Form7Window.get();
+  QMap<QString, QByteArray> before;
+  for (const QString& f : column(f7, 1)) before[f] = samplegen::readFile(ws.snack(f));
+  const QByteArray folder = ws.snackFolder().toUtf8();
+  const QByteArray good = "file,author,number,opened\r\n" + folder +
+                          "houjicha.pac,まめ茶房２,4660,2000-01-01 00:00:00\r\nnone.pac,x,1,\r\n";
+  QVERIFY(samplegen::writeFile(ws.path("bad.csv"), good + folder + "ichigo.pac,,abc,\r\n"));
+  QVERIFY(samplegen::writeFile(ws.path("good.csv"), good));
+  ui::SetOpenFileChooser([&] { return ws.path("bad.csv"); });
+  QTest::mouseClick(testing::child<QPushButton>(f7, "Command6"), Qt::LeftButton);
+  Form10* f10 = f7->findChild<Form10*>();
+  QVERIFY(f10 && f10->isVisible());
+  auto* changes = testing::child<QTableWidget>(f10, "Grid1");
+  QCOMPARE(changes->rowCount(), 2);
+  QStringList first;
+  for (int c = 0; c < 4; ++c) first << changes->item(0, c)->text();
+  QCOMPARE(first, QStringList({folder + "houjicha.pac", "おやつの作者", "まめ茶房", "まめ茶房２"}));
+  QCOMPARE(changes->item(1, 1)->text(), QString("おやつ開封日時（読み込まない列）"));
+  auto* problems = testing::child<QListWidget>(f10, "List1");
+  QCOMPARE(problems->count(), 2);
+  QVERIFY(problems->item(0)->text().contains("「おやつの番号」の「abc」"));
+  QVERIFY(problems->item(1)->text().startsWith("フォルダにないファイル：「none.pac」（3 行目）"));
+  QVERIFY(!testing::child<QPushButton>(f10, "Command1")->isEnabled());
+  QTest::keyClick(f10, Qt::Key_Escape);
+  testing::processDeletes();
+  QVERIFY(!f7->findChild<Form10*>());
+  for (const QString& f : before.keys()) QCOMPARE(samplegen::readFile(ws.snack(f)), before[f]);
+
+  ui::SetOpenFileChooser([&] { return ws.path("good.csv"); });
+  QTest::mouseClick(testing::child<QPushButton>(f7, "Command6"), Qt::LeftButton);
+  ui::SetOpenFileChooser({});
+  f10 = f7->findChild<Form10*>();
+  QVERIFY(f10);
+  QPushButton* apply = testing::child<QPushButton>(f10, "Command1");
+  QVERIFY(apply->isEnabled());
+  QTest::mouseClick(apply, Qt::LeftButton);
+  QCOMPARE(ws.messages, QStringList());
+  QCOMPARE(ws.questions, QStringList());
+  const QByteArray after = samplegen::readFile(ws.snack("houjicha.pac"));
+  CHECKED(testing::compareOutside(before["houjicha.pac"], after, testing::savedOffsets()));
+  QCOMPARE(after.mid(544, 256), "\x0a" + samplegen::sjis("まめ茶房２") + QByteArray(245, '\0'));
+  for (const QString& f : before.keys())
+    if (f != "houjicha.pac") QCOMPARE(samplegen::readFile(ws.snack(f)), before[f]);
+  QCOMPARE(column(f7, 3)[1], QString("まめ茶房２"));
 }
 
 QTEST_MAIN(TstForm7)

@@ -47,16 +47,33 @@ const QList<Subcommand>& subcommands() {
        {},
        Ls_Run},
       {QStringLiteral("set"),
-       QStringLiteral("set FILE FIELD=VALUE..."),
+       QStringLiteral("set FILE... FIELD=VALUE...\nset --all [FOLDER] FIELD=VALUE..."),
        QStringLiteral(
            "おやつファイルの項目を書き換えて、エディターの「おやつファイルの書込」と同じように\n"
-           "保存します。ほかの項目はファイルのままです。値が一つでも受け付けられなければ、\n"
-           "何も書き込みません。\n"
+           "保存します。ほかの項目はファイルのままです。最初の FIELD=VALUE より前の引数は\n"
+           "すべてファイルです。値が一つでも受け付けられなければ、どのファイルにも何も\n"
+           "書き込みません。\n"
+           "  --all  フォルダ（省略すると cookenv.ini のおやつフォルダ）のすべての\n"
+           "         おやつファイル\n"
            "  FIELD: %1\n"
            "  type と sound は番号（0〜255）か一覧の名前、数の項目は「無制限」も使えます。\n"),
-       {},
+       {QStringLiteral("--all")},
        {},
        Set_Run},
+      {QStringLiteral("apply"),
+       QStringLiteral("apply [--dry-run] [--json] FILE.csv [FOLDER]"),
+       QStringLiteral(
+           "ls --csv（「CSVに書き出す…」）の形の CSV を読み、違う項目をフォルダ（省略すると\n"
+           "cookenv.ini のおやつフォルダ）のおやつファイルに書き込みます。列は見出しの行の\n"
+           "名前で選び、file とある列だけを使います。type と sound は名前、type_index と\n"
+           "sound_index は番号で、両方あって食い違う行は受け付けません。opened と picture\n"
+           "は比べるだけで書き込みません（読み込まない列）。受け付けられない行が一つでも\n"
+           "あれば、何も書き込みません。\n"
+           "  --dry-run  変更を一覧にするだけで、何も書き込まない\n"
+           "  --json     変更を 1 行に 1 つの JSON で表示する（JSON Lines）\n"),
+       {QStringLiteral("--dry-run"), QStringLiteral("--json")},
+       {},
+       Apply_Run},
       {QStringLiteral("refresh"),
        QStringLiteral("refresh FILE...\nrefresh --all [FOLDER]"),
        QStringLiteral("おやつを未開封に戻します（開封日時をすべて 0 にします）。\n"

@@ -1,14 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/commands.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <algorithm>
 
 #include "cli/cli.h"
 #include "cli/report.h"
 #include "platform/bytefile.h"
 #include "snack/collection.h"
+#include "snack/csvread.h"
 #include "snack/drawing.h"
 #include "snack/fields.h"
+#include "snack/many.h"
 #include "snack/operations.h"
 #include "snack/picturemaker.h"
 
@@ -159,58 +163,204 @@ int Ls_Run(Context& ctx, const Options& o) {
   return all ? kDone : kFailed;
 }
 
-int Set_Run(Context& ctx, const Options& o) {
-  const QString sub = QStringLiteral("set");
-  if (o.operands.size() < 2)
-    return usageError(QStringLiteral("おやつファイルと、一つ以上の 項目=値 を指定してください。"),
-                      sub);
-  QString error;
-  const auto changes = parseAssignments(o.operands.mid(1), &error);
-  if (!changes) return usageError(error, sub);
-  ctx.readNames();
-  const CommandArgument& fileArg = o.operands.first();
-  int status = kFailed;
-  const auto file = fileArgument(fileArg, &status);
-  if (!file) return status;
-  const NativePath path = file->path;
-  // The editor's save of the file as a load shows it, with the named boxes
-  // changed: every other text keeps its bytes.
-  snack::SnackRecordType record;
-  const snack::Outcome loaded = snack::loadSnack(path, record);
-  if (!loaded.ok) {
-    message(loaded.message);
-    return kFailed;
-  }
-  snack::BoxEntries boxes = snack::shownBoxes(record);
-  for (const snack::FieldLayout& f : snack::kFields)
-    boxes[static_cast<int>(f.field)].caption = fieldName(f.field);
-  auto refused = [&](const QString& error) {
-    message(QStringLiteral("おやつファイル「%1」：%2\n何も書き込みませんでした。")
-                .arg(fileArg.text, error));
-    return kRefused;
-  };
-  for (const auto& [field, value] : *changes) {
-    snack::BoxEntry& box = boxes[static_cast<int>(field)];
-    if (snack::layoutOf(field).kind != snack::Kind::Byte) {
-      box.text = value;
-      box.keptBytes.reset();
+namespace {
+
+// Whether an argument is a KEY=VALUE: a key of lower case letters and
+// underscores before the first '='. Every argument before the first is a file.
+bool isAssignment(const QString& a) {
+  const qsizetype eq = a.indexOf(QLatin1Char('='));
+  return eq > 0 && std::all_of(a.begin(), a.begin() + eq, [](QChar c) {
+           return (c >= QLatin1Char('a') && c <= QLatin1Char('z')) || c == QLatin1Char('_');
+         });
+}
+
+// Writes the planned saves; each failure named on standard error.
+int writePlan(const snack::ManyPlan& plan, int* written = nullptr) {
+  bool all = plan.notWritten.isEmpty();
+  if (written) *written = 0;
+  for (const QString& m : plan.notWritten) message(m);
+  snack::SaveOptions options;
+  for (const snack::FileOutcome& done : snack::saveMany(plan.edits, options)) {
+    if (done.outcome.ok) {
+      if (written) ++*written;
       continue;
     }
-    const auto position = listPosition(value, ctx.names.of(field), box.caption, &error);
-    if (!position) return refused(error);
-    box.position = *position;
+    message(done.outcome.message);
+    all = false;
   }
-  const auto values = snack::valuesFromBoxes(boxes, &error);
-  if (!values) return refused(error);
-  // A file removed since it was read is not made anew.
-  snack::SaveOptions options;
-  options.createMissing = false;
-  const snack::Outcome saved = snack::saveSnack(path, *values, options);
-  if (!saved.ok) {
-    message(saved.message);
-    return kFailed;
+  return all ? kDone : kFailed;
+}
+
+}  // namespace
+
+int Set_Run(Context& ctx, const Options& o) {
+  const QString sub = QStringLiteral("set");
+  const auto first = std::find_if(o.operands.begin(), o.operands.end(),
+                                  [](const CommandArgument& a) { return isAssignment(a.text); });
+  const QList<CommandArgument> files(o.operands.begin(), first);
+  const QList<CommandArgument> assignments(first, o.operands.end());
+  const bool all = o.has("--all");
+  if (assignments.isEmpty() || (files.isEmpty() && !all))
+    return usageError(
+        QStringLiteral("おやつファイルか --all と、一つ以上の 項目=値 を指定してください。"), sub);
+  if (all && files.size() > 1)
+    return usageError(QStringLiteral("フォルダは一つだけ指定してください。"), sub);
+  QString error;
+  const auto changes = parseAssignments(assignments, &error);
+  if (!changes) return usageError(error, sub);
+  ctx.readNames();
+  // The same boxes changed in every file; a list's entry is found once.
+  QList<snack::BoxChange> boxes;
+  for (const auto& [field, value] : *changes) {
+    snack::BoxChange c{field, fieldName(field), value};
+    if (snack::layoutOf(field).kind == snack::Kind::Byte) {
+      const auto position = listPosition(value, ctx.names.of(field), c.caption, &error);
+      if (!position) {
+        message(error + QStringLiteral("\n何も書き込みませんでした。"));
+        return kRefused;
+      }
+      c.position = *position;
+    }
+    boxes.append(c);
   }
-  return kDone;
+  // Named files are written as named; a listing's files only when they are snacks.
+  QList<snack::SnackRow> rows;
+  int namedStatus = kDone;  // kFailed when a named file was not found
+  if (all) {
+    const auto listed = listedFiles(ctx, files);
+    if (!listed) return kFailed;
+    for (const Target& t : *listed)
+      rows.append(snack::readSnackRow({t.name, t.path}, snack::RowParts::WithPicture, true));
+  } else {
+    const auto named = withStandardInput(files);
+    if (!named) return kFailed;
+    QList<Target> targets;
+    namedStatus = namedFiles(*named, targets);
+    if (namedStatus == kRefused) return kRefused;
+    for (const Target& t : targets) {
+      snack::SnackRow row;
+      row.file = t.shown;
+      row.path = t.path;
+      rows.append(row);
+    }
+  }
+  const snack::ManyPlan plan = snack::planSaves(rows, boxes);
+  if (!plan.refused.isEmpty()) {
+    const QString where = rows.size() == 1
+                              ? QStringLiteral("おやつファイル「%1」：").arg(rows.first().file)
+                              : QString();
+    message(where + plan.refused + QStringLiteral("\n何も書き込みませんでした。"));
+    return kRefused;
+  }
+  const int written = writePlan(plan);
+  return written == kDone ? namedStatus : written;
+}
+
+namespace {
+
+// A value on one line: backslashes, tabs and line breaks as escapes.
+QString oneLine(QString text) {
+  text.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+  text.replace(QLatin1Char('\t'), QStringLiteral("\\t"));
+  text.replace(QLatin1Char('\r'), QStringLiteral("\\r"));
+  text.replace(QLatin1Char('\n'), QStringLiteral("\\n"));
+  return text;
+}
+
+QByteArray changeJson(const snack::CsvChange& c) {
+  QJsonObject o;
+  o.insert(QStringLiteral("file"), c.file);
+  o.insert(QStringLiteral("key"), c.key);
+  o.insert(QStringLiteral("item"), c.item);
+  o.insert(QStringLiteral("old"), c.before);
+  o.insert(QStringLiteral("new"), c.after);
+  o.insert(QStringLiteral("ignored"), c.ignored);
+  return QJsonDocument(o).toJson(QJsonDocument::Compact) + '\n';
+}
+
+// The problems of a plan, each on standard error: "「FILE」（N 行目）：why".
+void tellProblems(const QString& csv, const snack::CsvPlan& plan) {
+  for (const QString& column : plan.unusedColumns)
+    message(QStringLiteral("CSV「%1」の列「%2」は使いません。").arg(csv, column));
+  for (const auto* list : {&plan.notInFolder, &plan.refused, &plan.notWritten})
+    for (const snack::CsvProblem& p : *list)
+      message(QStringLiteral("「%1」（%2 行目）：%3").arg(p.file).arg(p.line).arg(p.why));
+}
+
+}  // namespace
+
+int Apply_Run(Context& ctx, const Options& o) {
+  const QString sub = QStringLiteral("apply");
+  if (o.operands.isEmpty() || o.operands.size() > 2)
+    return usageError(
+        QStringLiteral("CSVファイルを一つ（と、フォルダを一つまで）指定してください。"), sub);
+  const CommandArgument& csvArg = o.operands.first();
+  QByteArray csv;
+  if (csvArg.text == QLatin1String("-")) {
+    const auto in = platform::standardInput();
+    if (!in) {
+      message(QStringLiteral("標準入力から CSV を読めません。"));
+      return kFailed;
+    }
+    csv = *in;
+  } else {
+    int status = kFailed;
+    const auto named = fileArgument(csvArg, &status);
+    if (!named) return status;
+    platform::ByteFile file(named->path);
+    if (!file.open(platform::ByteFile::Mode::Read) || !file.readAt(0, file.size(), csv)) {
+      message(QStringLiteral("CSV「%1」を読み込めません：%2").arg(csvArg.text, file.errorString()));
+      return kFailed;
+    }
+  }
+  ctx.readNames();
+  QString folder;
+  const auto targets = listedFiles(ctx, o.operands.mid(1), &folder);
+  if (!targets) return kFailed;
+  QList<snack::SnackRow> rows;
+  rows.reserve(targets->size());
+  for (const Target& t : *targets)
+    rows.append(snack::readSnackRow({t.name, t.path}, snack::RowParts::WithPicture, true));
+  const snack::CsvPlan plan = snack::planCsv(csv, rows, folder, ctx.names);
+  if (!plan.error.isEmpty()) {
+    message(QStringLiteral("CSV「%1」を読み込めません：%2\n何も書き込みませんでした。")
+                .arg(csvArg.text, plan.error));
+    return kRefused;
+  }
+  const bool json = o.has("--json");
+  if (!json && !plan.changes.isEmpty()) say(QStringLiteral("ファイル\t項目\tいまの値\t新しい値\n"));
+  for (const snack::CsvChange& c : plan.changes) {
+    if (json)
+      platform::writeOut(changeJson(c));
+    else
+      say(QStringLiteral("%1\t%2\t%3\t%4\n")
+              .arg(oneLine(c.file), c.item, oneLine(c.before), oneLine(c.after)));
+  }
+  tellProblems(csvArg.text, plan);
+  if (plan.isRefused()) {
+    message(QStringLiteral("受け付けられない行があるため、何も書き込みませんでした。"));
+    return kRefused;
+  }
+  const bool problems = !plan.notInFolder.isEmpty() || !plan.notWritten.isEmpty();
+  const int count = plan.written();
+  if (count == 0 || o.has("--dry-run")) {
+    if (!json)
+      say(count == 0 ? QStringLiteral("変更はありません。何も書き込みませんでした。\n")
+                     : QStringLiteral("%1 個のファイルの %2 項目を変更します（--dry-run: "
+                                      "何も書き込みませんでした）。\n")
+                           .arg(plan.files.size())
+                           .arg(count));
+    return problems ? kFailed : kDone;
+  }
+  const snack::ManyPlan saves = snack::planSaves(plan.files, false);
+  if (!saves.refused.isEmpty()) {
+    message(saves.refused + QStringLiteral("\n何も書き込みませんでした。"));
+    return kRefused;
+  }
+  int written = 0;
+  const int status = writePlan(saves, &written);
+  if (!json) say(QStringLiteral("%1 個のファイルを変更しました。\n").arg(written));
+  return problems ? kFailed : status;
 }
 
 int Refresh_Run(Context& ctx, const Options& o) {

@@ -12,6 +12,7 @@ namespace cli {
 int Show_Run(Context& ctx, const Options& o);
 int Ls_Run(Context& ctx, const Options& o);
 int Set_Run(Context& ctx, const Options& o);
+int Apply_Run(Context& ctx, const Options& o);
 int Refresh_Run(Context& ctx, const Options& o);
 int Make_Run(Context& ctx, const Options& o);
 int Thumbnail_Run(Context& ctx, const Options& o);

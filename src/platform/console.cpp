@@ -28,9 +28,9 @@ QList<CommandArgument> commandArguments(int argc, char** argv) {
   return args;
 }
 
-std::optional<QList<CommandArgument>> standardInputLines() {
+std::optional<QByteArray> standardInput() {
 #ifdef Q_OS_WIN
-  _setmode(_fileno(stdin), _O_BINARY);  // the CR of CR LF is taken off below
+  _setmode(_fileno(stdin), _O_BINARY);  // bytes as they come, CR LF included
 #endif
   QByteArray all;
   char buffer[65536];
@@ -40,8 +40,14 @@ std::optional<QList<CommandArgument>> standardInputLines() {
     if (n < sizeof buffer) break;
   }
   if (std::ferror(stdin)) return std::nullopt;
+  return all;
+}
+
+std::optional<QList<CommandArgument>> standardInputLines() {
+  const auto all = standardInput();
+  if (!all) return std::nullopt;
   QList<CommandArgument> lines;
-  for (QByteArray line : all.split('\n')) {
+  for (QByteArray line : all->split('\n')) {
     if (line.endsWith('\r')) line.chop(1);
     if (line.isEmpty()) continue;
 #ifdef Q_OS_WIN

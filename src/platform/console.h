@@ -29,6 +29,8 @@ QList<CommandArgument> commandArguments(int argc, char** argv);
 // a path's bytes on POSIX and UTF-8 text on Windows, as an argument would be.
 // Nullopt when standard input cannot be read.
 std::optional<QList<CommandArgument>> standardInputLines();
+// The whole of standard input, as bytes; nullopt when it cannot be read.
+std::optional<QByteArray> standardInput();
 
 // Standard output and error take UTF-8 bytes as they are: on Windows the
 // console's output code page becomes UTF-8 and neither stream turns LF into

@@ -3,6 +3,7 @@
 
 #include <QCloseEvent>
 #include <QDir>
+#include <QHash>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QShortcut>
@@ -14,9 +15,12 @@
 #include "platform/fileid.h"
 #include "platform/folders.h"
 #include "snack/collection.h"
+#include "snack/csvread.h"
 #include "ui/access.h"
 #include "ui/collectionmodel.h"
 #include "ui/form1.h"
+#include "ui/form10.h"
+#include "ui/form9.h"
 #include "ui/forms.h"
 #include "ui/look.h"
 #include "ui/messages.h"
@@ -69,9 +73,12 @@ Form7::Form7() {
   Command2 = new QPushButton(QStringLiteral("未開封に戻す"), this);
   Command3 = new QPushButton(QStringLiteral("CSVに書き出す…"), this);
   Command4 = new QPushButton(QStringLiteral("閉じる"), this);
-  const char* const names[] = {"Command1", "Command2", "Command3", "Command4"};
-  QPushButton* const buttons[] = {Command1, Command2, Command3, Command4};
-  for (int i = 0; i < 4; ++i) {
+  Command5 = new QPushButton(QStringLiteral("まとめて変更…"), this);
+  Command6 = new QPushButton(QStringLiteral("CSVから読み込む…"), this);
+  const char* const names[] = {"Command1", "Command2", "Command3",
+                               "Command4", "Command5", "Command6"};
+  QPushButton* const buttons[] = {Command1, Command2, Command3, Command4, Command5, Command6};
+  for (int i = 0; i < 6; ++i) {
     QPushButton* b = buttons[i];
     b->setObjectName(QLatin1String(names[i]));
     b->setAutoDefault(false);
@@ -81,7 +88,9 @@ Form7::Form7() {
   setTabOrder(Grid1, Command1);
   setTabOrder(Command1, Command2);
   setTabOrder(Command2, Command3);
-  setTabOrder(Command3, Command4);
+  setTabOrder(Command3, Command5);
+  setTabOrder(Command5, Command6);
+  setTabOrder(Command6, Command4);
 
   for (int c = 0; c < CollectionModel::kColumns; ++c) {
     auto* key = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_1 + c)), this);
@@ -101,6 +110,8 @@ Form7::Form7() {
   connect(Command2, &QPushButton::clicked, this, &Form7::Command2_Click);
   connect(Command3, &QPushButton::clicked, this, &Form7::Command3_Click);
   connect(Command4, &QPushButton::clicked, this, &Form7::Command4_Click);
+  connect(Command5, &QPushButton::clicked, this, &Form7::Command5_Click);
+  connect(Command6, &QPushButton::clicked, this, &Form7::Command6_Click);
   resizeEvent(nullptr);
   Form_Load();
 }
@@ -168,9 +179,12 @@ int Form7::CurrentRow() const {
 void Form7::Grid1_SelChange() {
   Command1->setEnabled(CurrentRow() >= 0);
   const QModelIndexList selected = Grid1->selectionModel()->selectedRows();
-  Command2->setEnabled(std::any_of(selected.begin(), selected.end(), [this](const QModelIndex& at) {
-    return rows_->rows()[shown_->mapToSource(at).row()].readable;
-  }));
+  const bool readable =
+      std::any_of(selected.begin(), selected.end(), [this](const QModelIndex& at) {
+        return rows_->rows()[shown_->mapToSource(at).row()].readable;
+      });
+  Command2->setEnabled(readable);
+  Command5->setEnabled(readable);
 }
 
 void Form7::Grid1_DblClick(const QModelIndex&) { Command1_Click(); }
@@ -279,6 +293,93 @@ void Form7::Command3_Click() {
 
 void Form7::Command4_Click() { Form7Window.unload(); }
 
+void Form7::Command5_Click() {
+  const QList<int> selected = SelectedRows();
+  if (selected.isEmpty()) return;
+  QList<snack::SnackRow> rows;
+  rows.reserve(selected.size());
+  for (int r : selected) rows.append(rows_->rows()[r]);
+  auto* dialog = new Form9(this, std::move(rows));
+  dialog->show();
+  dialog->activateWindow();
+}
+
+void Form7::Command6_Click() {
+  const QString name =
+      ChooseOpenFile(this, QStringLiteral("CSVから読み込む"), QStringLiteral("CSV (*.csv)"));
+  if (name.isEmpty()) return;
+  const QString shown = platform::nativePath(name);
+  platform::ByteFile file{platform::NativePath(name)};
+  QByteArray csv;
+  if (!file.open(platform::ByteFile::Mode::Read) || !file.readAt(0, file.size(), csv)) {
+    ShowError(this, QStringLiteral("CSV「%1」を読み込めません：%2").arg(shown, file.errorString()));
+    return;
+  }
+  snack::CsvPlan plan = snack::planCsv(csv, rows_->rows(), folder_, Module1::Names);
+  if (!plan.error.isEmpty()) {
+    ShowError(this, QStringLiteral("CSV「%1」を読み込めません：%2\n何も書き込みませんでした。")
+                        .arg(shown, plan.error));
+    return;
+  }
+  auto* dialog = new Form10(this, shown, std::move(plan));
+  dialog->show();
+  dialog->activateWindow();
+}
+
+bool Form7::WriteChanges(QWidget* parent, const QList<snack::FileChanges>& files, bool sameForAll) {
+  const platform::NativePath loaded = Module1::SnackFilePath;
+  auto isLoaded = [&](const platform::NativePath& path) {
+    return !loaded.isEmpty() && (path == loaded || platform::sameFile(path, loaded));
+  };
+  const bool among = std::any_of(files.begin(), files.end(), [&](const snack::FileChanges& f) {
+    return f.row.leftOut.isEmpty() && isLoaded(f.row.path);
+  });
+  snack::ManyPlan plan = snack::planSaves(files, sameForAll);
+  if (!plan.refused.isEmpty()) {
+    ShowError(parent, plan.refused);
+    return false;
+  }
+  // The loaded snack's edits are saved or given up before its file changes;
+  // saved, they are what the other fields keep.
+  if (among && MainForm()->HasUnsavedEdits()) {
+    if (!MainForm()->SettleUnsavedEdits(parent)) return false;
+    plan = snack::planSaves(files, sameForAll);
+  }
+  // One action: one set of options for every file.
+  snack::SaveOptions options;
+  const QList<snack::FileOutcome> done = snack::saveMany(plan.edits, options);
+  QStringList failures = plan.notWritten;
+  bool current = false;
+  for (const snack::FileOutcome& d : done) {
+    if (!d.outcome.ok)
+      failures.append(d.outcome.message);
+    else if (isLoaded(d.path))
+      current = true;
+  }
+  QHash<QByteArray, int> rowOf;
+  for (int r = 0; r < rows_->rowCount(); ++r) rowOf.insert(rows_->rows()[r].path.bytes(), r);
+  for (const snack::FileChanges& f : files) {
+    const int r = rowOf.value(f.row.path.bytes(), -1);
+    if (r >= 0)
+      rows_->replaceRow(r,
+                        snack::readSnackRow({f.row.file, f.row.path}, snack::RowParts::HeaderOnly));
+  }
+  if (current) {
+    snack::SnackRecordType record;
+    if (snack::loadSnack(loaded, record).ok) {
+      Module1::SnackRecord = record;
+      MainForm()->ShowSnackRecord(Module1::SnackFileName);
+    }
+  }
+  if (!failures.isEmpty()) {
+    ShowError(parent, QStringLiteral("次の %1 個のおやつは変更できませんでした。\n\n%2")
+                          .arg(failures.size())
+                          .arg(failures.join(QStringLiteral("\n\n"))));
+  }
+  Grid1_SelChange();
+  return true;
+}
+
 void Form7::SortBy(int column) {
   QHeaderView* header = Grid1->horizontalHeader();
   const Qt::SortOrder order =
@@ -328,6 +429,8 @@ void Form7::resizeEvent(QResizeEvent*) {
   Command1->setGeometry(px(120), top, px(1815), px(375));
   Command2->setGeometry(px(2055), top, px(1815), px(375));
   Command3->setGeometry(px(3990), top, px(2175), px(375));
+  Command5->setGeometry(px(6285), top, px(2055), px(375));
+  Command6->setGeometry(px(8460), top, px(2175), px(375));
   Command4->setGeometry(w - px(120 + 1815), top, px(1815), px(375));
 }
 

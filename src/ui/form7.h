@@ -9,6 +9,8 @@
 #include <QTableView>
 #include <QWidget>
 
+#include "snack/many.h"
+
 namespace ui {
 class CollectionModel;
 class CollectionFilter;
@@ -24,7 +26,18 @@ class Form7 : public QWidget {
   void Command2_Click();  // "未開封に戻す": refreshes every selected snack
   void Command3_Click();  // "CSVに書き出す…"
   void Command4_Click();  // "閉じる"
+  void Command5_Click();  // "まとめて変更…": Form9 for the selected snacks
+  void Command6_Click();  // "CSVから読み込む…": Form10 for a CSV's changes
   void Text1_Change();    // the filter
+
+ public:
+  // Saves the files as one action, each with its boxes changed (planSaves),
+  // after the unsaved-edits question when the snack loaded in Form1 is among
+  // them. A refused value (its message shown over `parent`) writes nothing.
+  // The rows show the result, one message names every file not written, and
+  // Form1 shows the loaded snack's new values. False when nothing was written
+  // because of a refusal or Cancel.
+  bool WriteChanges(QWidget* parent, const QList<snack::FileChanges>& files, bool sameForAll);
 
  protected:
   void closeEvent(QCloseEvent* e) override;
@@ -50,7 +63,7 @@ class Form7 : public QWidget {
   QLabel *Label1, *Label2;
   QLineEdit* Text1;
   QTableView* Grid1;
-  QPushButton *Command1, *Command2, *Command3, *Command4;
+  QPushButton *Command1, *Command2, *Command3, *Command4, *Command5, *Command6;
   ui::CollectionModel* rows_;
   ui::CollectionFilter* shown_;
   QString folder_;  // the snack folder as it was when the rows were read

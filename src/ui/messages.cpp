@@ -36,6 +36,20 @@ QString ChooseSaveFile(QWidget* parent, const QString& title, const QString& sug
   return QFileDialog::getSaveFileName(parent, title, suggested, filter);
 }
 
+namespace {
+std::function<QString()>& openFileChooser() {
+  static std::function<QString()> c;
+  return c;
+}
+}  // namespace
+
+void SetOpenFileChooser(std::function<QString()> c) { openFileChooser() = std::move(c); }
+
+QString ChooseOpenFile(QWidget* parent, const QString& title, const QString& filter) {
+  if (openFileChooser()) return openFileChooser()();
+  return QFileDialog::getOpenFileName(parent, title, {}, filter);
+}
+
 void SetMessageRecorder(std::function<void(const QString&)> r) { recorder() = std::move(r); }
 
 void SetQuestionAnswerer(std::function<int(const QString&, const QStringList&)> a) {

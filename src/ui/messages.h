@@ -34,4 +34,10 @@ QString ChooseSaveFile(QWidget* parent, const QString& title, const QString& sug
 // While set, the chooser gives the file name (or empty) instead of a dialog.
 void SetSaveFileChooser(std::function<QString(const QString& suggested)> chooser);
 
+// Asks for an existing file to read; empty when the user cancels.
+QString ChooseOpenFile(QWidget* parent, const QString& title, const QString& filter);
+
+// While set, the chooser gives the file name (or empty) instead of a dialog.
+void SetOpenFileChooser(std::function<QString()> chooser);
+
 }  // namespace ui
