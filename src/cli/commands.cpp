@@ -8,6 +8,7 @@
 #include "platform/bytefile.h"
 #include "snack/collection.h"
 #include "snack/fields.h"
+#include "snack/history.h"
 #include "snack/operations.h"
 #include "snack/picturemaker.h"
 
@@ -194,8 +195,10 @@ int Set_Run(Context& ctx, const Options& o) {
   const auto values = snack::valuesFromBoxes(boxes, &error);
   if (!values) return refused(error);
   // A file removed since it was read is not made anew.
+  snack::HistoryAction history(historyFolder(ctx), QStringLiteral("コマンド: set"));
   snack::SaveOptions options;
   options.createMissing = false;
+  options.history = &history;
   const snack::Outcome saved = snack::saveSnack(path, *values, options);
   if (!saved.ok) {
     message(saved.message);
@@ -219,8 +222,9 @@ int Refresh_Run(Context& ctx, const Options& o) {
     for (const CommandArgument& a : o.operands) targets.append({a.text, fileArgument(a), {}});
   }
   bool all = true;
+  snack::HistoryAction history(historyFolder(ctx), QStringLiteral("コマンド: refresh"));
   for (const Target& t : targets) {
-    const snack::Outcome done = snack::refreshSnack(t.path);
+    const snack::Outcome done = snack::refreshSnack(t.path, &history);
     if (done.ok) {
       say(QStringLiteral("未開封に戻しました: %1\n").arg(t.shown));
     } else {
@@ -240,10 +244,13 @@ int Make_Run(Context& ctx, const Options& o) {
     return usageError(QStringLiteral("--no-key-colour は --picture と一緒に使います。"), sub);
   const QString factory = ctx.inWorkdir(snack::kFactoryFolder);
   const QString name = o.operands.first().text;
+  std::optional<snack::HistoryAction> history;
+  if (!o.has("--no-history")) history.emplace(historyFolder(ctx), QStringLiteral("コマンド: make"));
+  snack::HistoryAction* kept = history ? &*history : nullptr;
   const snack::Outcome done =
       picture ? snack::makeSnackFromPicture(factory, o.values[QStringLiteral("--picture")].text,
-                                            !o.has("--no-key-colour"), name)
-              : snack::buildSnack(factory, name);
+                                            !o.has("--no-key-colour"), name, {}, kept)
+              : snack::buildSnack(factory, name, {}, 1 << 20, kept);
   if (done.ok) return kDone;
   message(done.message);
   return done.refused ? kRefused : kFailed;

@@ -14,6 +14,8 @@ int Ls_Run(Context& ctx, const Options& o);
 int Set_Run(Context& ctx, const Options& o);
 int Refresh_Run(Context& ctx, const Options& o);
 int Make_Run(Context& ctx, const Options& o);
+int History_Run(Context& ctx, const Options& o);
+int Undo_Run(Context& ctx, const Options& o);
 
 // The keys set takes, separated by commas.
 QString settableKeys();

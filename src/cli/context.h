@@ -10,6 +10,7 @@
 
 #include "platform/console.h"
 #include "platform/paths.h"
+#include "snack/history.h"
 #include "snack/names.h"
 
 namespace cli {
@@ -42,6 +43,9 @@ struct Context {
   // folder; nullopt after a message.
   std::optional<QString> snackFolder() const;
 };
+
+// The history of changes: "履歴" in the working folder.
+inline QString historyFolder(const Context& ctx) { return ctx.inWorkdir(snack::kHistoryFolder); }
 
 // A file named on the command line: the bytes given when they name something,
 // else the entry that shows as the text (a name in code page 932 given as the

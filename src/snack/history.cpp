@@ -284,8 +284,10 @@ HistoryFile inPlacePart(const platform::NativePath& path, const QByteArray& befo
                         const QList<HistoryFile::Patch>& patches) {
   HistoryFile f;
   f.kind = HistoryFile::Kind::InPlace;
-  f.path = path.bytes();
-  f.shown = path.shown();
+  // Kept whole, so that an undo from another working folder finds the file.
+  const platform::NativePath whole = path.absolute();
+  f.path = whole.bytes();
+  f.shown = whole.shown();
   QByteArray after = before;
   for (const HistoryFile::Patch& p : patches) {
     if (after.size() < p.offset + p.after.size()) after.resize(p.offset + p.after.size(), '\0');
@@ -305,8 +307,9 @@ bool tooLargeToKeep(const QString& path, const HistoryBounds& bounds) {
 Outcome keepWholeWrite(HistoryAction& history, const QString& path, qint64 length,
                        const QByteArray& hash) {
   HistoryFile f;
-  f.path = platform::NativePath(path).bytes();
-  f.shown = platform::nativePath(path);
+  const QString whole = QFileInfo(path).absoluteFilePath();
+  f.path = platform::NativePath(whole).bytes();
+  f.shown = platform::nativePath(whole);
   f.length = length;
   f.hash = hash;
   const QFileInfo info(path);

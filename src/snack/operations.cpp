@@ -112,8 +112,8 @@ Outcome saveSnack(const platform::NativePath& path, const HeaderValues& values,
     } else {
       HistoryFile made;
       made.kind = HistoryFile::Kind::Created;
-      made.path = path.bytes();
-      made.shown = path.shown();
+      made.path = path.absolute().bytes();
+      made.shown = path.absolute().shown();
       made.length = kHeaderSize;
       made.hash = contentHash(image);
       kept = history->keep(made);

@@ -11,6 +11,7 @@
 #include "ui/forms.h"
 #include "ui/look.h"
 #include "ui/messages.h"
+#include "ui/form8.h"
 
 using namespace ui;
 
@@ -52,7 +53,8 @@ void Form4::Command1_Click() {
     Form4Window.unload();
     return;
   }
-  const snack::Outcome done = snack::refreshSnack(path);
+  snack::HistoryAction history(HistoryFolder(), QStringLiteral("未開封に戻す"));
+  const snack::Outcome done = snack::refreshSnack(path, &history);
   if (!done.ok) {
     ShowError(this, done.message);
     Form4Window.unload();

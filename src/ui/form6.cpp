@@ -21,6 +21,7 @@
 #include "ui/look.h"
 #include "ui/messages.h"
 #include "ui/preview.h"
+#include "ui/form8.h"
 
 using namespace ui;
 
@@ -195,8 +196,10 @@ void Form6::Command2_Click() {
   }
   if ((Text1->text() != picturePath_ || bytes_.isEmpty()) && !ReadPicture()) return;
   const QString name = Text2->text();
-  const snack::Outcome done =
-      snack::writeSnackFile(snack::kFactoryFolder, name, bytes_, Module1::SnackFilePath);
+  snack::HistoryAction history(HistoryFolder(), QStringLiteral("絵から作成"));
+  if (!AskToReplaceUnkept(this, platform::joinPath(snack::kFactoryFolder, name), history)) return;
+  const snack::Outcome done = snack::writeSnackFile(snack::kFactoryFolder, name, bytes_,
+                                                    Module1::SnackFilePath, &history);
   if (!done.ok) {
     Label2->clear();
     ShowError(this, done.message);

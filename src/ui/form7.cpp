@@ -20,6 +20,7 @@
 #include "ui/forms.h"
 #include "ui/look.h"
 #include "ui/messages.h"
+#include "ui/form8.h"
 
 using namespace ui;
 
@@ -200,11 +201,12 @@ void Form7::Command2_Click() {
   if (answer != 0) return;
   QStringList failures;
   bool current = false;
+  snack::HistoryAction history(HistoryFolder(), QStringLiteral("未開封に戻す"));
   for (int r : rows) {
     const platform::FolderEntry file{rows_->rows()[r].file, rows_->rows()[r].path};
     const snack::Outcome done =
         platform::exists(file.path)
-            ? snack::refreshSnack(file.path)
+            ? snack::refreshSnack(file.path, &history)
             : snack::Outcome::failure(
                   QStringLiteral("おやつファイル「%1」がありません。一覧を読み込んだ後に移されたか"
                                  "消されたようです。")
