@@ -138,7 +138,15 @@ void Form8::Command1_Click() {
   if (loaded) {
     for (const platform::NativePath& p : r.written) {
       if (p == Module1::SnackFilePath.absolute() || platform::sameFile(p, Module1::SnackFilePath)) {
-        MainForm()->LoadSnackFile(this, Module1::SnackFileName, Module1::SnackFilePath);
+        // Shown as after a load; the edits were settled above.
+        snack::SnackRecordType record;
+        const snack::Outcome read = snack::loadSnack(Module1::SnackFilePath, record);
+        if (!read.ok) {
+          ShowError(this, read.message);
+          break;
+        }
+        Module1::SnackRecord = record;
+        MainForm()->ShowSnackRecord(Module1::SnackFileName);
         break;
       }
     }
