@@ -143,7 +143,10 @@ void commandLine(Table& table, const QString& work, const std::function<void(con
                 QDir(history).filePath(QStringLiteral("%1.entry").arg(i)));
   const QByteArray historyNative = QFile::encodeName(history);
   const Pair list = alternate(
-      1, 7, [&] { return timedRun({QStringLiteral("history"), QStringLiteral("--json")}); },
+      1, 7,
+      [&] {
+        return timedRun({QStringLiteral("history"), QStringLiteral("--json")});
+      },
       [&] {
         char buffer[65536];
         const Clock::time_point start = Clock::now();

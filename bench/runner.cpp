@@ -446,8 +446,8 @@ void loadSave(Table& table, const QString& work) {
   const Pair h = alternate(
       0, 3, [&] { return oursLoadSave(somePaths, true, history); },
       [&] { return oursLoadSave(somePaths, true); });
-  table.addRatio(QStringLiteral("load + save with flush, with the history / without"),
-                 ms(h.ours), ms(h.floor), h.ours / h.floor, 1.3);
+  table.addRatio(QStringLiteral("load + save with flush, with the history / without"), ms(h.ours),
+                 ms(h.floor), h.ours / h.floor, 1.3);
 }
 
 // ---------------------------------------------------------------- factory

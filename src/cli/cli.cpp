@@ -65,7 +65,8 @@ const QList<Subcommand>& subcommands() {
        {},
        Refresh_Run},
       {QStringLiteral("make"),
-       QStringLiteral("make [--no-history] NAME\nmake --picture FILE [--no-key-colour] [--no-history] NAME"),
+       QStringLiteral(
+           "make [--no-history] NAME\nmake --picture FILE [--no-key-colour] [--no-history] NAME"),
        QStringLiteral(
            "作業フォルダの「おやつ工場」の head.dat、Image.bmp、mask.bmp をつないで、\n"
            "「おやつ工場」に NAME のおやつファイルを作ります（おやつの工場と同じ）。\n"

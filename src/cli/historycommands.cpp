@@ -34,8 +34,8 @@ QByteArray jsonEntry(const snack::HistoryEntry& e) {
   for (const snack::HistoryFile& f : e.files) {
     QJsonObject changes;
     for (const snack::FieldChange& c : snack::fieldChanges(f))
-      changes.insert(c.key, QJsonObject{{QStringLiteral("old"), c.before},
-                                        {QStringLiteral("new"), c.after}});
+      changes.insert(
+          c.key, QJsonObject{{QStringLiteral("old"), c.before}, {QStringLiteral("new"), c.after}});
     files.append(QJsonObject{{QStringLiteral("file"), f.shown},
                              {QStringLiteral("kind"), QLatin1String(kindKey(f.kind))},
                              {QStringLiteral("fields"), changes}});
@@ -65,9 +65,8 @@ int History_Run(Context& ctx, const Options& o) {
     wanted.append(fileArgument(a).absolute().bytes());
   const bool json = o.has("--json");
   for (const snack::HistoryEntry& e : listing.entries) {
-    if (!wanted.isEmpty() && std::none_of(e.files.begin(), e.files.end(), [&](const auto& f) {
-          return wanted.contains(f.path);
-        }))
+    if (!wanted.isEmpty() && std::none_of(e.files.begin(), e.files.end(),
+                                          [&](const auto& f) { return wanted.contains(f.path); }))
       continue;
     if (json)
       platform::writeOut(jsonEntry(e));

@@ -353,6 +353,8 @@ QList<FieldChange> fieldChanges(const HistoryFile& part) {
     auto text = [&](const BoxEntry& e) {
       return f.kind == Kind::Byte ? QString::number(e.position) : e.text;
     };
+    // A save zero-fills the rest of a text's area: no change of the text.
+    if (text(b) == text(a) && b.keptBytes == a.keptBytes) continue;
     changes.append({QLatin1String(f.key), fieldCaption(f.field), text(b), text(a)});
   }
   if (isCovered(covered, kOpenedGroup) &&

@@ -24,10 +24,10 @@
 #include "ui/form5.h"
 #include "ui/form6.h"
 #include "ui/form7.h"
+#include "ui/form8.h"
 #include "ui/forms.h"
 #include "ui/look.h"
 #include "ui/messages.h"
-#include "ui/form8.h"
 
 using namespace ui;
 using snack::Field;

@@ -8,10 +8,10 @@
 #include "platform/paths.h"
 #include "snack/operations.h"
 #include "ui/form1.h"
+#include "ui/form8.h"
 #include "ui/forms.h"
 #include "ui/look.h"
 #include "ui/messages.h"
-#include "ui/form8.h"
 
 using namespace ui;
 

@@ -17,10 +17,10 @@
 #include "ui/access.h"
 #include "ui/collectionmodel.h"
 #include "ui/form1.h"
+#include "ui/form8.h"
 #include "ui/forms.h"
 #include "ui/look.h"
 #include "ui/messages.h"
-#include "ui/form8.h"
 
 using namespace ui;
 

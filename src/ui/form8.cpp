@@ -35,13 +35,13 @@ QString HistoryFolder() { return snack::kHistoryFolder; }
 
 bool AskToReplaceUnkept(QWidget* parent, const QString& path, snack::HistoryAction& history) {
   if (!snack::tooLargeToKeep(path, history.bounds())) return true;
-  const int answer =
-      Ask(parent,
-          QStringLiteral("「%1」は %2 MiB を超えるため、置き換える前の内容を変更の履歴に残せません。"
-                         "元に戻せなくなりますが、置き換えますか？")
-              .arg(platform::nativePath(path))
-              .arg(history.bounds().maxReplaced >> 20),
-          {QStringLiteral("はい"), QStringLiteral("いいえ")});
+  const int answer = Ask(
+      parent,
+      QStringLiteral("「%1」は %2 MiB を超えるため、置き換える前の内容を変更の履歴に残せません。"
+                     "元に戻せなくなりますが、置き換えますか？")
+          .arg(platform::nativePath(path))
+          .arg(history.bounds().maxReplaced >> 20),
+      {QStringLiteral("はい"), QStringLiteral("いいえ")});
   history.allowUnkept = answer == 0;
   return history.allowUnkept;
 }
@@ -53,7 +53,8 @@ Form8::Form8() {
   setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
 
   Label1 = placed(new QLabel(this), "Label1", 120, 150, 9000, 255);
-  Grid1 = placed(new QTableWidget(0, 4, this), "Grid1", 120, 480, kWidth - 240, kHeight - 480 - 720);
+  Grid1 =
+      placed(new QTableWidget(0, 4, this), "Grid1", 120, 480, kWidth - 240, kHeight - 480 - 720);
   Grid1->setAccessibleName(QStringLiteral("変更の履歴"));
   Grid1->setHorizontalHeaderLabels({QStringLiteral("日時"), QStringLiteral("操作"),
                                     QStringLiteral("ファイル"), QStringLiteral("内容")});
@@ -98,12 +99,12 @@ void Form8::Form_Load() {
     auto* file = new QTableWidgetItem(
         names.size() == 1 ? names.first() : QStringLiteral("%1 個のファイル").arg(names.size()));
     file->setToolTip(names.join(QLatin1Char('\n')));
-    auto* what = new QTableWidgetItem(summaries.size() == 1 ? summaries.first()
-                                                            : summaries.join(QStringLiteral(" / ")));
+    auto* what = new QTableWidgetItem(
+        summaries.size() == 1 ? summaries.first() : summaries.join(QStringLiteral(" / ")));
     what->setToolTip(summaries.join(QLatin1Char('\n')));
-    Grid1->setItem(r, 0,
-                   new QTableWidgetItem(e.time.toLocalTime().toString(
-                       QStringLiteral("yyyy/MM/dd HH:mm:ss"))));
+    Grid1->setItem(
+        r, 0,
+        new QTableWidgetItem(e.time.toLocalTime().toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"))));
     Grid1->setItem(r, 1, new QTableWidgetItem(e.operation));
     Grid1->setItem(r, 2, file);
     Grid1->setItem(r, 3, what);
