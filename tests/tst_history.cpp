@@ -217,6 +217,7 @@ class HistoryTest : public QObject {
       QCOMPARE(readHistory(hist_).entries.size(), 0);
       return;
     }
+    QVERIFY(QDir().mkpath(hist_));
     QVERIFY(QFile::copy(dir_.filePath("crash.entry"), hist_ + "/1.entry"));
     const HistoryListing l = readHistory(hist_);
     QCOMPARE(l.entries.size(), 1);

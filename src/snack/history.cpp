@@ -197,6 +197,7 @@ HistoryAction::~HistoryAction() {
     st.sizes.insert(id_, size);
   }
   prune(folder_, st, bounds_, 0, id_);
+  dropFolder();
 }
 
 bool HistoryAction::start(QString* error) {
@@ -205,9 +206,12 @@ bool HistoryAction::start(QString* error) {
     *error = QStringLiteral("同じ名前のファイルがあり、フォルダを作れません");
     return false;
   }
-  if (!info.exists() && !QDir().mkpath(folder_)) {
-    *error = QStringLiteral("フォルダを作れません");
-    return false;
+  if (!info.exists()) {
+    if (!QDir().mkpath(folder_)) {
+      *error = QStringLiteral("フォルダを作れません");
+      return false;
+    }
+    madeFolder_ = true;
   }
   FolderState& st = stateOf(folder_);
   prune(folder_, st, bounds_, 1, 0);
@@ -235,9 +239,17 @@ bool HistoryAction::start(QString* error) {
     file_->remove();
     file_.reset();
     st.sizes.remove(id_);
+    dropFolder();
     return false;
   }
   return true;
+}
+
+void HistoryAction::dropFolder() {
+  if (madeFolder_ && succeeded_ == 0 && QDir().rmdir(folder_)) {
+    madeFolder_ = false;
+    folderStates().remove(folder_);
+  }
 }
 
 bool HistoryAction::append(quint8 type, const QByteArray& payload, bool sync, QString* error) {
@@ -261,6 +273,7 @@ Outcome HistoryAction::keep(const HistoryFile& part) {
       file_->remove();
       stateOf(folder_).sizes.remove(id_);
       file_.reset();
+      dropFolder();
     }
   }
   return Outcome::failure(QStringLiteral("変更の履歴を残せないため、「%1」には何も書き込みません"

@@ -93,6 +93,8 @@ class HistoryAction {
 
  private:
   bool start(QString* error);
+  // A folder made for an entry that wrote nothing goes again.
+  void dropFolder();
   bool append(quint8 type, const QByteArray& payload, bool sync, QString* error);
 
   QString folder_, operation_;
@@ -100,6 +102,7 @@ class HistoryAction {
   qint64 id_ = 0;
   std::unique_ptr<class QFile> file_;
   int pending_ = 0;  // parts kept and not settled
+  bool madeFolder_ = false;  // the folder was made for this entry
   int kept_ = 0, succeeded_ = 0;
 };
 
