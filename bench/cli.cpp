@@ -20,6 +20,8 @@
 #include "cli_bench.h"
 #include "samplegen.h"
 #include "snack/collection.h"
+#include "snack/history.h"
+#include "snack/operations.h"
 
 namespace bench {
 
@@ -177,11 +179,51 @@ void commandLine(Table& table, const QString& work, const std::function<void(con
     return r.seconds;
   };
   const Pair thumbnail = alternate(
-      2, 15, [&] { return child({QStringLiteral("thumbnail"), big, png}); },
+      2, 15,
+      [&] {
+        return child({QStringLiteral("thumbnail"), big, png});
+      },
       [&] { return child({QStringLiteral("--version")}); });
   if (QImage(png).size() != QSize(128, 128)) fail(QStringLiteral("the thumbnail is not 128 × 128"));
   table.addRatio(QStringLiteral("thumbnail of a 256 × 256 snack (floor: --version)"),
                  ms(thumbnail.ours), ms(thumbnail.floor), thumbnail.ours / thumbnail.floor, 2.0);
+
+  // A full history: 10,000 entries of one save each (one written, copied
+  // under the other ids), listed as JSON against reading every entry file.
+  const QString history = QDir(ws).filePath(snack::kHistoryFolder);
+  QDir(history).removeRecursively();
+  {
+    snack::HistoryAction action(history, QStringLiteral("保存"));
+    snack::HeaderValues v;
+    v.name = samplegen::sjis(QStringLiteral("いちご大福"));
+    snack::SaveOptions options;
+    options.history = &action;
+    if (!snack::saveSnack(QDir(dir).filePath(QStringLiteral("おやつ0.pac")), v, options).ok)
+      fail(QStringLiteral("cannot save into the history"));
+  }
+  for (int i = 2; i <= count; ++i)
+    QFile::copy(QDir(history).filePath(QStringLiteral("1.entry")),
+                QDir(history).filePath(QStringLiteral("%1.entry").arg(i)));
+  const QByteArray historyNative = QFile::encodeName(history);
+  const Pair list = alternate(
+      1, 7,
+      [&] {
+        return timedRun({QStringLiteral("history"), QStringLiteral("--json")});
+      },
+      [&] {
+        char buffer[65536];
+        const Clock::time_point start = Clock::now();
+        const int n = eachFile(historyNative, O_RDONLY, [&](int fd) {
+          while (::read(fd, buffer, sizeof buffer) > 0) {
+          }
+          return true;
+        });
+        const double s = secondsSince(start);
+        if (n != count) fail(QStringLiteral("the floor read %1 entries").arg(n));
+        return s;
+      });
+  table.addRatio(QStringLiteral("history --json, 10,000 entries"), ms(list.ours), ms(list.floor),
+                 list.ours / list.floor, 2.0);
 }
 
 }  // namespace bench

@@ -123,6 +123,9 @@ void TstForm1::menus_data() {
   QTest::newRow("list") << "FILE_LIST"
                         << "おやつの一覧"
                         << "Ctrl+I";
+  QTest::newRow("history") << "FILE_HISTORY"
+                           << "変更の履歴…"
+                           << "Ctrl+H";
   QTest::newRow("save") << "FILE_SAVE"
                         << "おやつファイルの書込"
                         << "Ctrl+S";
@@ -160,8 +163,9 @@ void TstForm1::menus() {
   QStringList items;
   for (const QAction* item : testing::child<QMenu>(&form, "MENU_FILE")->actions())
     items << item->objectName();
-  QCOMPARE(items, QStringList({"FILE_READ", "FILE_LIST", "FILE_SAVE", "FILE_REFRESH", "FILE_FOLDER",
-                               "FILE_NEW", "FILE_PICTURE", "FILE_QUIT"}));
+  QCOMPARE(items,
+           QStringList({"FILE_READ", "FILE_LIST", "FILE_HISTORY", "FILE_SAVE", "FILE_REFRESH",
+                        "FILE_FOLDER", "FILE_NEW", "FILE_PICTURE", "FILE_QUIT"}));
 }
 
 void TstForm1::tabOrder() {

@@ -86,13 +86,14 @@ void TstMany::init() {
   dir_.emplace();
   QVERIFY(dir_->isValid());
   folder_ = QDir::toNativeSeparators(dir_->path()) + QDir::separator();
-  // a: unopened, with a picture; b: a formula-like name, two lines, opened;
+  // a: unopened; b: a formula-like name, two lines, opened (both with a picture);
   // c: an author whose second character is no Shift-JIS; short: no header.
   files_ = {
       {"a.pac", header(sj("あ"), "x", sj("わたし"), {5, 1, 3, 120, 7, 2}) +
                     samplegen::pictureBmp(1, 8, 8, 8) + samplegen::maskBmp(1, 8, 8, 1)},
       {"b.pac", header("=1+2", sj("一行目\r\n二行目"), "", {65535, 3, 65535, 0, 65535, 0},
-                       QByteArray::fromHex("d0070b001e000c0022003800aaaa"))},
+                       QByteArray::fromHex("d0070b001e000c0022003800aaaa")) +
+                    samplegen::pictureBmp(2, 8, 8, 24) + samplegen::maskBmp(2, 8, 8, 1)},
       {"c.pac", header("c", "", "\x82\xa0\x85\x40", {7, 0, 0, 0, 0, 0})},
       {"short.pac", QByteArray(100, 'x')},
   };
@@ -225,7 +226,7 @@ void TstMany::csv_data() {
   QTest::newRow("opened and picture compared, never written")
       << QByteArray(
              "file,opened,picture,sound_index\na.pac,2001-01-01 00:00:00,9x9,2\n"
-             "b.pac,2000-11-30 12:34:56,,0\n")
+             "b.pac,2000-11-30 12:34:56,8x8,0\n")
       << QStringList{"a.pac|opened||2001-01-01 00:00:00|ignored", "a.pac|picture|8x8|9x9|ignored"}
       << 0;
   QTest::newRow("cells short of the header")

@@ -84,14 +84,16 @@ const QList<Subcommand>& subcommands() {
        {},
        Refresh_Run},
       {QStringLiteral("make"),
-       QStringLiteral("make NAME\nmake --picture FILE [--no-key-colour] NAME"),
+       QStringLiteral(
+           "make [--no-history] NAME\nmake --picture FILE [--no-key-colour] [--no-history] NAME"),
        QStringLiteral(
            "作業フォルダの「おやつ工場」の head.dat、Image.bmp、mask.bmp をつないで、\n"
            "「おやつ工場」に NAME のおやつファイルを作ります（おやつの工場と同じ）。\n"
            "同じ名前のファイルは書き換えます。\n"
            "  --picture FILE   絵のファイルからおやつを作る（「絵からおやつを作る」と同じ）\n"
-           "  --no-key-colour  左上の色を背景にしない\n"),
-       {QStringLiteral("--no-key-colour")},
+           "  --no-key-colour  左上の色を背景にしない\n"
+           "  --no-history     変更の履歴に残さない（16 MiB を超えるファイルを置き換えるとき）\n"),
+       {QStringLiteral("--no-key-colour"), QStringLiteral("--no-history")},
        {QStringLiteral("--picture")},
        Make_Run},
       {QStringLiteral("thumbnail"),
@@ -105,6 +107,25 @@ const QList<Subcommand>& subcommands() {
        {},
        {QStringLiteral("-s")},
        Thumbnail_Run},
+      {QStringLiteral("history"),
+       QStringLiteral("history [--json] [FILE...]"),
+       QStringLiteral(
+           "変更の履歴（作業フォルダの「履歴」）を新しい順に、1 行に 1 回の変更（番号、日時、\n"
+           "操作）と、その下に書き込んだファイルと変わった項目を表示します。\n"
+           "  FILE    そのファイルを書き込んだ変更だけ\n"
+           "  --json  1 回の変更を 1 行の JSON で表示する（JSON Lines）\n"),
+       {QStringLiteral("--json")},
+       {},
+       History_Run},
+      {QStringLiteral("undo"),
+       QStringLiteral("undo ID..."),
+       QStringLiteral(
+           "変更の履歴の番号 ID の変更を元に戻します。ファイルがその変更のあとで変わって\n"
+           "いれば、そのファイルはそのままにします。元に戻すことも履歴に残ります。\n"
+           "終了コード: 0 すべて戻した、1 戻せないファイルがある、2 ない番号\n"),
+       {},
+       {},
+       Undo_Run},
   };
   return all;
 }

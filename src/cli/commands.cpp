@@ -12,6 +12,7 @@
 #include "snack/csvread.h"
 #include "snack/drawing.h"
 #include "snack/fields.h"
+#include "snack/history.h"
 #include "snack/many.h"
 #include "snack/operations.h"
 #include "snack/picturemaker.h"
@@ -175,11 +176,13 @@ bool isAssignment(const QString& a) {
 }
 
 // Writes the planned saves; each failure named on standard error.
-int writePlan(const snack::ManyPlan& plan, int* written = nullptr) {
+// One action: one entry of the history holds every file written.
+int writePlan(const snack::ManyPlan& plan, snack::HistoryAction& history, int* written = nullptr) {
   bool all = plan.notWritten.isEmpty();
   if (written) *written = 0;
   for (const QString& m : plan.notWritten) message(m);
   snack::SaveOptions options;
+  options.history = &history;
   for (const snack::FileOutcome& done : snack::saveMany(plan.edits, options)) {
     if (done.outcome.ok) {
       if (written) ++*written;
@@ -252,7 +255,8 @@ int Set_Run(Context& ctx, const Options& o) {
     message(where + plan.refused + QStringLiteral("\n何も書き込みませんでした。"));
     return kRefused;
   }
-  const int written = writePlan(plan);
+  snack::HistoryAction history(historyFolder(ctx), QStringLiteral("コマンド: set"));
+  const int written = writePlan(plan, history);
   return written == kDone ? namedStatus : written;
 }
 
@@ -358,7 +362,8 @@ int Apply_Run(Context& ctx, const Options& o) {
     return kRefused;
   }
   int written = 0;
-  const int status = writePlan(saves, &written);
+  snack::HistoryAction history(historyFolder(ctx), QStringLiteral("コマンド: apply"));
+  const int status = writePlan(saves, history, &written);
   if (!json) say(QStringLiteral("%1 個のファイルを変更しました。\n").arg(written));
   return problems ? kFailed : status;
 }
@@ -384,6 +389,7 @@ int Refresh_Run(Context& ctx, const Options& o) {
   }
   const bool many = o.has("--all");
   bool all = named == kDone;
+  snack::HistoryAction history(historyFolder(ctx), QStringLiteral("コマンド: refresh"));
   for (const Target& t : targets) {
     // Over a whole folder, only the snacks of the folder itself are written.
     if (many) {
@@ -396,7 +402,7 @@ int Refresh_Run(Context& ctx, const Options& o) {
       }
     }
     const snack::Outcome done =
-        snack::refreshSnack(t.path, many ? snack::Reach::OneOfMany : snack::Reach::Named);
+        snack::refreshSnack(t.path, many ? snack::Reach::OneOfMany : snack::Reach::Named, &history);
     if (done.ok) {
       say(QStringLiteral("未開封に戻しました: %1\n").arg(t.shown));
     } else {
@@ -418,7 +424,7 @@ int failedWith(const snack::Outcome& o) {
 // make --picture: the picture maker's steps, so that a picture file that
 // cannot be read is told apart from a refused name.
 int makeFromPicture(const QString& factory, const CommandArgument& pictureArg, bool keyColour,
-                    const QString& name) {
+                    const QString& name, snack::HistoryAction* history) {
   // A name the factory refuses is told before any picture is read.
   snack::FactoryTarget target;
   if (const snack::Outcome o = snack::checkFactoryOutput(factory, name, {}, target); !o.ok)
@@ -449,7 +455,7 @@ int makeFromPicture(const QString& factory, const CommandArgument& pictureArg, b
   if (const snack::Outcome o = snack::makeSnackBytes(factory, std::move(image), keyColour, bytes);
       !o.ok)
     return failedWith(o);
-  if (const snack::Outcome o = snack::writeSnackFile(factory, name, bytes); !o.ok)
+  if (const snack::Outcome o = snack::writeSnackFile(factory, name, bytes, {}, history); !o.ok)
     return failedWith(o);
   return kDone;
 }
@@ -465,10 +471,13 @@ int Make_Run(Context& ctx, const Options& o) {
     return usageError(QStringLiteral("--no-key-colour は --picture と一緒に使います。"), sub);
   const QString factory = ctx.inWorkdir(snack::kFactoryFolder);
   const QString name = o.operands.first().text;
+  std::optional<snack::HistoryAction> history;
+  if (!o.has("--no-history")) history.emplace(historyFolder(ctx), QStringLiteral("コマンド: make"));
+  snack::HistoryAction* kept = history ? &*history : nullptr;
   if (picture)
     return makeFromPicture(factory, o.values[QStringLiteral("--picture")],
-                           !o.has("--no-key-colour"), name);
-  const snack::Outcome done = snack::buildSnack(factory, name);
+                           !o.has("--no-key-colour"), name, kept);
+  const snack::Outcome done = snack::buildSnack(factory, name, {}, 1 << 20, kept);
   return done.ok ? kDone : failedWith(done);
 }
 

@@ -16,6 +16,8 @@ int Apply_Run(Context& ctx, const Options& o);
 int Refresh_Run(Context& ctx, const Options& o);
 int Make_Run(Context& ctx, const Options& o);
 int Thumbnail_Run(Context& ctx, const Options& o);
+int History_Run(Context& ctx, const Options& o);
+int Undo_Run(Context& ctx, const Options& o);
 
 // The keys set takes, separated by commas.
 QString settableKeys();

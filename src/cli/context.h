@@ -12,6 +12,7 @@
 #include "platform/console.h"
 #include "platform/folders.h"
 #include "platform/paths.h"
+#include "snack/history.h"
 #include "snack/names.h"
 
 namespace cli {
@@ -49,6 +50,9 @@ struct Context {
 // one a line; nullopt after a message when standard input cannot be read.
 std::optional<QList<platform::CommandArgument>> withStandardInput(
     const QList<platform::CommandArgument>& operands);
+
+// The history of changes: "履歴" in the working folder.
+inline QString historyFolder(const Context& ctx) { return ctx.inWorkdir(snack::kHistoryFolder); }
 
 // The files a subcommand works on, each under the text it is shown by (and,
 // when listed, its name as the listing shows it and the folder held open).

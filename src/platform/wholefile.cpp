@@ -9,8 +9,8 @@
 namespace platform {
 
 bool writeWholeFile(const QString& path,
-                    const std::function<bool(QIODevice& out, QString* error)>& fill,
-                    QString* error) {
+                    const std::function<bool(QIODevice& out, QString* error)>& fill, QString* error,
+                    const std::function<bool(QString* error)>& beforeCommit) {
   QSaveFile out(path);
   out.setDirectWriteFallback(false);
   if (!out.open(QIODevice::WriteOnly)) {
@@ -25,6 +25,10 @@ bool writeWholeFile(const QString& path,
   }
   if (!out.flush() || !syncHandle(out.handle(), &reason)) {
     *error = reason.isEmpty() ? writeFailure(out) : reason;
+    out.cancelWriting();
+    return false;
+  }
+  if (beforeCommit && !beforeCommit(error)) {
     out.cancelWriting();
     return false;
   }

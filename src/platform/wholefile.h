@@ -14,9 +14,11 @@ namespace platform {
 // synced to the disk, then put in its place. On any failure the new file is
 // dropped, the file at `path` is as it was, and `error` says why (without
 // naming the file: the caller does).
+// `beforeCommit`, when given, runs once the new file is complete and on the
+// disk, just before it takes its place; false (with `error`) drops it.
 bool writeWholeFile(const QString& path,
-                    const std::function<bool(QIODevice& out, QString* error)>& fill,
-                    QString* error);
+                    const std::function<bool(QIODevice& out, QString* error)>& fill, QString* error,
+                    const std::function<bool(QString* error)>& beforeCommit = {});
 // The same with `bytes` as the whole content.
 bool writeWholeFile(const QString& path, QByteArrayView bytes, QString* error);
 

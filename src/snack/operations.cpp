@@ -1,15 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "snack/operations.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
+#include <optional>
 #include <span>
 
 #include "platform/bytefile.h"
 #include "platform/fileid.h"
 #include "platform/paths.h"
 #include "platform/wholefile.h"
+#include "snack/history.h"
 
 namespace snack {
 
@@ -46,6 +49,20 @@ Outcome putBack(ByteFile& f, std::span<const ByteRange> ranges, const QByteArray
                           (same ? QStringLiteral("\nファイルは書き込む前のままです。")
                                 : QStringLiteral("\nファイルを書き込む前の内容に戻せませんでした。"
                                                  "一部だけが書き換わっています。")));
+}
+
+// The part of writing `after` over `before` at each of `ranges` (the ranges
+// whose bytes stay as they are left out), kept in `history`.
+Outcome keepInPlace(HistoryAction& history, ByteFile& f, std::span<const ByteRange> ranges,
+                    const QByteArray& header, const QByteArray& image) {
+  QByteArray whole;
+  if (!f.readAt(0, f.size(), whole)) return fileError(QStringLiteral("読み込めません"), f);
+  QList<HistoryFile::Patch> patches;
+  for (const ByteRange& r : ranges) {
+    const QByteArray before = header.mid(r.offset, r.size), after = image.mid(r.offset, r.size);
+    if (before != after) patches.append({r.offset, before, after});
+  }
+  return history.keep(inPlacePart(f.path(), whole, patches));
 }
 
 }  // namespace
@@ -86,14 +103,34 @@ Outcome saveSnack(const platform::NativePath& path, const HeaderValues& values,
   QByteArray original;
   if (existed && !f.readAt(0, kHeaderSize, original))
     return fileError(QStringLiteral("読み込めません"), f);
+  const QByteArray image = headerImage(values);
+  HistoryAction* history = options.history;
+  if (history) {
+    Outcome kept;
+    if (existed) {
+      kept = keepInPlace(*history, f, kSavedRanges, original, image);
+    } else {
+      HistoryFile made;
+      made.kind = HistoryFile::Kind::Created;
+      made.path = path.absolute().bytes();
+      made.shown = path.absolute().shown();
+      made.length = kHeaderSize;
+      made.hash = contentHash(image);
+      kept = history->keep(made);
+    }
+    if (!kept.ok) {
+      if (!existed) f.removeCreated();
+      return kept;
+    }
+  }
   auto failed = [&](const Outcome& failure) {
+    if (history) history->done(false);
     if (existed) return putBack(f, kSavedRanges, original, failure);
     f.removeCreated();
     return failure;
   };
   if (!existed && !f.resize(kHeaderSize)) return failed(fileError(write, f));
 
-  const QByteArray image = headerImage(values);
   for (const ByteRange& r : kSavedRanges) {
     if (!f.writeAt(r.offset, QByteArrayView(image).sliced(r.offset, r.size)))
       return failed(fileError(write, f));
@@ -116,10 +153,11 @@ Outcome saveSnack(const platform::NativePath& path, const HeaderValues& values,
               .arg(r.offset)));
     }
   }
+  if (history) history->done(true);
   return Outcome::success();
 }
 
-Outcome refreshSnack(const platform::NativePath& path, Reach reach) {
+Outcome refreshSnack(const platform::NativePath& path, Reach reach, HistoryAction* history) {
   const QString write = QStringLiteral("リフレッシュできません");
   ByteFile f(path);
   // Checked again as the file is opened: the entry may have become a link
@@ -131,18 +169,26 @@ Outcome refreshSnack(const platform::NativePath& path, Reach reach) {
   if (!f.readAt(0, kHeaderSize, original)) return fileError(QStringLiteral("読み込めません"), f);
   static constexpr ByteRange kOpened[] = {kOpenedGroup};
   const QByteArray zeros(kOpenedGroup.size, '\0');
-  if (!f.writeAt(kOpenedGroup.offset, zeros) || !f.syncToDisk())
-    return putBack(f, kOpened, original, fileError(write, f));
+  if (history) {
+    QByteArray image = original;
+    image.replace(kOpenedGroup.offset, kOpenedGroup.size, zeros);
+    const Outcome kept = keepInPlace(*history, f, kOpened, original, image);
+    if (!kept.ok) return kept;
+  }
+  auto failed = [&](const Outcome& failure) {
+    if (history) history->done(false);
+    return putBack(f, kOpened, original, failure);
+  };
+  if (!f.writeAt(kOpenedGroup.offset, zeros) || !f.syncToDisk()) return failed(fileError(write, f));
   QByteArray back;
   if (!f.readAt(kOpenedGroup.offset, kOpenedGroup.size, back))
-    return putBack(f, kOpened, original, fileError(QStringLiteral("確認のため読み返せません"), f));
+    return failed(fileError(QStringLiteral("確認のため読み返せません"), f));
   if (back != zeros) {
-    return putBack(
-        f, kOpened, original,
-        Outcome::failure(
-            QStringLiteral("おやつファイル「%1」の開封日時を読み返したところ、0 になっていません。")
-                .arg(path.shown())));
+    return failed(Outcome::failure(
+        QStringLiteral("おやつファイル「%1」の開封日時を読み返したところ、0 になっていません。")
+            .arg(path.shown())));
   }
+  if (history) history->done(true);
   return Outcome::success();
 }
 
@@ -234,28 +280,91 @@ Outcome checkFactoryOutput(const QString& factoryFolder, const QString& outputNa
   return Outcome::success();
 }
 
+namespace {
+
+// Passes every write on to `to` and hashes what went through.
+class HashingDevice : public QIODevice {
+ public:
+  explicit HashingDevice(QIODevice& to) : to_(to), hash_(QCryptographicHash::Sha256) {
+    open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+  }
+  QByteArray hash() const { return hash_.result(); }
+  qint64 written() const { return written_; }
+
+ protected:
+  qint64 readData(char*, qint64) override { return -1; }
+  qint64 writeData(const char* data, qint64 n) override {
+    const qint64 w = to_.write(data, n);
+    if (w > 0) {
+      hash_.addData(QByteArrayView(data, w));
+      written_ += w;
+    }
+    if (w != n) setErrorString(to_.errorString());
+    return w;
+  }
+
+ private:
+  QIODevice& to_;
+  QCryptographicHash hash_;
+  qint64 written_ = 0;
+};
+
+}  // namespace
+
 Outcome writeFactoryOutput(const FactoryTarget& target,
-                           const std::function<bool(QIODevice& out, QString* error)>& fill) {
+                           const std::function<bool(QIODevice& out, QString* error)>& fill,
+                           HistoryAction* history) {
   auto writeFailed = [&](const QString& reason) {
     return Outcome::failure(QStringLiteral("おやつファイル「%1」を作れません：%2")
                                 .arg(platform::nativePath(target.output), reason));
   };
   QString error;
-  if (!platform::writeWholeFile(target.output, fill, &error)) return writeFailed(error);
+  if (!history) {
+    if (!platform::writeWholeFile(target.output, fill, &error)) return writeFailed(error);
+    return Outcome::success();
+  }
+  // The new file takes its name only once its part is kept: until then the
+  // file at the name is as it was.
+  if (tooLargeToKeep(target.output, history->bounds()) && !history->allowUnkept) {
+    Outcome refused = keepWholeWrite(*history, target.output, 0, {});
+    return refused;
+  }
+  std::optional<HashingDevice> tee;
+  Outcome kept;
+  bool keptAny = false;
+  const bool ok = platform::writeWholeFile(
+      target.output,
+      [&](QIODevice& out, QString* why) {
+        tee.emplace(out);
+        return fill(*tee, why);
+      },
+      &error,
+      [&](QString* why) {
+        kept = keepWholeWrite(*history, target.output, tee->written(), tee->hash());
+        keptAny = kept.ok;
+        if (!kept.ok) *why = QString();
+        return kept.ok;
+      });
+  if (keptAny) history->done(ok);
+  if (!kept.ok) return kept;
+  if (!ok) return writeFailed(error);
   return Outcome::success();
 }
 
 Outcome buildSnack(const QString& factoryFolder, const QString& outputName,
-                   const platform::NativePath& currentSnack, qint64 piece) {
+                   const platform::NativePath& currentSnack, qint64 piece, HistoryAction* history) {
   FactoryTarget target;
   const Outcome checked = checkFactoryOutput(factoryFolder, outputName, currentSnack, target);
   if (!checked.ok) return checked;
-  return writeFactoryOutput(target, [&](QIODevice& out, QString* error) {
-    for (const QString& p : target.parts) {
-      if (!platform::appendFile(out, p, piece, error)) return false;
-    }
-    return true;
-  });
+  return writeFactoryOutput(
+      target,
+      [&](QIODevice& out, QString* error) {
+        for (const QString& p : target.parts) {
+          if (!platform::appendFile(out, p, piece, error)) return false;
+        }
+        return true;
+      },
+      history);
 }
 
 }  // namespace snack

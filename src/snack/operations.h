@@ -15,6 +15,8 @@
 
 namespace snack {
 
+class HistoryAction;
+
 struct Outcome {
   bool ok = true;
   QString message;
@@ -41,6 +43,9 @@ struct SaveOptions {
   bool flushToDisk = true;
   // Off: a missing file is a failure ("ファイルがありません"), never made anew.
   bool createMissing = true;
+  // The action this write belongs to: the file's part is kept in the history
+  // before the first byte changes, and nothing is written when it cannot be.
+  HistoryAction* history = nullptr;
 };
 
 // Writes exactly the saved byte ranges in place, flushes them to the disk and
@@ -55,7 +60,8 @@ enum class Reach {
 };
 
 // Zeroes offsets 889 to 902 of an existing snack file.
-Outcome refreshSnack(const platform::NativePath& path, Reach reach = Reach::Named);
+Outcome refreshSnack(const platform::NativePath& path, Reach reach = Reach::Named,
+                     HistoryAction* history = nullptr);
 
 inline const QString kFactoryFolder = QStringLiteral("おやつ工場");
 inline const char* const kFactoryParts[3] = {"head.dat", "Image.bmp", "mask.bmp"};
@@ -79,12 +85,15 @@ Outcome checkFactoryOutput(const QString& factoryFolder, const QString& outputNa
 // Writes `target.output` anew: `fill` writes its whole content to the device
 // given (false with `error` set when it cannot); the file is written beside
 // its target, flushed to the disk and moved into place only when complete.
+// With `history`, the file's part is kept before it takes its name.
 Outcome writeFactoryOutput(const FactoryTarget& target,
-                           const std::function<bool(QIODevice& out, QString* error)>& fill);
+                           const std::function<bool(QIODevice& out, QString* error)>& fill,
+                           HistoryAction* history = nullptr);
 
 // Joins head.dat, Image.bmp and mask.bmp of `factoryFolder` into
 // `factoryFolder`/`outputName`, after checkFactoryOutput, in pieces of `piece` bytes.
 Outcome buildSnack(const QString& factoryFolder, const QString& outputName,
-                   const platform::NativePath& currentSnack = {}, qint64 piece = 1 << 20);
+                   const platform::NativePath& currentSnack = {}, qint64 piece = 1 << 20,
+                   HistoryAction* history = nullptr);
 
 }  // namespace snack

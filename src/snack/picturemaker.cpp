@@ -359,20 +359,24 @@ Outcome makeSnackBytes(const QString& factoryFolder, QImage picture, bool keyCol
 }
 
 Outcome writeSnackFile(const QString& factoryFolder, const QString& outputName,
-                       const QByteArray& bytes, const platform::NativePath& currentSnack) {
+                       const QByteArray& bytes, const platform::NativePath& currentSnack,
+                       HistoryAction* history) {
   FactoryTarget target;
   if (Outcome o = checkFactoryOutput(factoryFolder, outputName, currentSnack, target); !o.ok)
     return o;
-  return writeFactoryOutput(target, [&](QIODevice& out, QString* error) {
-    if (out.write(bytes) == bytes.size()) return true;
-    *error = platform::writeFailure(out);
-    return false;
-  });
+  return writeFactoryOutput(
+      target,
+      [&](QIODevice& out, QString* error) {
+        if (out.write(bytes) == bytes.size()) return true;
+        *error = platform::writeFailure(out);
+        return false;
+      },
+      history);
 }
 
 Outcome makeSnackFromPicture(const QString& factoryFolder, const QString& picturePath,
                              bool keyColour, const QString& outputName,
-                             const platform::NativePath& currentSnack) {
+                             const platform::NativePath& currentSnack, HistoryAction* history) {
   // A name the factory refuses is told before any picture is read.
   FactoryTarget target;
   if (Outcome o = checkFactoryOutput(factoryFolder, outputName, currentSnack, target); !o.ok)
@@ -382,7 +386,7 @@ Outcome makeSnackFromPicture(const QString& factoryFolder, const QString& pictur
   QByteArray bytes;
   if (Outcome o = makeSnackBytes(factoryFolder, std::move(picture), keyColour, bytes); !o.ok)
     return o;
-  return writeSnackFile(factoryFolder, outputName, bytes, currentSnack);
+  return writeSnackFile(factoryFolder, outputName, bytes, currentSnack, history);
 }
 
 }  // namespace snack

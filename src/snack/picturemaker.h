@@ -86,12 +86,14 @@ Outcome makeSnackBytes(const QString& factoryFolder, QImage picture, bool keyCol
 // (`currentSnack`) nor one of its parts, never through a link; written beside
 // its target, flushed to the disk and moved into place only when complete.
 Outcome writeSnackFile(const QString& factoryFolder, const QString& outputName,
-                       const QByteArray& bytes, const platform::NativePath& currentSnack = {});
+                       const QByteArray& bytes, const platform::NativePath& currentSnack = {},
+                       HistoryAction* history = nullptr);
 
 // The whole job: reads the picture file and the templates, makes the bytes
 // and writes them. Nothing is written when any step is refused.
 Outcome makeSnackFromPicture(const QString& factoryFolder, const QString& picturePath,
                              bool keyColour, const QString& outputName,
-                             const platform::NativePath& currentSnack = {});
+                             const platform::NativePath& currentSnack = {},
+                             HistoryAction* history = nullptr);
 
 }  // namespace snack

@@ -23,6 +23,7 @@
 #include "ui/form5.h"
 #include "ui/form6.h"
 #include "ui/form7.h"
+#include "ui/form8.h"
 #include "ui/forms.h"
 #include "ui/look.h"
 #include "ui/messages.h"
@@ -236,6 +237,8 @@ void Form1::BuildMenus() {
       QKeySequence(Qt::CTRL | Qt::Key_L), &Form1::FILE_READ_Click);
   add(fileMenu, "FILE_LIST", QStringLiteral("おやつの一覧"), QKeySequence(Qt::CTRL | Qt::Key_I),
       &Form1::FILE_LIST_Click);
+  add(fileMenu, "FILE_HISTORY", QStringLiteral("変更の履歴…"), QKeySequence(Qt::CTRL | Qt::Key_H),
+      &Form1::FILE_HISTORY_Click);
   add(fileMenu, "FILE_SAVE", QStringLiteral("おやつファイルの書込"),
       QKeySequence(Qt::CTRL | Qt::Key_S), &Form1::FILE_SAVE_Click);
   add(fileMenu, "FILE_REFRESH", QStringLiteral("未開封に戻す"), QKeySequence(Qt::CTRL | Qt::Key_R),
@@ -396,6 +399,8 @@ void Form1::FILE_READ_Click() {
 
 void Form1::FILE_LIST_Click() { Form7Window.show(); }
 
+void Form1::FILE_HISTORY_Click() { Form8Window.show(); }
+
 void Form1::FILE_SAVE_Click() { Save(this); }
 
 bool Form1::Save(QWidget* parent) {
@@ -411,7 +416,10 @@ bool Form1::Save(QWidget* parent) {
     ShowError(parent, error);
     return false;
   }
-  const snack::Outcome done = snack::saveSnack(Module1::SnackFilePath, *v);
+  snack::HistoryAction history(HistoryFolder(), QStringLiteral("保存"));
+  snack::SaveOptions options;
+  options.history = &history;
+  const snack::Outcome done = snack::saveSnack(Module1::SnackFilePath, *v, options);
   if (!done.ok) {
     ShowError(parent, done.message);
     return false;
@@ -449,8 +457,11 @@ void Form1::FILE_FOLDER_Click() {
 }
 
 void Form1::FILE_NEW_Click() {
-  const snack::Outcome done =
-      snack::buildSnack(snack::kFactoryFolder, Text14->text(), Module1::SnackFilePath);
+  snack::HistoryAction history(HistoryFolder(), QStringLiteral("工場"));
+  if (!AskToReplaceUnkept(this, platform::joinPath(snack::kFactoryFolder, Text14->text()), history))
+    return;
+  const snack::Outcome done = snack::buildSnack(snack::kFactoryFolder, Text14->text(),
+                                                Module1::SnackFilePath, 1 << 20, &history);
   if (!done.ok) ShowError(this, done.message);
 }
 

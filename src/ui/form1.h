@@ -71,6 +71,7 @@ class Form1 : public QMainWindow {
  public slots:
   void FILE_READ_Click();
   void FILE_LIST_Click();
+  void FILE_HISTORY_Click();
   void FILE_SAVE_Click();
   void FILE_REFRESH_Click();
   void FILE_FOLDER_Click();

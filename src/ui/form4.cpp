@@ -8,6 +8,7 @@
 #include "platform/paths.h"
 #include "snack/operations.h"
 #include "ui/form1.h"
+#include "ui/form8.h"
 #include "ui/forms.h"
 #include "ui/look.h"
 #include "ui/messages.h"
@@ -52,7 +53,8 @@ void Form4::Command1_Click() {
     Form4Window.unload();
     return;
   }
-  const snack::Outcome done = snack::refreshSnack(path);
+  snack::HistoryAction history(HistoryFolder(), QStringLiteral("未開封に戻す"));
+  const snack::Outcome done = snack::refreshSnack(path, snack::Reach::Named, &history);
   if (!done.ok) {
     ShowError(this, done.message);
     Form4Window.unload();

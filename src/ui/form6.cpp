@@ -18,6 +18,7 @@
 #include "snack/operations.h"
 #include "snack/picture.h"
 #include "ui/access.h"
+#include "ui/form8.h"
 #include "ui/forms.h"
 #include "ui/look.h"
 #include "ui/messages.h"
@@ -220,8 +221,10 @@ void Form6::Command2_Click() {
   if (templates_.size() != size) FitPicture();
   ShowSnack();
   const QString name = Text2->text();
+  snack::HistoryAction history(HistoryFolder(), QStringLiteral("絵から作成"));
+  if (!AskToReplaceUnkept(this, platform::joinPath(snack::kFactoryFolder, name), history)) return;
   const snack::Outcome done =
-      snack::writeSnackFile(snack::kFactoryFolder, name, bytes_, Module1::SnackFilePath);
+      snack::writeSnackFile(snack::kFactoryFolder, name, bytes_, Module1::SnackFilePath, &history);
   if (!done.ok) {
     Label2->clear();
     ShowError(this, done.message);

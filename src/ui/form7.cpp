@@ -20,6 +20,7 @@
 #include "ui/collectionmodel.h"
 #include "ui/form1.h"
 #include "ui/form10.h"
+#include "ui/form8.h"
 #include "ui/form9.h"
 #include "ui/forms.h"
 #include "ui/look.h"
@@ -214,6 +215,7 @@ void Form7::Command2_Click() {
   if (answer != 0) return;
   QStringList failures, leftOut;
   bool current = false;
+  snack::HistoryAction history(HistoryFolder(), QStringLiteral("未開封に戻す"));
   for (int r : rows) {
     const platform::FolderEntry file{rows_->rows()[r].file, rows_->rows()[r].path};
     if (!platform::exists(file.path)) {
@@ -231,7 +233,7 @@ void Form7::Command2_Click() {
       rows_->replaceRow(r, std::move(now));
       continue;
     }
-    const snack::Outcome done = snack::refreshSnack(file.path, snack::Reach::OneOfMany);
+    const snack::Outcome done = snack::refreshSnack(file.path, snack::Reach::OneOfMany, &history);
     if (!done.ok)
       failures.append(done.message);
     else if (!Module1::SnackFilePath.isEmpty() &&
@@ -331,9 +333,8 @@ bool Form7::WriteChanges(QWidget* parent, const QList<snack::FileChanges>& files
   auto isLoaded = [&](const platform::NativePath& path) {
     return !loaded.isEmpty() && (path == loaded || platform::sameFile(path, loaded));
   };
-  const bool among = std::any_of(files.begin(), files.end(), [&](const snack::FileChanges& f) {
-    return f.row.leftOut.isEmpty() && isLoaded(f.row.path);
-  });
+  const bool among = std::any_of(files.begin(), files.end(),
+                                 [&](const snack::FileChanges& f) { return isLoaded(f.row.path); });
   snack::ManyPlan plan = snack::planSaves(files, sameForAll);
   if (!plan.refused.isEmpty()) {
     ShowError(parent, plan.refused);
@@ -345,8 +346,11 @@ bool Form7::WriteChanges(QWidget* parent, const QList<snack::FileChanges>& files
     if (!MainForm()->SettleUnsavedEdits(parent)) return false;
     plan = snack::planSaves(files, sameForAll);
   }
-  // One action: one set of options for every file.
+  // One action: one set of options, one entry of the history for every file.
+  snack::HistoryAction history(HistoryFolder(), sameForAll ? QStringLiteral("まとめて変更")
+                                                           : QStringLiteral("CSVから読み込む"));
   snack::SaveOptions options;
+  options.history = &history;
   const QList<snack::FileOutcome> done = snack::saveMany(plan.edits, options);
   QStringList failures = plan.notWritten;
   bool current = false;

@@ -11,6 +11,7 @@ class Form4;
 class Form5;
 class Form6;
 class Form7;
+class Form8;
 
 // The main window, once it has been created.
 Form1* MainForm();
@@ -21,3 +22,4 @@ extern ui::SingleWindow<Form4> Form4Window;
 extern ui::SingleWindow<Form5> Form5Window;
 extern ui::SingleWindow<Form6> Form6Window;
 extern ui::SingleWindow<Form7> Form7Window;
+extern ui::SingleWindow<Form8> Form8Window;

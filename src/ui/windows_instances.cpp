@@ -5,6 +5,7 @@
 #include "ui/form5.h"
 #include "ui/form6.h"
 #include "ui/form7.h"
+#include "ui/form8.h"
 #include "ui/forms.h"
 
 ui::SingleWindow<Form2> Form2Window;
@@ -13,3 +14,4 @@ ui::SingleWindow<Form4> Form4Window;
 ui::SingleWindow<Form5> Form5Window;
 ui::SingleWindow<Form6> Form6Window;
 ui::SingleWindow<Form7> Form7Window;
+ui::SingleWindow<Form8> Form8Window;
