@@ -30,7 +30,7 @@ class TstCli : public QObject {
   void csvRoundTrip();
 #ifndef Q_OS_WIN
   void shiftJisBytesArgument();
-  void historyAndUndo();
+  void historyAndUndo();  // not yet run under Wine
 #endif
 };
 
@@ -654,6 +654,7 @@ void TstCli::shiftJisBytesArgument() {
 }
 #endif
 
+#ifndef Q_OS_WIN
 // Each command is one entry of the history; history --json lists it, undo
 // puts the file back, and refuses an unknown id or a file changed since.
 void TstCli::historyAndUndo() {
@@ -708,6 +709,7 @@ void TstCli::historyAndUndo() {
   QCOMPARE(runCli(cliProgram(), {"make", "--no-history", "big.pac"}, dir).status, 0);
   QVERIFY(samplegen::readFile(ws.path("おやつ工場/big.pac")) != big);
 }
+#endif
 
 QTEST_MAIN(TstCli)
 #include "tst_cli.moc"
