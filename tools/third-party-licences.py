@@ -31,7 +31,7 @@ OWN_SOURCES = {
     "aglfn": ["qfontsubset_agl.cpp"],
     "opengl-headers": ["qopenglfunctions.cpp"],
     "opengl-es2-headers": ["qopenglfunctions.cpp"],
-    "vulkan-xml-spec": ["qvulkanfunctions.cpp"],
+    "vulkan-registry": ["qvulkanfunctions.cpp"],
     "qeventdispatcher_cf": ["qeventdispatcher_cf.mm"],
     "freetype-zlib": ["ftgzip.c"],
     "freetype-bdf": ["bdf.c"],
@@ -90,6 +90,8 @@ for root, _, files in sorted(os.walk(qt)):
     data = json.loads(read(os.path.join(root, "qt_attribution.json")), strict=False)
     for c in data if isinstance(data, list) else [data]:
         cid = c["Id"]
+        if cid.startswith("vulkan-xml"):
+            cid = "vulkan-registry"  # the Vulkan API registry, under a plain file name
         listed = c.get("Files", "").replace(",", " ").split()
         if cid in OWN_SOURCES:
             names = set(OWN_SOURCES[cid])
